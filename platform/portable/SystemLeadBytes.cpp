@@ -1,0 +1,3 @@
+#include "LeadBytes.h"
+
+TLeadByteSet SystemLeadBytes() { return {}; }
