@@ -1,0 +1,15 @@
+# nv_test_support(target): the shared test code of tests/support (oracles,
+# generators, seeders) as a library for tests, benchmarks or fuzz targets.
+function(nv_test_support target)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/tests/support)
+    target_link_libraries(${target} PUBLIC nv_core)
+    nv_warnings(${target})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/tests/support)
+    target_link_libraries(${target} INTERFACE nv_core)
+  endif()
+endfunction()
