@@ -1,0 +1,11 @@
+#include "RecordingHistoryStore.h"
+
+void TRecordingHistoryStore::Clear() {
+  ++CallCount;
+  switch (Failure) {
+  case TFailure::OleSysError: throw EOleSysError("Class not registered", kClassNotRegistered);
+  case TFailure::IntfCastError: throw EIntfCastError("Interface not supported");
+  case TFailure::None: break;
+  }
+  ++ClearCount;
+}
