@@ -1,0 +1,88 @@
+#pragma once
+// Masks: the wildcard matcher of Part 2.3. A mask is compiled once into a
+// sequence of elements (TMask) and then matched against any number of texts,
+// whole text against whole mask; MatchesMask does both for one text.
+//
+// The mask language: "*" any run of bytes (also none), "?" one byte, "[...]"
+// one byte of a set ("[!...]" negated, "a-z" ranges), a lead byte and the
+// byte after it one double-byte character, any other byte itself. ASCII
+// letters compare without regard to case, nothing else does. Texts and masks
+// are byte strings that end at their first zero byte.
+#include <bitset>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "LeadBytes.h"
+#include "SysUtils.h"
+
+// A malformed mask. The message is "'<mask>' is an invalid mask at (<pos>)",
+// the position 1-based in the mask text (Part 2.3's fault table).
+class EMaskException : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// The largest number of elements of one mask that may carry the star flag,
+// the end-of-mask element included.
+constexpr int MaxStarGroups = 30;
+
+// The bytes that begin a double-byte character in the code page of the texts.
+// Empty (every byte single) until someone fills it: the plug-in does when it
+// is loaded, tests through a scoped guard. Read only while a mask compiles.
+extern TLeadByteSet LeadBytes;
+
+enum TMaskElementKind { mekLiteral, mekAny, mekSet, mekDoubleByte };
+
+// One byte per bit: the upper-cased byte values a set element accepts.
+using TMaskMemberSet = std::bitset<256>;
+
+// One compiled element. A value-initialised element is the end-of-mask
+// element without the star flag.
+struct TMaskElement {
+  TMaskElementKind Kind = mekLiteral;
+  bool Star = false;                 // one or more "*" stood before it
+  unsigned char Literal = 0;         // mekLiteral: the upper-cased byte; 0 = end of mask
+  bool Negated = false;              // mekSet: "[!...]"
+  unsigned char Lead = 0, Trail = 0; // mekDoubleByte: the two bytes as written
+  std::unique_ptr<TMaskMemberSet> Members; // mekSet: owned; null for the other kinds
+};
+
+// A compiled mask. Not copyable; a moved-from TMask matches nothing and may
+// only be destroyed or assigned to.
+class TMask {
+public:
+  // Compiles `mask` (null reads as the empty mask) in two passes: one that
+  // counts the elements and finds every set fault, then one that fills an
+  // array allocated once at exactly that count and enforces the star limit.
+  // Raises EMaskException for a malformed mask; nothing stays allocated then.
+  explicit TMask(const char* mask);
+  explicit TMask(const std::string& mask);
+  ~TMask();
+
+  TMask(const TMask&) = delete;
+  TMask& operator=(const TMask&) = delete;
+  TMask(TMask&& other) noexcept;
+  TMask& operator=(TMask&& other) noexcept;
+
+  // True when the whole `text` (null reads as empty) matches the whole mask.
+  // Gives the answers of Part 2.3's backtracking search in time at most
+  // proportional to (text length x element count), one pass for the usual
+  // masks. Raises nothing; the mask does not change.
+  bool Matches(const char* text) const;
+  bool Matches(const std::string& text) const { return Matches(text.c_str()); }
+
+  // The compiled elements, end-of-mask element included (for tests).
+  size_t ElementCount() const { return Count; }
+  const TMaskElement& Element(size_t index) const { return Elements[index]; }
+
+private:
+  std::unique_ptr<TMaskElement[]> Elements;
+  size_t Count = 0;
+};
+
+// Compiles `mask`, matches `text` against it once and releases it, also when
+// an exception leaves. Raises EMaskException for a malformed mask; catches
+// nothing. Text first, mask second.
+bool MatchesMask(const char* text, const char* mask);
+bool MatchesMask(const std::string& text, const std::string& mask);

@@ -1,0 +1,26 @@
+#pragma once
+// Test-only: a seeded generator of realistic URL cache entries, for the
+// benchmarks and for tests that want many varied URLs. The same seed gives
+// the same URLs on every platform.
+//
+//   Http:    "http://static3.example-news.co.uk/img/2011/logo_b.gif?v=3f2a"
+//   Cookie:  "Cookie:john@forum.example.org/board/"
+//   Visited: "Visited:john@http://www.example.com/search?q=weather"
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SeededRandom.h"
+
+enum class TCacheUrlKind { Http, Cookie, Visited };
+
+// One URL of `kind`, drawn from `random`.
+std::string GenerateCacheUrl(TCacheUrlKind kind, TSeededRandom& random);
+
+// `count` URLs of `kind`.
+std::vector<std::string> GenerateCacheUrlsOfKind(TCacheUrlKind kind, size_t count, uint32_t seed);
+
+// `count` URLs mixed as in a browser's cache: about 70% http files, 15%
+// cookies and 15% history entries, in random order.
+std::vector<std::string> GenerateCacheUrls(size_t count, uint32_t seed);
