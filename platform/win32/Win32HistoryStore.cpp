@@ -1,0 +1,68 @@
+#include "Win32HistoryStore.h"
+
+#include <objbase.h>
+#include <urlhist.h>
+
+#include <cstdio>
+
+#include "Handles.h"
+
+namespace {
+
+// {3C374A40-BAE4-11CF-BF7D-00AA006946EE}; not declared in mingw's headers.
+constexpr CLSID kClsidCUrlHistory = {
+    0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
+
+// {AFA0DC11-C313-11D0-831A-00C04FD5AE38}, defined here so no GUID library is needed.
+constexpr IID kIidIUrlHistoryStg2 = {
+    0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
+
+// COM on this thread for the length of one clear. CoInitialize's "already
+// initialised" (S_FALSE) counts as success and is balanced too; a refusal
+// (the thread already has another apartment) leaves the thread alone.
+class TComApartment {
+public:
+  TComApartment() : Initialised(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~TComApartment() {
+    if (Initialised) CoUninitialize();
+  }
+  TComApartment(const TComApartment &) = delete;
+  TComApartment &operator=(const TComApartment &) = delete;
+
+private:
+  bool Initialised;
+};
+
+bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
+
+} // namespace
+
+std::string TWin32HistoryStore::OleErrorMessage(int32_t code) {
+  char text[256] = {};
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                    FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                nullptr, static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+  while (length > 0 && IsTrailingJunk(text[length - 1]))
+    --length;
+  if (length > 0) return std::string(text, length);
+  char fallback[32];
+  std::snprintf(fallback, sizeof fallback, "OLE error %.8X", static_cast<unsigned>(code));
+  return fallback;
+}
+
+void TWin32HistoryStore::Clear() {
+  // Declared before the references so that they are released first.
+  TComApartment apartment;
+  TComRef<IUnknown> object;
+  const HRESULT created =
+      CoCreateInstance(kClsidCUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                       IID_IUnknown, reinterpret_cast<void **>(object.Put()));
+  if (FAILED(created)) throw EOleSysError(OleErrorMessage(created), created);
+
+  TComRef<IUrlHistoryStg2> store;
+  if (FAILED(object.Get()->QueryInterface(kIidIUrlHistoryStg2,
+                                          reinterpret_cast<void **>(store.Put()))) ||
+      !store)
+    throw EIntfCastError("Interface not supported");
+  store.Get()->ClearHistory(); // what the store does with it is the platform's
+}
