@@ -1,0 +1,66 @@
+#pragma once
+// What a clean with given settings deletes, category by category: the
+// preview lists it beforehand without deleting, and the clean reports it
+// afterwards in the same form, so the two can be compared line by line.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CacheWalk.h"
+#include "IENorvaneU.h"
+#include "Masks.h"
+#include "ObservedUrlCache.h"
+
+// One category's part of a preview or a clean.
+struct TCategoryListing {
+  TCategory Category = TCategory::Cache;
+  bool Enabled = false;               // the category's flag
+  int32_t Type = 0;                   // the category's type code
+  std::optional<std::string> Pattern; // the sweep's pattern; none when not swept
+  std::vector<TListedEntry> Entries;  // in the platform's enumeration order
+  TCategoryTotals Totals;             // count and bytes of Entries
+};
+
+// The categories of a preview or a clean, in the order a clean sweeps them.
+struct TListing {
+  std::vector<TCategoryListing> Categories;
+  // The sums over all categories.
+  TCategoryTotals Total() const;
+};
+
+// A malformed mask met by a walk: which category, which whole pattern, the
+// 1-based position in it and the matcher's own message.
+struct TMaskFault {
+  TCategory Category = TCategory::Cache;
+  std::string Pattern;
+  std::optional<uint64_t> Position; // none if the message carries none
+  std::string Message;
+};
+
+// The failure of a preview at a malformed mask.
+class EMaskFault : public Exception {
+public:
+  explicit EMaskFault(TMaskFault fault) : Exception(fault.Message), Fault(std::move(fault)) {}
+  TMaskFault Fault;
+};
+
+// Describes the matcher's failure on `pattern` in `category`; the position is
+// read from the message's "at (<pos>)".
+TMaskFault MaskFaultOf(TCategory category, const std::string &pattern,
+                       const EMaskException &failure);
+
+// The category's flag, type and sweep pattern (none when it is off or its
+// type is neither 0 nor 1), without entries.
+TCategoryListing ListingHead(const TIENorvane &settings, TCategory category);
+
+// The entries that a clean with `settings` would delete, by the clean's own
+// walk (category filter, matcher, the type-0 pattern or the user's mask), for
+// every category or only `only`. Deletes nothing. Raises EMaskFault at the
+// first entry that reaches the match of a malformed pattern, as the clean
+// would fail there.
+TListing PreviewClean(const TIENorvane &settings, IUrlCache &cache,
+                      std::optional<TCategory> only = std::nullopt);
+
+// What a clean through `observed` deleted, in the same form as a preview.
+TListing DeletedListing(const TIENorvane &settings, const TObservedUrlCache &observed);
