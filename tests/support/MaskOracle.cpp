@@ -178,3 +178,23 @@ std::optional<bool> TOracleMask::Matches(const char* textPtr, uint64_t budget) c
 bool OracleMatchesMask(const std::string& text, const std::string& mask) {
   return *TOracleMask(mask).Matches(text);
 }
+
+std::string DifferenceOfElements(const TMask& mask, const TOracleMask& oracle) {
+  const auto& expected = oracle.Elements();
+  if (mask.ElementCount() != expected.size())
+    return "element count " + std::to_string(mask.ElementCount()) + " vs " +
+           std::to_string(expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const TMaskElement& a = mask.Element(i);
+    const TOracleMask::TElement& b = expected[i];
+    bool same = a.Star == b.Star && a.Kind == b.Kind;
+    if (same) switch (a.Kind) {
+      case mekLiteral: same = a.Literal == b.Literal && !a.Members; break;
+      case mekAny: same = !a.Members; break;
+      case mekSet: same = a.Negated == b.Negated && a.Members && *a.Members == *b.Members; break;
+      case mekDoubleByte: same = a.Lead == b.Lead && a.Trail == b.Trail && !a.Members; break;
+      }
+    if (!same) return "element " + std::to_string(i);
+  }
+  return "";
+}

@@ -47,6 +47,10 @@ private:
 // MatchesMask by the oracle, without a budget.
 bool OracleMatchesMask(const std::string& text, const std::string& mask);
 
+// Where `mask`'s elements differ from `oracle`'s: "" when they are the same
+// (count, star flags, kinds and the fields of each kind), else a description.
+std::string DifferenceOfElements(const TMask& mask, const TOracleMask& oracle);
+
 // What compiling `mask` raises: the EMaskException message, or "" when it
 // compiles. `compile` is the compiling call, for example
 // [&] { TMask m(mask); }.

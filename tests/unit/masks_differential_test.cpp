@@ -21,28 +21,6 @@ constexpr size_t TextsPerMask = 10;
 constexpr size_t RequiredPairs = 1000000; // answers compared, malformed masks not counted
 constexpr size_t MaxOracleText = 12; // keeps the exponential search short
 
-// Compares the compiled elements; returns a description of the first
-// difference, "" when there is none.
-std::string CompareElements(const TMask& mask, const TOracleMask& oracle) {
-  const auto& expected = oracle.Elements();
-  if (mask.ElementCount() != expected.size())
-    return "element count " + std::to_string(mask.ElementCount()) + " vs " +
-           std::to_string(expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    const TMaskElement& a = mask.Element(i);
-    const TOracleMask::TElement& b = expected[i];
-    bool same = a.Star == b.Star && a.Kind == b.Kind;
-    if (same) switch (a.Kind) {
-      case mekLiteral: same = a.Literal == b.Literal && !a.Members; break;
-      case mekAny: same = !a.Members; break;
-      case mekSet: same = a.Negated == b.Negated && a.Members && *a.Members == *b.Members; break;
-      case mekDoubleByte: same = a.Lead == b.Lead && a.Trail == b.Trail && !a.Members; break;
-      }
-    if (!same) return "element " + std::to_string(i);
-  }
-  return "";
-}
-
 std::string Printable(const std::string& bytes) {
   static const char* const hex = "0123456789ABCDEF";
   std::string out;
@@ -79,7 +57,7 @@ bool CheckMask(const std::string& mask, const std::vector<std::string>& texts, s
   }
   const TOracleMask oracle(mask);
   const TMask compiled(mask);
-  const std::string difference = CompareElements(compiled, oracle);
+  const std::string difference = DifferenceOfElements(compiled, oracle);
   if (!difference.empty()) {
     ADD_FAILURE() << "mask '" << Printable(mask) << "': " << difference;
     return false;
