@@ -1,0 +1,159 @@
+#include "IniScenario.h"
+
+#include <random>
+
+namespace {
+
+class TPicker {
+public:
+  explicit TPicker(uint32_t seed) : Engine(seed) {}
+  size_t Below(size_t n) { return static_cast<size_t>(Engine() % n); }
+  bool Chance(unsigned percent) { return Below(100) < percent; }
+  const std::string &From(const std::vector<std::string> &items) {
+    return items[Below(items.size())];
+  }
+
+private:
+  std::mt19937 Engine; // the same sequence on every platform
+};
+
+const std::vector<std::string> kBlanks = {"", "", "", " ", "  ", "\t", " \t "};
+const std::vector<std::string> kBreaks = {"\r\n", "\r\n", "\n", "\n", "\r\n\r\n", "\n\n", "\r\r\n"};
+constexpr char kValueChars[] = "abcXYZ019*.?[]!-_/:=;'\" ";
+
+std::string RandomValue(TPicker &pick) {
+  std::string value;
+  const size_t length = pick.Below(12);
+  for (size_t i = 0; i < length; ++i)
+    value += kValueChars[pick.Below(sizeof kValueChars - 1)];
+  if (pick.Chance(15)) value = "\"" + value + "\"";
+  return value;
+}
+
+std::string Blank(TPicker &pick) { return pick.From(kBlanks); }
+
+std::string PreparedLine(TPicker &pick) {
+  switch (pick.Below(10)) {
+  case 0: return "; " + pick.From(ScenarioKeys()) + "=" + RandomValue(pick);
+  case 1: return Blank(pick);
+  case 2: return pick.From(ScenarioKeys()); // a line without "="
+  case 3:
+  case 4:
+    return Blank(pick) + "[" + Blank(pick) + pick.From(ScenarioSections()) + Blank(pick) + "]";
+  default:
+    return Blank(pick) + pick.From(ScenarioKeys()) + Blank(pick) + "=" + Blank(pick) +
+           RandomValue(pick) + Blank(pick);
+  }
+}
+
+std::string PreparedFile(TPicker &pick) {
+  std::string content;
+  const size_t lines = pick.Below(16);
+  for (size_t i = 0; i < lines; ++i) {
+    content += PreparedLine(pick);
+    if (i + 1 < lines || pick.Chance(70)) content += pick.From(kBreaks);
+  }
+  return content;
+}
+
+TIniOp RandomOp(TPicker &pick) {
+  TIniOp op;
+  op.IsWrite = pick.Chance(60);
+  op.Section = pick.From(ScenarioSections());
+  op.Key = pick.From(ScenarioKeys());
+  op.Value = op.IsWrite ? Blank(pick) + RandomValue(pick) + Blank(pick) : "<default>";
+  return op;
+}
+
+bool SameAsciiName(const std::string &a, const std::string &b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+std::string Trimmed(const std::string &text) {
+  const char *blanks = " \t\n\v\f\r";
+  const size_t begin = text.find_first_not_of(blanks);
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(blanks) - begin + 1);
+}
+
+bool IsLineOfKey(const std::string &line, const std::string &key) {
+  return SameAsciiName(Trimmed(line.substr(0, line.find('='))), key);
+}
+
+} // namespace
+
+const std::vector<std::string> &ScenarioSections() {
+  static const std::vector<std::string> sections = {"Main",       "main", "MAIN",   "Other",
+                                                    "IE Norvane", "x]y",  "Plug.In"};
+  return sections;
+}
+
+const std::vector<std::string> &ScenarioKeys() {
+  static const std::vector<std::string> keys = {"DeleteCache", "deletecache", "CacheMask", "k",
+                                                "K",           "Key 2",       "a.b",       ";c"};
+  return keys;
+}
+
+TIniScenario MakeIniScenario(uint32_t seed) {
+  TPicker pick(seed);
+  TIniScenario scenario;
+  scenario.FileExists = !pick.Chance(10);
+  if (scenario.FileExists) scenario.InitialContent = PreparedFile(pick);
+  const size_t ops = 1 + pick.Below(20);
+  for (size_t i = 0; i < ops; ++i)
+    scenario.Ops.push_back(RandomOp(pick));
+  return scenario;
+}
+
+std::string ExpectedReadBack(const std::string &written) {
+  std::string value = Trimmed(written);
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+    value = value.substr(1, value.size() - 2);
+  return value;
+}
+
+std::vector<std::string> IniLines(const std::string &content) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t i = 0; i < content.size(); ++i) {
+    const char c = content[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
+    lines.push_back(line);
+    line.clear();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string CheckWriteKeptLines(const std::string &before, const std::string &after,
+                                const std::string &section, const std::string &key) {
+  const auto oldLines = IniLines(before), newLines = IniLines(after);
+  bool keyLineDropped = false, keyLineAdded = false, headerAdded = false;
+  size_t i = 0, j = 0;
+  while (i < oldLines.size() || j < newLines.size()) {
+    if (i < oldLines.size() && j < newLines.size() && oldLines[i] == newLines[j]) {
+      ++i, ++j;
+    } else if (j < newLines.size() && !keyLineAdded && IsLineOfKey(newLines[j], key) &&
+               newLines[j].find('=') != std::string::npos) {
+      keyLineAdded = true, ++j;
+    } else if (j < newLines.size() && !headerAdded && newLines[j] == "[" + section + "]") {
+      headerAdded = true, ++j;
+    } else if (i < oldLines.size() && !keyLineDropped && IsLineOfKey(oldLines[i], key)) {
+      keyLineDropped = true, ++i;
+    } else if (i < oldLines.size()) {
+      return "line " + std::to_string(i) + " lost: '" + oldLines[i] + "'";
+    } else {
+      return "unexpected new line: '" + newLines[j] + "'";
+    }
+  }
+  return "";
+}
