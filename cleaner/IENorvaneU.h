@@ -55,16 +55,23 @@ public:
   // store's failures; entries deleted before a failure stay deleted.
   TCleanTotals Clean();
 
-  // The options dialog's side: settings into the controls and back.
+  // Puts the settings into the dialog's controls and fills its three preview
+  // lists with the stored masks (whatever the types). Each step runs as an
+  // event of the form: a malformed stored mask empties its list and is
+  // reported by the form once it is visible, and the other steps still run.
   void WriteToForm(TConfForm& form);
+  // Takes the settings back from the controls; a type stays as loaded when
+  // neither of its radio buttons is checked. Masks are taken as typed.
   void ReadFromForm(TConfForm& form);
 
-  // Fills `list` with one row per entry that `pattern` selects (URL, file
-  // name of the local file, size). Uses nothing of a cleaner.
+  // Empties `list` and fills it with one row per entry that `pattern`
+  // selects (URL, file name of the local file, size), repainting it once.
+  // Uses nothing of a cleaner. A malformed pattern met by an entry raises
+  // EMaskException with the list left empty.
   static void FillPreviewList(IUrlCache& cache, TListView& list, const std::string& pattern);
 
   // The part of `path` after its last backslash; the whole path when it has
-  // none.
+  // none; empty when it ends in a backslash.
   static std::string FileNameOfPath(const std::string& path);
 
   IUrlCache& UrlCache() const { return Platform.UrlCache; }

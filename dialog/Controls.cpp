@@ -1,0 +1,119 @@
+#include "Controls.h"
+
+#include <charconv>
+#include <utility>
+
+TControl::TControl(std::string name, TPanel *parent, TBounds bounds, int tabOrder)
+    : Name(std::move(name)), Parent(parent), Bounds(bounds), TabOrder(tabOrder) {}
+
+void TControl::SetEnabled(bool enabled) {
+  if (IsEnabled == enabled) return;
+  IsEnabled = enabled;
+  Notify();
+}
+
+TLabel::TLabel(std::string name, TPanel *parent, TBounds bounds, std::string caption)
+    : TControl(std::move(name), parent, bounds, -1), Caption(std::move(caption)) {}
+
+TCheckBox::TCheckBox(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
+                     std::string caption)
+    : TControl(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
+
+void TCheckBox::SetChecked(bool checked) {
+  if (IsChecked == checked) return;
+  IsChecked = checked;
+  Notify();
+}
+
+TRadioButton::TRadioButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
+                           std::string caption)
+    : TControl(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
+
+void TRadioButton::Pair(TRadioButton &a, TRadioButton &b) {
+  a.Partner = &b;
+  b.Partner = &a;
+}
+
+void TRadioButton::SetChecked(bool checked) {
+  if (IsChecked == checked) return;
+  IsChecked = checked;
+  if (checked && Partner) Partner->SetChecked(false);
+  Notify();
+  if (checked && OnClick) OnClick();
+}
+
+void TEdit::SetText(const std::string &text) {
+  if (Content == text) return;
+  Content = text;
+  Notify();
+  if (OnChange) OnChange();
+}
+
+void TEdit::TextEdited(const std::string &text) {
+  Content = text;
+  if (OnChange) OnChange();
+}
+
+TButton::TButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
+                 std::string caption)
+    : TControl(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
+
+TListView::TListView(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
+                     std::vector<TListColumn> columns)
+    : TControl(std::move(name), parent, bounds, tabOrder), Columns(std::move(columns)) {}
+
+void TListView::AttachListView(IListViewDisplay *display) {
+  Display = display;
+  AttachView(display);
+}
+
+void TListView::BeginUpdate() {
+  if (Updates++ == 0 && Display) Display->SuspendPainting();
+}
+
+void TListView::EndUpdate() {
+  if (Updates == 0) return;
+  if (--Updates > 0) return;
+  ++Repaints;
+  if (Display) Display->ResumePainting();
+}
+
+void TListView::Changed() {
+  if (Updates > 0) return;
+  ++Repaints;
+  Notify();
+}
+
+void TListView::Clear() {
+  Rows.clear();
+  Pool.clear();
+  Changed();
+}
+
+void TListView::AppendText(std::string_view text) {
+  Pool.append(text);
+  Pool.push_back('\0');
+}
+
+void TListView::AddRow(std::string_view caption, std::string_view subItem1,
+                       std::string_view subItem2) {
+  TRow row;
+  row.Offsets[0] = Pool.size();
+  AppendText(caption);
+  row.Offsets[1] = Pool.size();
+  AppendText(subItem1);
+  row.Offsets[2] = Pool.size();
+  AppendText(subItem2);
+  Rows.push_back(row);
+  Changed();
+}
+
+void TListView::AddRow(std::string_view caption, std::string_view subItem1, uint64_t number) {
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, number);
+  AddRow(caption, subItem1, std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
+}
+
+const char *TListView::Cell(size_t row, size_t column) const {
+  return Pool.data() + Rows[row].Offsets[column];
+}

@@ -1,0 +1,232 @@
+#pragma once
+// The dialog's controls as plain objects: each holds its own state (caption,
+// checked state, text, rows) and fires its event handler. A window system
+// shows a control by attaching a view to it; without one (in tests) the
+// controls work on their own, with nothing drawn.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Position and size of a control within its parent, in pixels at 96 dpi.
+struct TBounds {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+// A colour value that means "the system's colour for this place".
+constexpr uint32_t kNoColor = 0xFFFFFFFF;
+
+// How a control's text is drawn; the window system picks the nearest font.
+struct TFontStyle {
+  int HeightPx = 11; // character height: 11 px is 8 point
+  bool Bold = false;
+  uint32_t Color = kNoColor; // 0x00BBGGRR; kNoColor: the system's window text
+};
+
+// 0x00BBGGRR, the byte order of the platform's colour values.
+constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b) {
+  return uint32_t{r} | uint32_t{g} << 8 | uint32_t{b} << 16;
+}
+
+// What a control tells the window that shows it. Set by the view; the
+// control calls it after each change of its state.
+class IControlView {
+public:
+  virtual ~IControlView() = default;
+  // The control's state changed: show it now.
+  virtual void Refresh() = 0;
+};
+
+class TPanel;
+
+// The part common to every control: name, parent, place and tab order.
+class TControl {
+public:
+  TControl(std::string name, TPanel *parent, TBounds bounds, int tabOrder);
+  virtual ~TControl() = default;
+  TControl(const TControl &) = delete;
+  TControl &operator=(const TControl &) = delete;
+
+  const std::string Name; // the member name, e.g. "edtCacheMask"
+  TPanel *const Parent;   // null for the form's direct children
+  TBounds Bounds;
+  int TabOrder; // -1: not a tab stop
+  TFontStyle Font;
+
+  bool Enabled() const { return IsEnabled; }
+  // Enables or disables the control; a disabled control takes no input.
+  void SetEnabled(bool enabled);
+
+  // Attaches the window that shows this control; null detaches it.
+  void AttachView(IControlView *view) { View = view; }
+
+protected:
+  void Notify() const {
+    if (View) View->Refresh();
+  }
+  IControlView *View = nullptr;
+
+private:
+  bool IsEnabled = true;
+};
+
+// How a panel's edge is drawn.
+enum class TBevel { None, Lowered, Raised };
+
+// A container with up to two bevels and a background colour.
+class TPanel : public TControl {
+public:
+  using TControl::TControl;
+  TBevel BevelOuter = TBevel::Raised;
+  TBevel BevelInner = TBevel::None;
+  uint32_t Color = kNoColor; // kNoColor: the system's button face
+};
+
+// A text that takes no input. Its width follows the text when AutoSize is
+// set (the view measures it).
+class TLabel : public TControl {
+public:
+  TLabel(std::string name, TPanel *parent, TBounds bounds, std::string caption);
+  const std::string Caption;
+  bool AutoSize = true;
+};
+
+// A two-state check box; the user's click toggles it. Fires no event.
+class TCheckBox : public TControl {
+public:
+  TCheckBox(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
+  const std::string Caption;
+  bool Checked() const { return IsChecked; }
+  void SetChecked(bool checked);
+
+private:
+  bool IsChecked = false;
+};
+
+// A radio button of a group of two. Checking one that was not checked
+// unchecks its partner and fires OnClick.
+class TRadioButton : public TControl {
+public:
+  TRadioButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
+  const std::string Caption;
+  std::function<void()> OnClick;
+
+  // Makes `a` and `b` the two buttons of one exclusive group.
+  static void Pair(TRadioButton &a, TRadioButton &b);
+
+  bool Checked() const { return IsChecked; }
+  // Checking fires OnClick (after the partner is unchecked) when the button
+  // was not checked; unchecking fires nothing.
+  void SetChecked(bool checked);
+
+private:
+  bool IsChecked = false;
+  TRadioButton *Partner = nullptr;
+};
+
+// A single-line edit box without a length limit. Every change of its text
+// fires OnChange.
+class TEdit : public TControl {
+public:
+  using TControl::TControl;
+  std::function<void()> OnChange;
+
+  const std::string &Text() const { return Content; }
+  // Sets the text; fires OnChange when it differs from the current one.
+  void SetText(const std::string &text);
+  // The user edited the text (the view already shows it): stores it and
+  // fires OnChange, even when the edit left it as it was.
+  void TextEdited(const std::string &text);
+
+private:
+  std::string Content;
+};
+
+// A push button. A click fires OnClick.
+class TButton : public TControl {
+public:
+  TButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
+  const std::string Caption;
+  bool Default = false; // Enter presses it
+  bool Cancel = false;  // Escape presses it
+  std::function<void()> OnClick;
+  void Click() {
+    if (OnClick) OnClick();
+  }
+};
+
+// A column of a list view in report mode.
+struct TListColumn {
+  std::string Caption;
+  int Width;
+};
+
+// What a list view tells the window that shows it, besides Refresh (which
+// it calls after a change made outside an update bracket).
+class IListViewDisplay : public IControlView {
+public:
+  // The outermost update bracket opened: stop repainting.
+  virtual void SuspendPainting() = 0;
+  // The outermost update bracket closed: show the rows and repaint once.
+  virtual void ResumePainting() = 0;
+};
+
+// A read-only report-mode list view whose rows live in its own storage: a
+// caption and two sub-items per row, all texts kept in one pool so that a
+// refill costs no allocation per row once the pool has grown.
+class TListView : public TControl {
+public:
+  TListView(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
+            std::vector<TListColumn> columns);
+  const std::vector<TListColumn> Columns;
+
+  // Attaches the window that shows the list; null detaches it.
+  void AttachListView(IListViewDisplay *display);
+
+  // Opens an update bracket: nothing is repainted until the outermost one
+  // closes. Brackets nest.
+  void BeginUpdate();
+  // Closes a bracket; closing the outermost one repaints once.
+  void EndUpdate();
+  int UpdateCount() const { return Updates; }
+  // How often the list has repainted (or would have, without a window).
+  uint64_t RepaintCount() const { return Repaints; }
+
+  // Removes every row.
+  void Clear();
+  // Appends a row: its caption and the texts of the two sub-items.
+  void AddRow(std::string_view caption, std::string_view subItem1, std::string_view subItem2);
+  // Appends a row whose second sub-item is `number` in decimal.
+  void AddRow(std::string_view caption, std::string_view subItem1, uint64_t number);
+
+  size_t RowCount() const { return Rows.size(); }
+  // Column `column` (0: caption, 1 and 2: sub-items) of row `row`,
+  // NUL-terminated in the pool. Valid until the next change of the rows.
+  const char *Cell(size_t row, size_t column) const;
+
+private:
+  void Changed();
+  void AppendText(std::string_view text);
+
+  struct TRow {
+    size_t Offsets[3]; // into Pool
+  };
+  std::vector<TRow> Rows;
+  std::string Pool;
+  IListViewDisplay *Display = nullptr;
+  int Updates = 0;
+  uint64_t Repaints = 0;
+};
+
+// Holds a list's update bracket open for a scope: closes it on every path.
+class TListUpdateBracket {
+public:
+  explicit TListUpdateBracket(TListView &list) : List(list) { List.BeginUpdate(); }
+  ~TListUpdateBracket() { List.EndUpdate(); }
+  TListUpdateBracket(const TListUpdateBracket &) = delete;
+  TListUpdateBracket &operator=(const TListUpdateBracket &) = delete;
+
+private:
+  TListView &List;
+};

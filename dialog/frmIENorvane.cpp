@@ -1,0 +1,232 @@
+#include "frmIENorvane.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "IENorvaneU.h"
+
+TConfForm *ConfForm = nullptr;
+
+namespace {
+
+// The places shared by the three sections' controls.
+constexpr TBounds kSwitchBounds{10, 10, 161, 17};
+constexpr TBounds kHistorySwitchBounds{10, 10, 295, 17};
+constexpr TBounds kAllBounds{25, 32, 113, 17};
+constexpr TBounds kMaskBounds{152, 32, 121, 17};
+constexpr TBounds kPrefixBounds{280, 33, 0, 13};
+constexpr TBounds kEditBounds{320, 29, 213, 21};
+constexpr TBounds kListBounds{8, 56, 525, 89};
+
+constexpr int kSectionWidth = 542;
+constexpr int kSectionHeight = 153;
+
+const char *const kMaskCaption = "Delete on URL-mask:";
+
+std::vector<TListColumn> PreviewColumns() {
+  return {{"URL name", 300}, {"Local filename", 150}, {"File size", 50}};
+}
+
+TPanel &SectionPanel(TPanel &panel) {
+  panel.BevelOuter = TBevel::Raised;
+  panel.BevelInner = TBevel::None;
+  return panel;
+}
+
+TCheckBox &BoldCaption(TCheckBox &box) {
+  box.Font.Bold = true;
+  return box;
+}
+
+} // namespace
+
+TConfForm::TConfForm(IUrlCache &cache)
+    : Panel11("Panel11", nullptr, {0, 0, 546, 31}, 0),
+      Label4("Label4", &Panel11, {10, 8, 0, 16}, "IE Norvane plugin options"),
+      Panel1("Panel1", nullptr, {0, 31, 546, 463}, 1),
+      Panel2("Panel2", nullptr, {0, 494, 546, 40}, 2),
+      BitBtn1("BitBtn1", &Panel2, {281, 8, 75, 25}, 0, "Cancel"),
+      BitBtn2("BitBtn2", &Panel2, {190, 8, 75, 25}, 1, "OK"),
+      Panel3("Panel3", &Panel1, {2, 308, kSectionWidth, kSectionHeight}, 0),
+      cbDeleteHistory("cbDeleteHistory", &Panel3, kHistorySwitchBounds, 0,
+                      "Delete visited links and history from IE gournal"),
+      rbDeleteHistoryAll("rbDeleteHistoryAll", &Panel3, kAllBounds, 1, "Delete all links"),
+      rbDeleteHistoryMask("rbDeleteHistoryMask", &Panel3, kMaskBounds, 2, kMaskCaption),
+      edtHistoryMask("edtHistoryMask", &Panel3, kEditBounds, 3),
+      lvHistory("lvHistory", &Panel3, kListBounds, 4, PreviewColumns()),
+      Panel4("Panel4", &Panel1, {2, 155, kSectionWidth, kSectionHeight}, 1),
+      cbDeleteCookies("cbDeleteCookies", &Panel4, kSwitchBounds, 0, "Delete cookies"),
+      rbDeleteCookiesAll("rbDeleteCookiesAll", &Panel4, kAllBounds, 1, "Delete all cookies"),
+      rbDeleteCookiesMask("rbDeleteCookiesMask", &Panel4, kMaskBounds, 2, kMaskCaption),
+      edtCookiesMask("edtCookiesMask", &Panel4, kEditBounds, 3),
+      lvCookies("lvCookies", &Panel4, kListBounds, 4, PreviewColumns()),
+      Panel5("Panel5", &Panel1, {2, 2, kSectionWidth, kSectionHeight}, 2),
+      cbDeleteCache("cbDeleteCache", &Panel5, kSwitchBounds, 0, "Delete http-cache files"),
+      rbDeleteCacheAll("rbDeleteCacheAll", &Panel5, kAllBounds, 1, "Delete all files"),
+      rbDeleteCacheMask("rbDeleteCacheMask", &Panel5, kMaskBounds, 2, kMaskCaption),
+      edtCacheMask("edtCacheMask", &Panel5, kEditBounds, 3),
+      lvCache("lvCache", &Panel5, kListBounds, 4, PreviewColumns()),
+      Label1("Label1", &Panel5, kPrefixBounds, "http://"),
+      Label2("Label2", &Panel4, kPrefixBounds, "Cookie:"),
+      Label3("Label3", &Panel3, kPrefixBounds, "Visited:"), Cache(cache) {
+  Panel11.BevelOuter = TBevel::Lowered;
+  Panel11.BevelInner = TBevel::Lowered;
+  Panel11.Color = Rgb(60, 85, 108);
+  Label4.Font = {13, true, Rgb(255, 251, 240)};
+  Panel1.BevelOuter = TBevel::Lowered;
+  Panel1.BevelInner = TBevel::Raised;
+  Panel2.BevelOuter = TBevel::Raised;
+  SectionPanel(Panel3);
+  SectionPanel(Panel4);
+  SectionPanel(Panel5);
+  BoldCaption(cbDeleteHistory);
+  BoldCaption(cbDeleteCookies);
+  BoldCaption(cbDeleteCache);
+  BitBtn2.Default = true;
+  BitBtn1.Cancel = true;
+  TRadioButton::Pair(rbDeleteCacheAll, rbDeleteCacheMask);
+  TRadioButton::Pair(rbDeleteCookiesAll, rbDeleteCookiesMask);
+  TRadioButton::Pair(rbDeleteHistoryAll, rbDeleteHistoryMask);
+  BindHandlers();
+}
+
+void TConfForm::BindHandlers() {
+  rbDeleteCacheMask.OnClick = [this] { rbDeleteCacheMaskClick(); };
+  rbDeleteCacheAll.OnClick = [this] { rbDeleteCacheAllClick(); };
+  rbDeleteCookiesMask.OnClick = [this] { rbDeleteCookiesMaskClick(); };
+  rbDeleteCookiesAll.OnClick = [this] { rbDeleteCookiesAllClick(); };
+  rbDeleteHistoryAll.OnClick = [this] { rbDeleteHistoryAllClick(); };
+  rbDeleteHistoryMask.OnClick = [this] { rbDeleteHistoryMaskClick(); };
+  edtCacheMask.OnChange = [this] { edtCacheMaskChange(); };
+  edtCookiesMask.OnChange = [this] { edtCookiesMaskChange(); };
+  edtHistoryMask.OnChange = [this] { edtHistoryMaskChange(); };
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+}
+
+std::vector<TControl *> TConfForm::Controls() {
+  return {&Panel11,
+          &Label4,
+          &Panel1,
+          &Panel2,
+          &BitBtn1,
+          &BitBtn2,
+          &Panel3,
+          &cbDeleteHistory,
+          &rbDeleteHistoryAll,
+          &rbDeleteHistoryMask,
+          &edtHistoryMask,
+          &lvHistory,
+          &Panel4,
+          &cbDeleteCookies,
+          &rbDeleteCookiesAll,
+          &rbDeleteCookiesMask,
+          &edtCookiesMask,
+          &lvCookies,
+          &Panel5,
+          &cbDeleteCache,
+          &rbDeleteCacheAll,
+          &rbDeleteCacheMask,
+          &edtCacheMask,
+          &lvCache,
+          &Label1,
+          &Label2,
+          &Label3};
+}
+
+void TConfForm::rbDeleteCacheMaskClick() { edtCacheMask.SetEnabled(true); }
+void TConfForm::rbDeleteCacheAllClick() { edtCacheMask.SetEnabled(false); }
+void TConfForm::rbDeleteCookiesMaskClick() { edtCookiesMask.SetEnabled(true); }
+void TConfForm::rbDeleteCookiesAllClick() { edtCookiesMask.SetEnabled(false); }
+void TConfForm::rbDeleteHistoryAllClick() { edtHistoryMask.SetEnabled(false); }
+void TConfForm::rbDeleteHistoryMaskClick() { edtHistoryMask.SetEnabled(true); }
+
+void TConfForm::edtCacheMaskChange() {
+  TIENorvane::FillPreviewList(Cache, lvCache, "http://" + edtCacheMask.Text());
+}
+
+void TConfForm::edtCookiesMaskChange() {
+  TIENorvane::FillPreviewList(Cache, lvCookies, "Cookie:" + edtCookiesMask.Text());
+}
+
+void TConfForm::edtHistoryMaskChange() {
+  TIENorvane::FillPreviewList(Cache, lvHistory, "Visited:" + edtHistoryMask.Text());
+}
+
+void TConfForm::BitBtn2Click() { ModalResult = mrOk; }
+void TConfForm::BitBtn1Click() { ModalResult = mrCancel; }
+
+int TConfForm::ShowModal() {
+  ModalResult = mrNone;
+  if (!View) return ModalResult = mrCancel;
+  View->ShowModal();
+  Visible = false;
+  return ModalResult;
+}
+
+void TConfForm::HandleEvent(const std::function<void()> &event) {
+  try {
+    event();
+  } catch (const std::exception &failure) {
+    ShowFailure(failure.what());
+  }
+}
+
+void TConfForm::ShowFailure(const std::string &message) {
+  if (Visible && View) {
+    View->ShowFailure(message);
+    return;
+  }
+  // The same stored mask fails twice while the form is filled (when its
+  // text is set and when its list is filled): one box is enough.
+  if (std::find(Pending.begin(), Pending.end(), message) == Pending.end())
+    Pending.push_back(message);
+}
+
+void TConfForm::Shown() {
+  Visible = true;
+  std::vector<std::string> kept;
+  kept.swap(Pending);
+  for (const std::string &message : kept)
+    ShowFailure(message);
+}
+
+namespace {
+
+// Holds the running configuring call's dialog in ConfForm for a scope.
+class TConfFormSlot {
+public:
+  explicit TConfFormSlot(TConfForm &form) { ConfForm = &form; }
+  ~TConfFormSlot() { ConfForm = nullptr; }
+  TConfFormSlot(const TConfFormSlot &) = delete;
+  TConfFormSlot &operator=(const TConfFormSlot &) = delete;
+};
+
+} // namespace
+
+std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::string &iniFile,
+                                            const std::string &section,
+                                            const TFormViewFactory &makeView) {
+  auto form = std::make_unique<TConfForm>(cleaner.UrlCache());
+  TConfFormSlot slot(*form);
+  std::unique_ptr<IFormView> view = makeView ? makeView(*ConfForm) : nullptr;
+  cleaner.WriteToForm(*ConfForm);
+  if (ConfForm->ShowModal() != mrOk) return std::nullopt;
+  cleaner.ReadFromForm(*ConfForm);
+  cleaner.SaveSettings(iniFile, section);
+  return SummaryText(cleaner);
+}
+
+std::string SummaryText(const TIENorvane &cleaner) {
+  std::string summary;
+  if (cleaner.DeleteCache) summary += "http://" + cleaner.CacheMask;
+  if (cleaner.DeleteCookies) {
+    if (cleaner.DeleteCache) summary += ", ";
+    summary += "Cookie:" + cleaner.CookiesMask;
+  }
+  if (cleaner.DeleteHistory) {
+    if (cleaner.DeleteCache || cleaner.DeleteCookies) summary += ", ";
+    summary += "Visited:" + cleaner.HistoryMask;
+  }
+  return summary;
+}

@@ -1,0 +1,120 @@
+// The preview lists: what a fill shows, its update bracket, and the file
+// name of a path.
+#include <gmock/gmock.h>
+
+#include "DialogTestKit.h"
+#include "Masks.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+TEST(PreviewFileName, TakesThePartAfterTheLastBackslash) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\Cache\\X1\\page[1].htm", "page[1].htm"},
+      {"page.htm", "page.htm"},
+      {"C:\\Cache\\", ""},
+      {"", ""},
+      {"\\", ""},
+      {"\\a", "a"},
+      {"C:/Cache/x.htm", "C:/Cache/x.htm"}, // only the backslash separates
+      {"C:x.htm", "C:x.htm"},
+      {"a\\\xE9\\b\xE9", "b\xE9"},
+  };
+  for (const auto &[path, name] : cases)
+    EXPECT_EQ(TIENorvane::FileNameOfPath(path), name) << "path '" << path << "'";
+}
+
+class PreviewFixture : public ::testing::Test {
+protected:
+  PreviewFixture() : List("lvCache", nullptr, {8, 56, 525, 89}, 4, {}) {}
+  TMemoryUrlCache Cache;
+  TListView List;
+};
+
+TEST_F(PreviewFixture, RowsShowUrlFileNameAndSizeInEnumerationOrder) {
+  Cache.Add("http://b.example/x", "C:\\Cache\\b[1].htm", 4294967296ull);
+  Cache.Add("Cookie:user@a.example/", std::nullopt, 77);
+  Cache.Add("http://a.example/", "", 0);
+  Cache.Add("Visited:user@http://a.example/", std::nullopt, 5);
+  Cache.Add("http://c.example/big", "C:\\Cache\\", 18446744073709551615ull);
+  TIENorvane::FillPreviewList(Cache, List, "http://*.*");
+  // No cookie or history entry in the http list, even though the
+  // enumeration hands them over.
+  EXPECT_THAT(RowsOf(List),
+              ElementsAre("http://b.example/x|b[1].htm|4294967296", "http://a.example/||0",
+                          "http://c.example/big||18446744073709551615"));
+  TIENorvane::FillPreviewList(Cache, List, "Cookie:*");
+  EXPECT_THAT(RowsOf(List), ElementsAre("Cookie:user@a.example/||77"));
+  TIENorvane::FillPreviewList(Cache, List, "Visited:*A.EXAMPLE*");
+  EXPECT_THAT(RowsOf(List), ElementsAre("Visited:user@http://a.example/||5"));
+}
+
+TEST_F(PreviewFixture, EachFillReplacesTheRowsAndRepaintsOnce) {
+  Cache.Add("http://a.example/", std::nullopt, 1);
+  Cache.Add("HTTP://", std::nullopt, 2);
+  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  EXPECT_EQ(List.RowCount(), 2u);
+  EXPECT_EQ(List.RepaintCount(), 1u);
+  // The bare prefix lists only a URL that is the prefix itself, in any case.
+  TIENorvane::FillPreviewList(Cache, List, "http://");
+  EXPECT_THAT(RowsOf(List), ElementsAre("HTTP://||2"));
+  EXPECT_EQ(List.RepaintCount(), 2u);
+  TIENorvane::FillPreviewList(Cache, List, "http://nothing");
+  EXPECT_THAT(RowsOf(List), IsEmpty());
+  EXPECT_EQ(List.RepaintCount(), 3u);
+
+  // Inside an outer bracket the fill does not repaint; the outer close does.
+  List.BeginUpdate();
+  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  EXPECT_EQ(List.RepaintCount(), 3u);
+  EXPECT_EQ(List.UpdateCount(), 1);
+  List.EndUpdate();
+  EXPECT_EQ(List.RepaintCount(), 4u);
+  EXPECT_EQ(List.RowCount(), 2u);
+}
+
+TEST_F(PreviewFixture, MalformedPatternLeavesTheListEmptyAndClosesTheBracket) {
+  Cache.Add("http://a.example/", std::nullopt, 1);
+  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  ASSERT_EQ(List.RowCount(), 1u);
+  EXPECT_THROW(TIENorvane::FillPreviewList(Cache, List, "http://[a-]"), EMaskException);
+  EXPECT_EQ(List.RowCount(), 0u);
+  EXPECT_EQ(List.UpdateCount(), 0);
+  EXPECT_EQ(List.RepaintCount(), 2u);
+  // A fetch of the platform fails: that entry is passed over.
+  Cache.Add("http://b.example/", std::nullopt, 2);
+  Cache.Add("http://c.example/", std::nullopt, 3);
+  Cache.FailFetchOf("http://b.example/");
+  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  EXPECT_THAT(RowsOf(List), ElementsAre("http://a.example/||1", "http://c.example/||3"));
+  EXPECT_EQ(Cache.OpenEnumerations(), 0u);
+}
+
+// A display that records what the list asks of the window.
+class TRecordingDisplay : public IListViewDisplay {
+public:
+  void Refresh() override { Calls.push_back("refresh"); }
+  void SuspendPainting() override { Calls.push_back("suspend"); }
+  void ResumePainting() override { Calls.push_back("resume"); }
+  std::vector<std::string> Calls;
+};
+
+TEST_F(PreviewFixture, AWindowSeesOneSuspendAndOneResumePerFill) {
+  for (int i = 0; i < 50; ++i)
+    Cache.Add("http://h" + std::to_string(i) + ".example/", "", 1);
+  TRecordingDisplay display;
+  List.AttachListView(&display);
+  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  EXPECT_THAT(display.Calls, ElementsAre("suspend", "resume"));
+  display.Calls.clear();
+  EXPECT_THROW(TIENorvane::FillPreviewList(Cache, List, "http://["), EMaskException);
+  EXPECT_THAT(display.Calls, ElementsAre("suspend", "resume"));
+  display.Calls.clear();
+  List.AddRow("x", "", uint64_t{0}); // outside a bracket: shown at once
+  EXPECT_THAT(display.Calls, ElementsAre("refresh"));
+  List.AttachListView(nullptr);
+}
+
+} // namespace
