@@ -1,0 +1,98 @@
+#pragma once
+// Runs ienorvane's commands in-process over the stand-in services: an
+// in-memory URL cache seeded with a known mix of entries, the portable INI
+// store on a file of the test's own, and a recording history store.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "JsonValue.h"
+#include "MemoryUrlCache.h"
+#include "PortableIniStore.h"
+#include "RecordingHistoryStore.h"
+#include "TempDir.h"
+
+// One seeded entry, as a test expects to see it listed.
+struct TSeed {
+  std::string Url;
+  std::optional<std::string> File;
+  uint64_t Size;
+};
+
+// The entries every test starts with, in enumeration order. Entries without
+// a '.' in them escape the type-0 mask "*.*".
+inline const std::vector<TSeed> &StandardSeeds() {
+  static const std::vector<TSeed> seeds = {
+      {"http://www.example.com/index.html", "C:\\cache\\A1\\index[1].html", 1200},
+      {"Cookie:admin@example.com/", std::nullopt, 0},
+      {"http://www.example.com/style.css", "C:\\cache\\A1\\style[1].css", 300},
+      {"Visited:admin@http://www.example.com/index.html", std::nullopt, 0},
+      {"http://news.site.org/app.js", "C:\\cache\\B2\\app[1].js", 4500},
+      {"Cookie:admin@news.site.org/", std::nullopt, 0},
+      {"http://localhost/", "C:\\cache\\B2\\default[1]", 10},
+      {"Cookie:admin@localhost/", std::nullopt, 0},
+      {"HTTP://UPPER.EXAMPLE.NET/X", "C:\\cache\\C3\\X[1]", 7},
+      {"Visited:admin@http://news.site.org/", std::nullopt, 0},
+      {"Visited:admin@localhost", std::nullopt, 0},
+  };
+  return seeds;
+}
+
+// What one run of the program gave.
+struct TCliRun {
+  int Code = -1;
+  std::string Out, Err;
+  // The standard output parsed as one JSON document.
+  TJsonValue Json() const { return TJsonValue::Parse(Out); }
+};
+
+class CliTest : public ::testing::Test {
+protected:
+  void SetUp() override { Seed(StandardSeeds()); }
+
+  void Seed(const std::vector<TSeed> &seeds) {
+    for (const TSeed &seed : seeds)
+      Cache.Add(seed.Url, seed.File, seed.Size);
+  }
+
+  // Writes the settings file: a host section first, then [IENorvane] with
+  // `lines`, CR LF line ends.
+  void WriteSettings(const std::vector<std::string> &lines) {
+    std::string text = "[Host]\r\nLanguage=en\r\n[IENorvane]\r\n";
+    for (const std::string &line : lines)
+      text += line + "\r\n";
+    WriteFileBytes(Ini(), text);
+  }
+
+  std::string Ini() const { return Dir.File("norvane.ini"); }
+
+  // Runs `arguments`; "--ini" and "--section" are added for the three
+  // commands unless `plain` is set.
+  TCliRun Run(std::vector<std::string> arguments, bool errIsTerminal = false) {
+    std::ostringstream out, err;
+    const TPlatformServices services{Profiles, Cache, History};
+    TCliRun run;
+    run.Code = RunCli(arguments, services, TCliStreams{out, err, errIsTerminal});
+    run.Out = out.str();
+    run.Err = err.str();
+    return run;
+  }
+
+  // `command` on this test's settings file and section, plus `extra`.
+  TCliRun RunOnSettings(const std::string &command, std::vector<std::string> extra = {},
+                        bool errIsTerminal = false) {
+    std::vector<std::string> arguments = {command, "--ini", Ini(), "--section", "IENorvane"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return Run(arguments, errIsTerminal);
+  }
+
+  TTempDir Dir;
+  TMemoryUrlCache Cache;
+  TPortableIniStore Profiles;
+  TRecordingHistoryStore History;
+};
