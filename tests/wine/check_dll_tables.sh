@@ -7,7 +7,7 @@ dll=${1:?usage: check_dll_tables.sh DLL}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 table=$("$objdump" -p "$dll")
 
-exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^\s*\[/ {print $NF; next} on {on=0}' <<<"$table" | sort)
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[ \t]*\[/ {print $NF; next} on {on=0}' <<<"$table" | sort)
 expected=$(printf '%s\n' ExecClearProc GetConfigString GetGUID GetPluginDescription GetPluginName)
 if [[ "$exports" != "$expected" ]]; then
   echo "exports differ:"; diff <(echo "$expected") <(echo "$exports") || true
