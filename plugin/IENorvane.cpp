@@ -11,6 +11,10 @@
 #include "IENorvaneU.h"
 #include "Masks.h"
 #include "Platform.h"
+#include "frmIENorvane.h"
+#ifdef _WIN32
+#include "Win32FormView.h"
+#endif
 
 namespace {
 
@@ -53,6 +57,13 @@ bool NV_STDCALL GetConfigString(const char* IniFile, const char* Section, char**
     TSystemPlatform platform;
     TIENorvane cleaner(platform.Services());
     cleaner.LoadSettings(IniFile, Section);
+#ifdef _WIN32
+    const TFormViewFactory makeView = CreateWin32FormView;
+#else
+    const TFormViewFactory makeView; // no window system: the dialog ends as cancelled
+#endif
+    if (auto summary = RunConfiguration(cleaner, IniFile, Section, makeView))
+      CopyToHost(Buffer, *summary);
     return true;
   } catch (...) {
     return false;

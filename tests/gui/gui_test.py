@@ -1,0 +1,536 @@
+#!/usr/bin/env python3
+"""GUI tests of the options dialog.
+
+Runs the real IENorvane.dll in nvguihost under Wine on a private Xvfb display,
+presses real keys with xdotool, and reads the dialog back through nvguihost's
+inspector thread (window functions: positions, texts, list rows, focus).
+
+    gui_test.py --build BUILD_DIR --case NAME     one case (as ctest runs it)
+    gui_test.py --build BUILD_DIR --demo [--shot FILE] [--display :N]
+                                                  show the dialog for a person
+
+Every case saves a screenshot of the dialog as BUILD_DIR/gui-shots/NAME.png.
+"""
+import argparse
+import fnmatch
+import os
+import pathlib
+import queue
+import subprocess
+import sys
+import threading
+import time
+
+SECTION = "IE Norvane"
+
+# The seeded cache: URL and file size. Cookie and history entries have no file.
+SEED = [
+    ("http://www.example.com/index.htm", 2048),
+    ("http://news.example.com/a.gif", 17),
+    ("http://news.example.org/story.htm", 0),
+    ("Cookie:user@news.example.com/", 0),
+    ("Cookie:user@shop.example.net/", 0),
+    ("Visited: user@http://news.example.com/", 0),
+    ("Visited: user@http://www.example.com/index.htm", 0),
+]
+
+# The tables of the dialog: name -> (left, top, width, height, caption);
+# None where the width follows the text.
+LAYOUT = {
+    "Panel11": (0, 0, 546, 31, ""),
+    "Label4": (10, 8, None, 16, "IE Norvane plugin options"),
+    "Panel1": (0, 31, 546, 463, ""),
+    "Panel2": (0, 494, 546, 40, ""),
+    "BitBtn2": (190, 8, 75, 25, "OK"),
+    "BitBtn1": (281, 8, 75, 25, "Cancel"),
+    "Panel5": (2, 2, 542, 153, ""),
+    "Panel4": (2, 155, 542, 153, ""),
+    "Panel3": (2, 308, 542, 153, ""),
+    "cbDeleteCache": (10, 10, 161, 17, "Delete http-cache files"),
+    "cbDeleteCookies": (10, 10, 161, 17, "Delete cookies"),
+    "cbDeleteHistory": (10, 10, 295, 17, "Delete visited links and history from IE gournal"),
+    "rbDeleteCacheAll": (25, 32, 113, 17, "Delete all files"),
+    "rbDeleteCookiesAll": (25, 32, 113, 17, "Delete all cookies"),
+    "rbDeleteHistoryAll": (25, 32, 113, 17, "Delete all links"),
+    "rbDeleteCacheMask": (152, 32, 121, 17, "Delete on URL-mask:"),
+    "rbDeleteCookiesMask": (152, 32, 121, 17, "Delete on URL-mask:"),
+    "rbDeleteHistoryMask": (152, 32, 121, 17, "Delete on URL-mask:"),
+    "Label1": (280, 33, None, 13, "http://"),
+    "Label2": (280, 33, None, 13, "Cookie:"),
+    "Label3": (280, 33, None, 13, "Visited:"),
+    "edtCacheMask": (320, 29, 213, 21, None),
+    "edtCookiesMask": (320, 29, 213, 21, None),
+    "edtHistoryMask": (320, 29, 213, 21, None),
+    "lvCache": (8, 56, 525, 89, ""),
+    "lvCookies": (8, 56, 525, 89, ""),
+    "lvHistory": (8, 56, 525, 89, ""),
+}
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise Failure(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+class Display:
+    """A private Xvfb display, on the first free number from 97 up."""
+
+    def __init__(self, number=None):
+        self.process = None
+        for n in [number] if number else range(97, 140):
+            if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                continue
+            self.process = subprocess.Popen(
+                ["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                    self.name = f":{n}"
+                    return
+                if self.process.poll() is not None:
+                    break
+                time.sleep(0.05)
+            self.stop()
+        raise Failure("no free display for Xvfb")
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+        self.process = None
+
+
+class Wine:
+    """Windows programs of the build folder, run in its Wine prefix."""
+
+    def __init__(self, build, display):
+        self.build = pathlib.Path(build).resolve()
+        self.bin = self.build / "bin"
+        self.env = dict(os.environ, DISPLAY=display)
+        self.run_script = str(self.build / "wine-run.sh")
+
+    def run(self, *args, timeout=180):
+        return subprocess.run([self.run_script, *args], cwd=self.bin, env=self.env,
+                              capture_output=True, text=True, timeout=timeout)
+
+    def start(self, *args):
+        return subprocess.Popen([self.run_script, *args], cwd=self.bin, env=self.env,
+                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, text=True, bufsize=1)
+
+    def unmanaged_windows(self):
+        """Wine draws its own title bars (there is no window manager), so the
+        close box exists and can be clicked."""
+        marker = pathlib.Path(os.environ.get("NV_WINEPREFIX", self.build / "wineprefix")) / \
+            ".nv-unmanaged"
+        if marker.exists():
+            return
+        self.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N",
+                 "/f")
+        marker.parent.mkdir(parents=True, exist_ok=True)
+        marker.touch()
+
+    @staticmethod
+    def path(posix_path):
+        return "Z:" + str(posix_path).replace("/", "\\")
+
+
+class Session:
+    """One GetConfigString call in nvguihost, with its inspector."""
+
+    def __init__(self, wine, ini):
+        self.wine = wine
+        self.process = wine.start("nvguihost.exe", "config", "IENorvane.dll", Wine.path(ini),
+                                  SECTION)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+        check_equal(self.ask("wait"), ["ready"], "the dialog appears")
+        self.display = wine.env["DISPLAY"]
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.put(line.rstrip("\r\n"))
+        self.lines.put(None)
+
+    def _line(self, timeout=60):
+        try:
+            line = self.lines.get(timeout=timeout)
+        except queue.Empty:
+            raise Failure("nvguihost does not answer")
+        if line is None:
+            raise Failure("nvguihost ended early")
+        return line
+
+    def ask(self, command):
+        self.process.stdin.write(command + "\n")
+        self.process.stdin.flush()
+        answer = []
+        while (line := self._line()) != ".":
+            answer.append(line)
+        return answer
+
+    def table(self, command):
+        return [line.split("\t") for line in self.ask(command)]
+
+    def rows(self, name):
+        return [tuple(row) for row in self.table(f"rows {name}")]
+
+    def focus(self):
+        return self.ask("focus")[0] if self.ask("focus") else ""
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=self.wine.env, check=True)
+        time.sleep(0.15)
+
+    def key(self, *keys):
+        for k in keys:
+            self.xdotool("key", k)
+            self.settle()
+
+    def close_with(self, key):
+        """Presses the key that ends the dialog (nothing more to ask then)."""
+        self.xdotool("key", key)
+
+    def type(self, text):
+        for ch in text:
+            self.xdotool("type", ch)
+            self.settle()
+
+    def click(self, name):
+        x, y = self.table(f"screen {name}")[0]
+        self.xdotool("mousemove", x, y, "click", "1")
+        self.settle()
+
+    def settle(self):
+        """Waits until the dialog's thread has handled what is queued."""
+        self.ask("focus")
+
+    def error_box(self):
+        return self.table("errorbox")
+
+    def wait_error_box(self, present=True):
+        for _ in range(100):
+            if (self.error_box() != [["none"]]) == present:
+                return self.error_box()
+            time.sleep(0.05)
+        raise Failure("the error box " + ("does not appear" if present else "stays"))
+
+    def screenshot(self, name):
+        shots = self.wine.build / "gui-shots"
+        shots.mkdir(exist_ok=True)
+        subprocess.run(["import", "-window", "root", str(shots / f"{name}.png")],
+                       env=self.wine.env, check=True)
+
+    def finish(self):
+        """Waits for the call to return; its text, result and host state."""
+        self.process.stdin.close()
+        answer = {}
+        while (line := self._line(timeout=30)) != "end":
+            key, _, value = line.partition("\t")
+            answer[key] = value
+        self.process.wait(30)
+        return answer
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            subprocess.run(["wineserver", "-k"], env=self.wine.env | {
+                "WINEPREFIX": str(self.wine.build / "wineprefix")}, capture_output=True)
+
+
+def expected_rows(prefix, mask):
+    """What the seeded cache shows for a mask made of '*' and letters only."""
+    pattern = (prefix + mask).lower()
+    rows = []
+    for url, _ in SEED:
+        if prefix == "http://" and (url.startswith("Cookie:") or url.startswith("Visited:")):
+            continue
+        if fnmatch.fnmatchcase(url.lower(), pattern):
+            rows.append(url)
+    return sorted(rows)
+
+
+def urls(rows):
+    return sorted(row[0] for row in rows)
+
+
+def write_ini(path, lines):
+    if lines is None:
+        if path.exists():
+            path.unlink()
+        return
+    path.write_bytes(("[" + SECTION + "]\r\n" + "".join(l + "\r\n" for l in lines)).encode())
+
+
+# ---- the cases ----
+
+def case_layout(s, ini):
+    caption, width, height, *_ = s.table("window")[0]
+    check_equal(caption, "IE Norvane plugin", "caption")
+    check_equal((int(width), int(height)), (546, 534), "client size")
+    style = int(s.table("window")[0][5], 16)
+    check(style & 0x00C00000 == 0x00C00000 and style & 0x00080000, "title bar with system menu")
+    check(not style & 0x00040000 and not style & 0x00030000, "fixed frame, no min/max box")
+    *_, screen_w, screen_h, left, top, right, bottom = map(int, s.table("window")[0][6:])
+    check(abs((left + right) - screen_w) <= 2 and abs((top + bottom) - screen_h) <= 2,
+          f"centred: frame {left},{top},{right},{bottom} on {screen_w}x{screen_h}")
+    controls = {row[0]: row for row in s.table("dump")}
+    for name, (x, y, w, h, caption) in LAYOUT.items():
+        check(name in controls, f"{name} exists")
+        row = controls[name]
+        got = tuple(int(v) for v in row[2:6])
+        for got_v, want, what in zip(got, (x, y, w, h), "xywh"):
+            if want is not None:
+                check(abs(got_v - want) <= 2, f"{name}.{what}: want {want}, got {got_v}")
+        if w is None:
+            check(got[2] > 0, f"{name} is as wide as its text")
+        if caption is not None:
+            check_equal(row[8], caption, f"{name} caption")
+    for name in ("lvCache", "lvCookies", "lvHistory"):
+        columns = s.table(f"columns {name}")
+        check_equal([tuple(c) for c in columns[:3]],
+                    [("URL name", "300"), ("Local filename", "150"), ("File size", "50")],
+                    f"{name} columns")
+        style, extended = int(columns[3][1], 16), int(columns[3][2], 16)
+        check(style & 0x3 == 0x1, f"{name} in report mode")
+        check(style & 0x4, f"{name} single selection")
+        check(not style & 0x200, f"{name} read-only")
+        check(extended & 0x20, f"{name} selects whole rows")
+    check_equal(s.focus(), "cbDeleteHistory", "focus when shown")
+    check_equal(s.table("host"), [["enabled", "0"], ["active", "0"]], "host while shown")
+    s.screenshot("Layout")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_lists(s, ini):
+    rows = s.rows("lvCache")
+    check_equal(urls(rows), expected_rows("http://", "*news*"), "lvCache for http://*news*")
+    for url, file_name, size in rows:
+        seeded = dict(SEED)[url]
+        check_equal(size, str(seeded), f"size of {url}")
+        check(file_name and "\\" not in file_name, f"file name of {url}: {file_name!r}")
+    cookies = s.rows("lvCookies")
+    check_equal(urls(cookies), expected_rows("Cookie:", "*shop*"),
+                "type 0 still lists with the stored mask")
+    check(all(r[1] == "" and r[2] == "0" for r in cookies), "cookies have no file")
+    check_equal(urls(s.rows("lvHistory")), expected_rows("Visited:", "*.*"), "lvHistory")
+    s.screenshot("Lists")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_typing(s, ini):
+    s.click("edtCacheMask")
+    check_equal(s.focus(), "edtCacheMask", "focus after the click")
+    typed = ""
+    for ch in "*news*":
+        s.type(ch)
+        typed += ch
+        check_equal(urls(s.rows("lvCache")), expected_rows("http://", typed),
+                    f"lvCache after typing {typed!r}")
+    s.screenshot("Typing")
+    for _ in range(len(typed)):
+        s.key("BackSpace")
+        typed = typed[:-1]
+        check_equal(urls(s.rows("lvCache")), expected_rows("http://", typed),
+                    f"lvCache after deleting down to {typed!r}")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_malformed_typed(s, ini):
+    s.click("edtCacheMask")
+    s.type("[")
+    box = s.wait_error_box()
+    s.screenshot("MalformedTyped")
+    check(["text", "'http://[' is an invalid mask at (9)"] in box, f"error text: {box}")
+    check(["icon"] in box, "error icon")
+    check_equal([b for b in box if b[0] == "button"], [["button", "OK"]], "one OK button")
+    check_equal(s.rows("lvCache"), [], "the list is empty")
+    s.key("Return")
+    s.wait_error_box(present=False)
+    check_equal(s.ask("wait"), ["ready"], "the dialog stays open")
+    s.click("edtCacheMask")
+    s.key("End", "BackSpace")
+    s.type("*")
+    check_equal(urls(s.rows("lvCache")), expected_rows("http://", "*"), "later fills work")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_stored_malformed(s, ini):
+    box = s.wait_error_box()
+    s.screenshot("StoredMalformed")
+    check(["text", "'http://[' is an invalid mask at (9)"] in box, f"error text: {box}")
+    s.key("Return")
+    s.wait_error_box(present=False)
+    check_equal(s.rows("lvCache"), [], "that section's list is empty")
+    check_equal(urls(s.rows("lvCookies")), expected_rows("Cookie:", "*.*"), "others filled")
+    s.click("edtCacheMask")
+    s.key("End", "BackSpace")
+    s.type("*news*")
+    check_equal(urls(s.rows("lvCache")), expected_rows("http://", "*news*"), "corrected")
+    s.close_with("Return")
+    return "http://*news*, Cookie:*.*, Visited:*.*", "CacheMask=*news*"
+
+
+def case_tab_order(s, ini):
+    # History by mask (its edit box enabled), cookies and cache all entries.
+    order = ["cbDeleteHistory", "rbDeleteHistoryMask", "edtHistoryMask", "lvHistory",
+             "cbDeleteCookies", "rbDeleteCookiesAll", "lvCookies",
+             "cbDeleteCache", "rbDeleteCacheAll", "lvCache", "BitBtn1", "BitBtn2",
+             "cbDeleteHistory"]
+    seen = [s.focus()]
+    for _ in order[1:]:
+        s.key("Tab")
+        seen.append(s.focus())
+    check_equal(seen, order, "Tab order")
+    s.screenshot("TabOrder")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_enter_saves(s, ini):
+    check_equal(s.focus(), "cbDeleteHistory", "focus")
+    s.key("space")  # history off
+    s.screenshot("EnterSaves")
+    s.close_with("Return")
+    return "http://*.*, Cookie:*.*", "DeleteHistory=0"
+
+
+def case_escape_cancels(s, ini):
+    s.key("space")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_close_box_cancels(s, ini):
+    s.key("space")
+    point = s.table("closebox")
+    check(point, "the dialog has a close box")
+    s.screenshot("CloseBoxCancels")
+    s.xdotool("mousemove", point[0][0], point[0][1], "click", "1")
+    return "", None
+
+
+CASES = {
+    # name: (function, INI lines or None for no file)
+    "Layout": (case_layout, None),
+    "Lists": (case_lists, ["DeleteCacheType=1", "CacheMask=*news*", "DeleteCookiesType=0",
+                           "CookiesMask=*shop*"]),
+    "Typing": (case_typing, ["DeleteCacheType=1", "CacheMask="]),
+    "MalformedTyped": (case_malformed_typed, ["DeleteCacheType=1", "CacheMask="]),
+    "StoredMalformed": (case_stored_malformed, ["DeleteCacheType=1", "CacheMask=["]),
+    "TabOrder": (case_tab_order, ["DeleteHistoryType=1"]),
+    "EnterSaves": (case_enter_saves, None),
+    "EscapeCancels": (case_escape_cancels, ["DeleteCache=1"]),
+    "CloseBoxCancels": (case_close_box_cancels, ["DeleteCookies=0"]),
+}
+
+
+def seed(wine, work):
+    seed_file = work / "seed.txt"
+    seed_file.write_text("".join(f"{url}\t{size}\n" for url, size in SEED))
+    done = wine.run("nvguihost.exe", "seed", Wine.path(seed_file))
+    check(done.returncode == 0, f"seeding failed: {done.stdout}{done.stderr}")
+
+
+def run_case(build, name):
+    function, ini_lines = CASES[name]
+    work = pathlib.Path(build).resolve() / "gui-work"
+    work.mkdir(exist_ok=True)
+    ini = work / f"{name}.ini"
+    write_ini(ini, ini_lines)
+    before = ini.read_bytes() if ini.exists() else None
+    display = Display()
+    try:
+        wine = Wine(build, display.name)
+        wine.unmanaged_windows()
+        seed(wine, work)
+        session = Session(wine, ini)
+        try:
+            want_text, want_line = function(session, ini)
+            answer = session.finish()
+        finally:
+            session.kill()
+        check_equal(answer.get("result"), "true", "GetConfigString's result")
+        check_equal(answer.get("text"), f"[{want_text}]", "the host's text")
+        check_equal(answer.get("enabled"), "1", "host window enabled again")
+        check_equal(answer.get("active"), "1", "host window active again")
+        after = ini.read_bytes() if ini.exists() else None
+        if want_line is None:
+            check(after == before, "Cancel leaves the INI file untouched")
+        else:
+            check(after is not None and want_line.encode() in after.split(b"\r\n"),
+                  f"saved {want_line}: {after!r}")
+    finally:
+        display.stop()
+
+
+def demo(build, shot, display_name):
+    """Shows the dialog on the user's display, or under Xvfb with a screenshot."""
+    work = pathlib.Path(build).resolve() / "gui-work"
+    work.mkdir(exist_ok=True)
+    ini = work / "demo.ini"
+    own = None
+    if not display_name:
+        own = Display()
+        display_name = own.name
+    try:
+        wine = Wine(build, display_name)
+        seed(wine, work)
+        if own:
+            wine.unmanaged_windows()
+            session = Session(wine, ini)
+            time.sleep(0.5)
+            session.screenshot("demo")
+            shot_file = wine.build / "gui-shots" / "demo.png"
+            if shot:
+                pathlib.Path(shot).write_bytes(shot_file.read_bytes())
+            print(f"screenshot: {shot or shot_file}")
+            session.close_with("Escape")
+            answer = session.finish()
+            session.kill()
+        else:
+            done = wine.run("plughost.exe", "config", "IENorvane.dll", Wine.path(ini), SECTION,
+                            timeout=3600)
+            print(done.stdout, end="")
+            return
+        print(f"text: {answer.get('text')}  result: {answer.get('result')}")
+    finally:
+        if own:
+            own.stop()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--case", choices=sorted(CASES))
+    parser.add_argument("--demo", action="store_true")
+    parser.add_argument("--shot")
+    parser.add_argument("--display")
+    args = parser.parse_args()
+    try:
+        if args.demo:
+            demo(args.build, args.shot, args.display)
+        else:
+            run_case(args.build, args.case)
+            print(f"Gui.{args.case}: passed")
+    except Failure as failure:
+        print(f"Gui.{args.case or 'demo'}: FAILED: {failure}")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
