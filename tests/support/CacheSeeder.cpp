@@ -1,0 +1,141 @@
+#ifdef _WIN32
+#include "CacheSeeder.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void Refused(const char *call, const std::string &url) {
+  throw std::runtime_error(std::string(call) + " refused " + url + " (error " +
+                           std::to_string(GetLastError()) + ")");
+}
+
+void WriteFileOfSize(const std::string &path, uint32_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Refused("CreateFileA", path);
+  std::string content(size, 'x');
+  for (size_t i = 0; i < content.size(); ++i)
+    content[i] = static_cast<char>('a' + i % 26);
+  DWORD written = 0;
+  const BOOL ok = size == 0 || WriteFile(file, content.data(), size, &written, nullptr);
+  CloseHandle(file);
+  if (!ok || written != size) Refused("WriteFile", path);
+}
+
+void CommitWithoutFile(const std::string &url, DWORD type) {
+  FILETIME never{};
+  if (!CommitUrlCacheEntryA(url.c_str(), nullptr, never, never, type, nullptr, 0, nullptr, nullptr))
+    Refused("CommitUrlCacheEntryA", url);
+}
+
+bool StartsWith(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
+
+// Owns an enumeration handle.
+struct TFindCloser {
+  void operator()(HANDLE handle) const { FindCloseUrlCache(handle); }
+};
+using TFind = std::unique_ptr<void, TFindCloser>;
+
+TListedEntry Listed(const INTERNET_CACHE_ENTRY_INFOA &record) {
+  TListedEntry entry;
+  entry.Url = record.lpszSourceUrlName ? record.lpszSourceUrlName : "";
+  entry.LocalFileName = record.lpszLocalFileName ? record.lpszLocalFileName : "";
+  entry.Size = (uint64_t{record.dwSizeHigh} << 32) | record.dwSizeLow;
+  entry.Type = record.CacheEntryType;
+  return entry;
+}
+
+} // namespace
+
+std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *extension) {
+  char path[MAX_PATH] = {};
+  if (!CreateUrlCacheEntryA(url.c_str(), size, extension, path, 0))
+    Refused("CreateUrlCacheEntryA", url);
+  WriteFileOfSize(path, size);
+  FILETIME never{};
+  const char headers[] = "HTTP/1.1 200 OK\r\n\r\n";
+  if (!CommitUrlCacheEntryA(url.c_str(), path, never, never, NORMAL_CACHE_ENTRY,
+                            reinterpret_cast<BYTE *>(const_cast<char *>(headers)),
+                            sizeof headers - 1, extension, nullptr))
+    Refused("CommitUrlCacheEntryA", url);
+  return path;
+}
+
+void SeedCookieEntry(const std::string &url) { CommitWithoutFile(url, COOKIE_CACHE_ENTRY); }
+
+void SeedVisitedEntry(const std::string &url) { CommitWithoutFile(url, URLHISTORY_CACHE_ENTRY); }
+
+void SeedEntry(const std::string &url, uint32_t size) {
+  if (StartsWith(url, "Cookie:"))
+    SeedCookieEntry(url);
+  else if (StartsWith(url, "Visited:"))
+    SeedVisitedEntry(url);
+  else
+    SeedHttpEntry(url, size);
+}
+
+std::vector<TListedEntry> ListUrlCache(const char *selector) {
+  std::vector<TListedEntry> entries;
+  std::vector<char> buffer(4096);
+  auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
+  DWORD size = static_cast<DWORD>(buffer.size());
+  TFind find(FindFirstUrlCacheEntryA(selector, record(), &size));
+  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    buffer.resize(size);
+    find.reset(FindFirstUrlCacheEntryA(selector, record(), &size));
+  }
+  if (!find) return entries;
+  entries.push_back(Listed(*record()));
+  for (;;) {
+    size = static_cast<DWORD>(buffer.size());
+    if (FindNextUrlCacheEntryA(find.get(), record(), &size)) {
+      entries.push_back(Listed(*record()));
+      continue;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+    buffer.resize(size);
+  }
+  return entries;
+}
+
+std::vector<TListedEntry> ListWholeUrlCache() {
+  std::vector<TListedEntry> all;
+  std::set<std::string> seen;
+  for (const char *selector :
+       {static_cast<const char *>(nullptr), "", "Cookie:", "Visited:", "cookie:", "visited:"})
+    for (TListedEntry &entry : ListUrlCache(selector))
+      if (seen.insert(entry.Url).second) all.push_back(std::move(entry));
+  return all;
+}
+
+std::vector<std::string> SortedCacheUrls() {
+  std::vector<std::string> urls;
+  for (const TListedEntry &entry : ListWholeUrlCache())
+    urls.push_back(entry.Url);
+  std::sort(urls.begin(), urls.end());
+  return urls;
+}
+
+bool UrlCacheHas(const std::string &url) {
+  for (const TListedEntry &entry : ListWholeUrlCache())
+    if (entry.Url == url) return true;
+  return false;
+}
+
+size_t EmptyUrlCache() {
+  size_t deleted = 0;
+  for (const TListedEntry &entry : ListWholeUrlCache())
+    if (DeleteUrlCacheEntryA(entry.Url.c_str())) ++deleted;
+  return deleted;
+}
+#endif

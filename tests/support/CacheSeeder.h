@@ -1,0 +1,51 @@
+#pragma once
+// Test-only, Windows only: seeding and listing the real WinInet URL cache of
+// the Wine prefix, for the clean's and the dialog's tests and for seedcache.
+//
+//   http entries: CreateUrlCacheEntryA, write the file, CommitUrlCacheEntryA
+//                 (NORMAL_CACHE_ENTRY); the entry's size is the file's.
+//   cookies:      CommitUrlCacheEntryA("Cookie:user@host/", no file, COOKIE_CACHE_ENTRY)
+//   history:      CommitUrlCacheEntryA("Visited: user@url", no file, URLHISTORY_CACHE_ENTRY)
+#ifdef _WIN32
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One entry as the platform lists it.
+struct TListedEntry {
+  std::string Url;
+  std::string LocalFileName; // empty when the entry has none
+  uint64_t Size = 0;
+  uint32_t Type = 0; // CacheEntryType bits
+};
+
+// Adds an http entry whose file holds `size` bytes; returns the file's path.
+// Throws std::runtime_error when the platform refuses.
+std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *extension = "htm");
+
+// Adds a cookie entry ("Cookie:user@host/") without a file.
+void SeedCookieEntry(const std::string &url);
+
+// Adds a visited-history entry ("Visited: user@url") without a file.
+void SeedVisitedEntry(const std::string &url);
+
+// Adds an entry of the category its URL names ("Cookie:", "Visited:", else
+// http with a file of `size` bytes).
+void SeedEntry(const std::string &url, uint32_t size);
+
+// What the platform enumerates for `selector` (null: the null selector), in
+// its order, with one reused buffer.
+std::vector<TListedEntry> ListUrlCache(const char *selector);
+
+// Every entry of every container (content, cookies, history), each once.
+std::vector<TListedEntry> ListWholeUrlCache();
+
+// The URLs of ListWholeUrlCache, sorted.
+std::vector<std::string> SortedCacheUrls();
+
+// Whether the platform knows an entry with this URL.
+bool UrlCacheHas(const std::string &url);
+
+// Deletes every entry of every container; returns how many went.
+size_t EmptyUrlCache();
+#endif

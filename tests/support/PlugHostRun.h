@@ -1,0 +1,21 @@
+#pragma once
+// Test-only, Windows only: runs a program (plughost, seedcache) as a child
+// process and collects what it prints.
+#ifdef _WIN32
+#include <cstdint>
+#include <string>
+
+struct TProgramRun {
+  uint32_t ExitCode = 0;
+  std::string Output; // stdout and stderr together, line breaks as printed
+};
+
+// Runs `commandLine` in the current folder, waits for it (at most
+// `timeoutMs`), and returns its exit code and output. Throws
+// std::runtime_error when it cannot be started or does not finish in time.
+TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs = 120000);
+
+// RunProgram("plughost.exe clean <plugin> \"<ini>\" \"<section>\"").
+TProgramRun RunPlugHostClean(const std::string &plugin, const std::string &iniFile,
+                             const std::string &section);
+#endif

@@ -1,0 +1,152 @@
+// The walk and the sweep over the real WinInet URL cache of the Wine prefix,
+// through TWin32UrlCache: which container each category's selector lists,
+// the category filter for the http walk, sizes and failed deletes.
+#include <windows.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "CacheSeeder.h"
+#include "CacheWalk.h"
+#include "IENorvaneU.h"
+#include "Win32UrlCache.h"
+
+namespace {
+
+struct TSeeded {
+  const char *Url;
+  uint32_t Size; // file size of an http entry; cookies and history have none
+};
+
+const TSeeded kSeeds[] = {
+    {"http://www.example.com/index.html", 1000},
+    {"Cookie:john@example.com/", 0},
+    {"http://www.example.com/logo.gif", 2345},
+    {"Visited: john@http://www.example.com/index.html", 0},
+    {"http://news.example.org/story/today.html", 4000},
+    {"Cookie:john@ads.tracker.net/", 0},
+    {"http://localhost/", 700}, // no "." anywhere
+    {"Cookie:john@localhost/", 0},
+    {"Visited: john@http://news.example.org/story/today.html", 0},
+    {"Visited: john@about:blank", 0},
+};
+
+std::set<std::string> WalkSet(IUrlCache &cache, const std::string &pattern) {
+  std::set<std::string> urls;
+  Walk(cache, pattern, [&](const TCacheEntryView &entry) { urls.insert(entry.Url); });
+  return urls;
+}
+
+class CleanRealCache : public ::testing::Test {
+protected:
+  void SetUp() override {
+    EmptyUrlCache();
+    ASSERT_TRUE(ListWholeUrlCache().empty());
+    for (const TSeeded &seed : kSeeds)
+      SeedEntry(seed.Url, seed.Size);
+  }
+  void TearDown() override { EmptyUrlCache(); }
+
+  TWin32UrlCache Cache;
+};
+
+} // namespace
+
+TEST_F(CleanRealCache, SeededEntriesAreListedWithTheirSizes) {
+  std::vector<TListedEntry> listed = ListWholeUrlCache();
+  ASSERT_EQ(listed.size(), std::size(kSeeds));
+  for (const TSeeded &seed : kSeeds) {
+    auto found = std::find_if(listed.begin(), listed.end(),
+                              [&](const TListedEntry &e) { return e.Url == seed.Url; });
+    ASSERT_NE(found, listed.end()) << seed.Url;
+    EXPECT_EQ(found->Size, seed.Size) << seed.Url;
+  }
+}
+
+TEST_F(CleanRealCache, WalkSelectsEachCategory) {
+  const struct {
+    const char *Pattern;
+    std::set<std::string> Urls;
+  } cases[] = {
+      {"http://*.*",
+       {"http://www.example.com/index.html", "http://www.example.com/logo.gif",
+        "http://news.example.org/story/today.html"}},
+      {"http://*",
+       {"http://www.example.com/index.html", "http://www.example.com/logo.gif",
+        "http://news.example.org/story/today.html", "http://localhost/"}},
+      {"http://www.example.com/*",
+       {"http://www.example.com/index.html", "http://www.example.com/logo.gif"}},
+      {"Cookie:*.*", {"Cookie:john@example.com/", "Cookie:john@ads.tracker.net/"}},
+      {"cookie:*@ADS.*", {"Cookie:john@ads.tracker.net/"}},
+      {"Visited:*.*",
+       {"Visited: john@http://www.example.com/index.html",
+        "Visited: john@http://news.example.org/story/today.html"}},
+      {"Visited:*news*", {"Visited: john@http://news.example.org/story/today.html"}},
+      {"Visited:*.invalid", {}},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(WalkSet(Cache, c.Pattern), c.Urls) << c.Pattern;
+}
+
+TEST_F(CleanRealCache, WalkSeesHttpEntrySizes) {
+  std::map<std::string, uint64_t> sizes;
+  Walk(Cache, "http://*", [&](const TCacheEntryView &e) {
+    sizes[e.Url] = e.Size;
+    EXPECT_NE(e.LocalFileName, nullptr) << e.Url;
+  });
+  EXPECT_EQ(sizes["http://www.example.com/logo.gif"], 2345u);
+  EXPECT_EQ(sizes["http://localhost/"], 700u);
+}
+
+// Why the service chooses selectors: the platform lists nothing for a
+// wildcard pattern, and hands cookie and history entries to the null
+// selector, which the http walk's category filter then passes over.
+TEST_F(CleanRealCache, SelectorsOfThePlatform) {
+  EXPECT_TRUE(ListUrlCache("http://*.*").empty());
+  EXPECT_EQ(ListUrlCache("Cookie:").size(), 3u);
+
+  std::vector<char> buffer(8192);
+  auto *record = reinterpret_cast<TUrlCacheEntryInfo *>(buffer.data());
+  uint32_t size = static_cast<uint32_t>(buffer.size());
+  std::set<std::string> listed;
+  TCacheEnumHandle handle = Cache.FindFirst("http://*.*", record, &size);
+  ASSERT_NE(handle, nullptr);
+  do {
+    listed.insert(record->lpszSourceUrlName);
+    size = static_cast<uint32_t>(buffer.size());
+  } while (Cache.FindNext(handle, record, &size));
+  EXPECT_EQ(Cache.LastError(), kErrorNoMoreItems);
+  Cache.FindClose(handle);
+  EXPECT_TRUE(listed.contains("Cookie:john@example.com/"));
+  EXPECT_TRUE(listed.contains("Visited: john@about:blank"));
+}
+
+TEST_F(CleanRealCache, SweepDeletesAndCountsFileSizes) {
+  const TCategoryTotals http = Sweep(Cache, "http://*.*");
+  EXPECT_EQ(http.Count, 3u);
+  EXPECT_EQ(http.Bytes, 1000u + 2345 + 4000);
+  const TCategoryTotals cookies = Sweep(Cache, "Cookie:*.*");
+  EXPECT_EQ(cookies.Count, 2u);
+  EXPECT_EQ(cookies.Bytes, 0u);
+  EXPECT_EQ(SortedCacheUrls(),
+            (std::vector<std::string>{"Cookie:john@localhost/", "Visited: john@about:blank",
+                                      "Visited: john@http://news.example.org/story/today.html",
+                                      "Visited: john@http://www.example.com/index.html",
+                                      "http://localhost/"}));
+}
+
+TEST_F(CleanRealCache, SweepCountsNothingForALockedEntry) {
+  const char *locked = "http://www.example.com/logo.gif";
+  std::vector<char> info(8192);
+  DWORD size = static_cast<DWORD>(info.size());
+  ASSERT_TRUE(RetrieveUrlCacheEntryFileA(
+      locked, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(info.data()), &size, 0));
+  const TCategoryTotals http = Sweep(Cache, "http://www.example.com/*");
+  UnlockUrlCacheEntryFileA(locked, 0);
+  EXPECT_EQ(http.Count, 1u);
+  EXPECT_EQ(http.Bytes, 1000u);
+}
