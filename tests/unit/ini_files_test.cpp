@@ -2,70 +2,15 @@
 // flags, refused writes, and values of any length.
 #include <gtest/gtest.h>
 
+#include "IniCases.h"
 #include "IniFiles.h"
 #include "PortableIniStore.h"
 #include "TempDir.h"
 
 namespace {
 
-struct TNumberCase {
-  const char *Text;
-  std::optional<int32_t> Expected;
-};
-
-const TNumberCase kNumberCases[] = {
-    {"0", 0},
-    {"1", 1},
-    {"-1", -1},
-    {"+1", 1},
-    {"001", 1},
-    {"-0", 0},
-    {"   42", 42},
-    {"2147483647", 2147483647},
-    {"-2147483648", INT32_MIN},
-    {"0000000000002147483647", 2147483647},
-    {"$1", 1},
-    {"x1", 1},
-    {"X1", 1},
-    {"0x1", 1},
-    {"0X1", 1},
-    {"$10", 16},
-    {"0xff", 255},
-    {"$aBcD", 0xABCD},
-    {"$7FFFFFFF", 2147483647},
-    {"$80000000", INT32_MIN},
-    {"$FFFFFFFF", -1},
-    {"0x00000000FFFFFFFF", -1},
-    {"  $1", 1},
-    {"", std::nullopt},
-    {"   ", std::nullopt},
-    {"-", std::nullopt},
-    {"+", std::nullopt},
-    {"$", std::nullopt},
-    {"0x", std::nullopt},
-    {"x", std::nullopt},
-    {"- 1", std::nullopt},
-    {"-$1", std::nullopt},
-    {"+0x1", std::nullopt},
-    {"1x", std::nullopt},
-    {"1 ", std::nullopt},
-    {"\t1", std::nullopt},
-    {"1.0", std::nullopt},
-    {"2147483648", std::nullopt},
-    {"-2147483649", std::nullopt},
-    {"99999999999999999999", std::nullopt},
-    {"$100000000", std::nullopt},
-    {"$FFFFFFFFF", std::nullopt},
-    {"0x1g", std::nullopt},
-    {"$-1", std::nullopt},
-    {"yes", std::nullopt},
-    {"true", std::nullopt},
-    {"--1", std::nullopt},
-    {"00x1", std::nullopt},
-};
-
 TEST(IniNumbers, ParsesExactlyTheStoredForms) {
-  for (const auto &c : kNumberCases)
+  for (const auto &c : IniNumberCases())
     EXPECT_EQ(ParseIniNumber(c.Text), c.Expected) << c.Text;
 }
 
@@ -78,12 +23,13 @@ protected:
 
 TEST_F(IniFilesTest, NumbersAndFlagsReadFromTheirStoredText) {
   std::string content = "[n]\r\n";
-  for (size_t i = 0; i < std::size(kNumberCases); ++i)
-    content += "k" + std::to_string(i) + "=" + kNumberCases[i].Text + "\r\n";
+  const auto cases = IniNumberCases();
+  for (size_t i = 0; i < cases.size(); ++i)
+    content += "k" + std::to_string(i) + "=" + cases[i].Text + "\r\n";
   WriteFileBytes(Path, content);
   TIniFile ini(Store, Path);
-  for (size_t i = 0; i < std::size(kNumberCases); ++i) {
-    const auto &c = kNumberCases[i];
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const auto &c = cases[i];
     const std::string key = "k" + std::to_string(i);
     // The store trims the blanks around a stored value, so "1 " reads as "1".
     const std::string_view text = c.Text;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "IniCases.h"
 #include "IniScenario.h"
 #include "PortableIniStore.h"
 #include "TempDir.h"
@@ -32,53 +33,12 @@ protected:
   TPortableIniStore Store;
 };
 
-// A file as other writers leave it, with the reads the platform gives for it
-// (checked against the real private-profile services under Wine).
-const char kPreparedFile[] =
-    "; comment k=1\r\n  \r\njunk before\r\npre=0\r\n [ Sec ] trailing\r\n"
-    "a = 1 = 2 \r\n B=  \"quoted\"  \r\nc='x'\r\nd=\"\r\ne=\"abc'\r\nnoeq\r\nnoeq=5\r\n"
-    ";f=1\r\ndup=first\r\nDUP=second\r\nempty=\r\nm=\"\"\r\n=val\r\n[sec]\r\ng=second\r\n"
-    "[other]x\r\nh=1\r\r\n\n\ni=2\n[a]b]\nj=1\n[ sp ace ]\nk=1\n[nobracket\nl=1\n"
-    "tabs\t=\tv\t\n\x01\x02=ctl \x0b\n  x y = z\nlast=noend";
-
 TEST_F(IniStoreTest, ReadsFilesOtherWritersPrepared) {
-  WriteFileBytes(Path, kPreparedFile);
-  const struct {
-    const char *Section, *Key, *Expected;
-  } cases[] = {
-      {"Sec", "a", "1 = 2"},
-      {"sec", "b", "quoted"},
-      {"Sec", "c", "x"},
-      {"Sec", "d", "\""},
-      {"Sec", "e", "\"abc'"},
-      {"Sec", "noeq", "<def>"},
-      {"Sec", ";f", "1"},
-      {"Sec", "f", "<def>"},
-      {"Sec", "dup", "first"},
-      {"Sec", "empty", ""},
-      {"Sec", "m", ""},
-      {"Sec", "", "val"},
-      {"sec", "g", "<def>"},
-      {"other", "h", "1"},
-      {"OTHER", "I", "2"},
-      {" Sec ", "a", "1 = 2"},
-      {"a]b", "j", "1"},
-      {"a", "j", "<def>"},
-      {"sp ace", "k", "1"},
-      {" sp ace ", "k", "1"},
-      {"nobracket", "l", "<def>"},
-      {"sp ace", "l", "1"},
-      {"sp ace", "tabs", "v"},
-      {"sp ace", "last", "noend"},
-      {"", "pre", "0"},
-      {"", "junk before", "<def>"},
-      {"sp ace", "\x01\x02", "ctl"},
-      {"sp ace", " x y ", "z"},
-      {"Sec", "comment k", "<def>"},
-      {"missing", "a", "<def>"},
-  };
-  for (size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(Read(cases[i].Section, cases[i].Key), cases[i].Expected) << "case " << i;
+  WriteFileBytes(Path, kPreparedIniFile);
+  for (size_t i = 0; i < PreparedIniReads().size(); ++i) {
+    const TIniReadCase &c = PreparedIniReads()[i];
+    EXPECT_EQ(Read(c.Section, c.Key), c.Expected) << "case " << i;
+  }
 }
 
 TEST_F(IniStoreTest, DefaultsAndCutsLikeThePlatform) {

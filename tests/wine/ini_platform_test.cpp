@@ -1,0 +1,170 @@
+// The INI accessor and the settings over the real private-profile services
+// under Wine, held to the same tables as the portable store; and the portable
+// store in the Windows build, where read-only is the file attribute.
+#include <gtest/gtest.h>
+
+#include "IENorvaneU.h"
+#include "IniCases.h"
+#include "IniFiles.h"
+#include "Platform.h"
+#include "PortableIniStore.h"
+#include "TempDir.h"
+#include "Win32ProfileStore.h"
+
+namespace {
+
+class IniPlatformTest : public ::testing::Test {
+protected:
+  std::string Read(const std::string &section, const std::string &key) {
+    char buffer[256];
+    const uint32_t count =
+        Store.GetString(section.c_str(), key.c_str(), "<def>", buffer, sizeof buffer, Path.c_str());
+    return std::string(buffer, count);
+  }
+  TIENorvane Loaded() {
+    TIENorvane cleaner(System.Services());
+    cleaner.LoadSettings(Path, "IE Norvane");
+    return cleaner;
+  }
+
+  TTempDir Dir;
+  std::string Path = Dir.File("host.ini");
+  TWin32ProfileStore Store;
+  TSystemPlatform System;
+};
+
+TEST_F(IniPlatformTest, ReadsPreparedFileAsTheTableSays) {
+  WriteFileBytes(Path, kPreparedIniFile);
+  for (size_t i = 0; i < PreparedIniReads().size(); ++i) {
+    const TIniReadCase &c = PreparedIniReads()[i];
+    EXPECT_EQ(Read(c.Section, c.Key), c.Expected) << "case " << i;
+  }
+}
+
+TEST_F(IniPlatformTest, NumbersAndFlagsReadFromTheirStoredText) {
+  std::string content = "[n]\r\n";
+  const auto cases = IniNumberCases();
+  for (size_t i = 0; i < cases.size(); ++i)
+    content += "k" + std::to_string(i) + "=" + cases[i].Text + "\r\n";
+  WriteFileBytes(Path, content);
+  TIniFile ini(Store, Path);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const std::string_view text = cases[i].Text;
+    if (text.ends_with(' ') || text.starts_with('\t')) continue; // trimmed by the platform
+    const std::string key = "k" + std::to_string(i);
+    EXPECT_EQ(ini.ReadNumber("n", key, -7), cases[i].Expected.value_or(-7)) << text;
+    EXPECT_EQ(ini.ReadFlag("n", key, true), cases[i].Expected.value_or(1) != 0) << text;
+  }
+}
+
+TEST_F(IniPlatformTest, ValuesOfAnyLengthReadWhole) {
+  TIniFile ini(Store, Path);
+  for (size_t length : {2045u, 2046u, 2047u, 2048u, 2049u, 3000u, 4094u, 4095u, 4096u}) {
+    std::string value(length, 'm');
+    value[0] = 'A', value[length - 1] = 'Z';
+    ini.WriteText("s", "plain", value);
+    EXPECT_EQ(ini.ReadText("s", "plain", ""), value) << length;
+    ini.WriteText("s", "quoted", "\"" + value + "\"");
+    EXPECT_EQ(ini.ReadText("s", "quoted", ""), value) << length;
+  }
+}
+
+TEST_F(IniPlatformTest, MissingFileGivesDefaultsAndCreatesNothing) {
+  const TIENorvane cleaner = Loaded();
+  EXPECT_TRUE(cleaner.DeleteCache && cleaner.DeleteCookies && cleaner.DeleteHistory);
+  EXPECT_EQ(cleaner.DeleteCacheType | cleaner.DeleteCookiesType | cleaner.DeleteHistoryType, 0);
+  EXPECT_EQ(cleaner.CacheMask + cleaner.CookiesMask + cleaner.HistoryMask, "*.**.**.*");
+  EXPECT_FALSE(FileExists(Path));
+}
+
+TEST_F(IniPlatformTest, SaveKeepsOtherSectionsAndRewritesInPlace) {
+  const std::string head = "; the host's file\r\n[Host]\r\nWindow=1,2\r\n";
+  const std::string tail = "[Other plug-in]\r\nDeleteCache=keep\r\n";
+  WriteFileBytes(Path, head + "[IE Norvane]\r\nDeleteHistoryType=2\r\n" + tail);
+  TIENorvane cleaner = Loaded();
+  EXPECT_EQ(cleaner.DeleteHistoryType, 2);
+  cleaner.SaveSettings(Path, "IE Norvane");
+  const std::string section = "[IE Norvane]\r\nDeleteHistoryType=2\r\nDeleteCache=1\r\n"
+                              "DeleteCacheType=0\r\nCacheMask=*.*\r\nDeleteCookies=1\r\n"
+                              "DeleteCookiesType=0\r\nCookiesMask=*.*\r\nDeleteHistory=1\r\n"
+                              "HistoryMask=*.*\r\n";
+  EXPECT_EQ(ReadFileBytes(Path), head + section + tail);
+  cleaner.DeleteCookies = false, cleaner.CookiesMask = std::string(2999, 'c') + "*";
+  cleaner.SaveSettings(Path, "ie norvane");
+  std::string expected = head + section + tail;
+  expected.replace(expected.find("DeleteCookies=1"), 15, "DeleteCookies=0");
+  expected.replace(expected.find("CookiesMask=*.*"), 15, "CookiesMask=" + cleaner.CookiesMask);
+  EXPECT_EQ(ReadFileBytes(Path), expected);
+  EXPECT_EQ(Loaded().CookiesMask, cleaner.CookiesMask);
+}
+
+TEST_F(IniPlatformTest, NewFileHoldsTheNineKeysInOrder) {
+  Loaded().SaveSettings(Path, "IE Norvane");
+  EXPECT_EQ(ReadFileBytes(Path), "[IE Norvane]\r\nDeleteCache=1\r\nDeleteCacheType=0\r\n"
+                                 "CacheMask=*.*\r\nDeleteCookies=1\r\nDeleteCookiesType=0\r\n"
+                                 "CookiesMask=*.*\r\nDeleteHistory=1\r\nDeleteHistoryType=0\r\n"
+                                 "HistoryMask=*.*\r\n");
+}
+
+TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
+  TIENorvane saved(System.Services());
+  const struct {
+    bool Flag;
+    int32_t Type;
+    const char *Mask;
+  } rows[] = {{false, INT32_MIN, "a"},
+              {true, -1, "*.exa mple.com/*"},
+              {false, 2, ""},
+              {true, INT32_MAX, "[!a-z]?\"x'=;y"}};
+  for (const auto &row : rows) {
+    saved.DeleteCache = row.Flag, saved.DeleteCookies = !row.Flag, saved.DeleteHistory = row.Flag;
+    saved.DeleteCacheType = row.Type, saved.DeleteCookiesType = row.Type / 3;
+    saved.DeleteHistoryType = -row.Type / 7;
+    saved.CacheMask = row.Mask, saved.CookiesMask = std::string(row.Mask) + "c";
+    saved.HistoryMask = "h" + std::string(row.Mask);
+    saved.SaveSettings(Path, "IE Norvane");
+    const TIENorvane loaded = Loaded();
+    EXPECT_EQ(loaded.DeleteCache, saved.DeleteCache);
+    EXPECT_EQ(loaded.DeleteCookies, saved.DeleteCookies);
+    EXPECT_EQ(loaded.DeleteHistory, saved.DeleteHistory);
+    EXPECT_EQ(loaded.DeleteCacheType, saved.DeleteCacheType);
+    EXPECT_EQ(loaded.DeleteCookiesType, saved.DeleteCookiesType);
+    EXPECT_EQ(loaded.DeleteHistoryType, saved.DeleteHistoryType);
+    EXPECT_EQ(loaded.CacheMask, saved.CacheMask);
+    EXPECT_EQ(loaded.CookiesMask, saved.CookiesMask);
+    EXPECT_EQ(loaded.HistoryMask, saved.HistoryMask);
+  }
+}
+
+// The platform refuses a missing folder and a folder in place of the file;
+// the message carries the path exactly as given.
+TEST_F(IniPlatformTest, UnwritablePathsRaiseWithThePathAsGiven) {
+  ASSERT_TRUE(CreateDirectoryA(Dir.File("folder.ini").c_str(), nullptr));
+  for (const std::string &path : {Dir.File("no such folder\\x.ini"), Dir.File("folder.ini")}) {
+    TIENorvane cleaner(System.Services());
+    cleaner.LoadSettings(path, "IE Norvane");
+    try {
+      cleaner.SaveSettings(path, "IE Norvane");
+      ADD_FAILURE() << "no exception for " << path;
+    } catch (const EIniFileException &e) {
+      EXPECT_EQ(e.Message(), "Unable to write to " + path);
+    }
+  }
+}
+
+// The portable store built for Windows takes the read-only attribute as a
+// refusal, whoever runs it.
+TEST_F(IniPlatformTest, PortableStoreRefusesReadOnlyFile) {
+  const std::string original = "[IE Norvane]\r\nDeleteCache=0\r\n";
+  WriteFileBytes(Path, original);
+  SetReadOnly(Path, true);
+  TPortableIniStore portable;
+  TIniFile ini(portable, Path);
+  EXPECT_THROW(ini.WriteFlag("IE Norvane", "DeleteCache", true), EIniFileException);
+  EXPECT_EQ(ReadFileBytes(Path), original);
+  SetReadOnly(Path, false);
+  ini.WriteFlag("IE Norvane", "DeleteCache", true);
+  EXPECT_EQ(ReadFileBytes(Path), "[IE Norvane]\r\nDeleteCache=1\r\n");
+}
+
+} // namespace
