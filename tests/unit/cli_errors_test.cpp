@@ -30,6 +30,8 @@ TEST_F(CliTest, BadCommandLinesPrintTheUsageAndExitTwo) {
        "--json is an option of preview and clean only"},
       {{"preview", "--ini", ini, "--section", "S", "--json=yes"}, "--json takes no value"},
       {{"preview", "--ini", ini, "--section", "S", "--verbose", "1"}, "unknown option '--verbose'"},
+      {{"preview", "--ini", ini, "--section", "S", "--colour"}, "unknown option '--colour'"},
+      {{"preview", "stray", "--ini", ini, "--section", "S"}, "unknown option 'stray'"},
   };
   for (const TBadLine &c : cases) {
     SCOPED_TRACE(c.Complaint);

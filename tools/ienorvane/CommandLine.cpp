@@ -31,6 +31,7 @@ public:
       const std::string &argument = Arguments[index];
       const size_t equals = argument.find('=');
       const std::string name = argument.substr(0, equals);
+      if (!IsOption(name)) throw ECliUsageError("unknown option '" + name + "'");
       if (name == "--json") {
         if (equals != std::string::npos) throw ECliUsageError("--json takes no value");
         Once(name);
@@ -55,18 +56,17 @@ public:
 
 private:
   void Assign(const std::string &name, const std::string &value) {
-    if (name == "--ini") {
-      Once(name);
+    Once(name);
+    if (name == "--ini")
       Options.IniFile = value;
-    } else if (name == "--section") {
-      Once(name);
+    else if (name == "--section")
       Options.Section = value;
-    } else if (name == "--category") {
-      Once(name);
+    else
       Options.Category = CategoryOf(value);
-    } else {
-      throw ECliUsageError("unknown option '" + name + "'");
-    }
+  }
+
+  static bool IsOption(const std::string &name) {
+    return name == "--ini" || name == "--section" || name == "--category" || name == "--json";
   }
 
   void Once(const std::string &name) {

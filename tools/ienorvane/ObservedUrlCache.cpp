@@ -23,7 +23,7 @@ std::optional<TCategory> CategoryOfPattern(const char *pattern) {
   return std::nullopt;
 }
 
-const std::vector<TListedEntry> &TObservedUrlCache::Deleted(TCategory category) const {
+const std::vector<TReportedEntry> &TObservedUrlCache::Deleted(TCategory category) const {
   return DeletedEntries[IndexOf(category)];
 }
 
@@ -58,7 +58,7 @@ bool TObservedUrlCache::FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo *bu
 bool TObservedUrlCache::Delete(const char *url) {
   if (!Inner.Delete(url)) return false;
   if (Running) {
-    TListedEntry deleted = (url && Last.Url == url) ? Last : TListedEntry{url ? url : "", {}, 0};
+    TReportedEntry deleted = (url && Last.Url == url) ? Last : TReportedEntry{url ? url : "", {}, 0};
     DeletedEntries[IndexOf(*Running)].push_back(std::move(deleted));
   }
   return true;

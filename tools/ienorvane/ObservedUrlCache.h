@@ -13,7 +13,7 @@
 #include "UrlCache.h"
 
 // One cache entry as the command line reports it.
-struct TListedEntry {
+struct TReportedEntry {
   std::string Url;
   std::optional<std::string> LocalFileName; // none when the entry has no file
   uint64_t Size = 0;
@@ -40,7 +40,7 @@ public:
   // category of the enumeration that was running (by its pattern's prefix).
   // A deletion outside an enumeration of a known category is recorded under
   // none and not listed here.
-  const std::vector<TListedEntry> &Deleted(TCategory category) const;
+  const std::vector<TReportedEntry> &Deleted(TCategory category) const;
 
   // IUrlCache
   TCacheEnumHandle FindFirst(const char *pattern, TUrlCacheEntryInfo *buffer,
@@ -58,8 +58,8 @@ private:
   uint64_t DeliveredCount = 0;
   std::optional<TCategory> Running; // the category of the open enumeration
   std::optional<TCategory> Started; // the category of the last one started
-  TListedEntry Last;                // the entry delivered last
-  std::vector<TListedEntry> DeletedEntries[3];
+  TReportedEntry Last;                // the entry delivered last
+  std::vector<TReportedEntry> DeletedEntries[3];
 };
 
 // The category whose prefix `pattern` begins with ("http://", "Cookie:" or

@@ -6,7 +6,7 @@ namespace {
 
 constexpr TCategory kCategories[] = {TCategory::Cache, TCategory::Cookies, TCategory::History};
 
-void AddEntry(TCategoryListing &listing, TListedEntry entry) {
+void AddEntry(TCategoryListing &listing, TReportedEntry entry) {
   ++listing.Totals.Count;
   listing.Totals.Bytes += entry.Size;
   listing.Entries.push_back(std::move(entry));
@@ -18,7 +18,7 @@ void FillByWalk(TCategoryListing &listing, IUrlCache &cache) {
     Walk(cache, *listing.Pattern, [&listing](const TCacheEntryView &entry) {
       std::optional<std::string> file;
       if (entry.LocalFileName) file = entry.LocalFileName;
-      AddEntry(listing, TListedEntry{entry.Url, std::move(file), entry.Size});
+      AddEntry(listing, TReportedEntry{entry.Url, std::move(file), entry.Size});
     });
   } catch (const EMaskException &failure) {
     throw EMaskFault(MaskFaultOf(listing.Category, *listing.Pattern, failure));
@@ -94,7 +94,7 @@ TListing DeletedListing(const TIENorvane &settings, const TObservedUrlCache &obs
   TListing listing;
   for (TCategory category : kCategories) {
     TCategoryListing part = ListingHead(settings, category);
-    for (const TListedEntry &entry : observed.Deleted(category))
+    for (const TReportedEntry &entry : observed.Deleted(category))
       AddEntry(part, entry);
     listing.Categories.push_back(std::move(part));
   }

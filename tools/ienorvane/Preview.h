@@ -18,7 +18,7 @@ struct TCategoryListing {
   bool Enabled = false;               // the category's flag
   int32_t Type = 0;                   // the category's type code
   std::optional<std::string> Pattern; // the sweep's pattern; none when not swept
-  std::vector<TListedEntry> Entries;  // in the platform's enumeration order
+  std::vector<TReportedEntry> Entries;  // in the platform's enumeration order
   TCategoryTotals Totals;             // count and bytes of Entries
 };
 

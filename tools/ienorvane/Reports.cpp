@@ -39,7 +39,7 @@ void WriteCategoryText(std::ostream &out, const TCategoryListing &listing,
     return;
   }
   out << *listing.Pattern << '\n';
-  for (const TListedEntry &entry : listing.Entries) {
+  for (const TReportedEntry &entry : listing.Entries) {
     out << "  " << std::setw(12) << entry.Size << "  " << entry.Url << "  "
         << (entry.LocalFileName ? *entry.LocalFileName : std::string("-")) << '\n';
   }
@@ -58,7 +58,7 @@ void WriteText(std::ostream &out, const char *key, const std::string &value) {
   out << key << '=' << value << '\n';
 }
 
-void WriteEntryJson(TJsonWriter &json, const TListedEntry &entry) {
+void WriteEntryJson(TJsonWriter &json, const TReportedEntry &entry) {
   json.BeginObject();
   json.Key("url");
   json.String(AnsiToUtf8(entry.Url));
@@ -94,7 +94,7 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing) {
     json.Null();
   json.Key("entries");
   json.BeginArray();
-  for (const TListedEntry &entry : listing.Entries)
+  for (const TReportedEntry &entry : listing.Entries)
     WriteEntryJson(json, entry);
   json.EndArray();
   WriteTotalsJson(json, listing.Totals);
