@@ -326,6 +326,7 @@ private:
   std::map<HWND, TControlWindow *> ByHandle;
   std::map<const TControl *, TControlWindow *> ByControl;
   TWindowHandle Window;
+  HWND FocusedControl = nullptr; // where the focus returns on activation
 };
 
 // ---- TControlWindow and its kinds ----
@@ -709,6 +710,18 @@ LRESULT TWin32FormView::FormMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     return 0;
   case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
   case WM_CLOSE: Form.ModalResult = mrCancel; return 0;
+  case WM_ACTIVATE:
+    // Keep the focus on a control across activation, as a dialog does; the
+    // default would put it on the form window itself.
+    if (LOWORD(wParam) == WA_INACTIVE) {
+      if (HWND focus = GetFocus(); focus && IsChild(window, focus)) FocusedControl = focus;
+    } else if (FocusedControl) {
+      SetFocus(FocusedControl);
+    }
+    return 0;
+  case WM_SETFOCUS:
+    if (FocusedControl) SetFocus(FocusedControl);
+    return 0;
   case kShownMessage: Form.Shown(); return 0;
   default:
     if (ChildMessage(GetSysColorBrush(COLOR_BTNFACE), message, wParam, lParam, result))
@@ -761,7 +774,8 @@ void TWin32FormView::ShowModal() {
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     SetActiveWindow(window);
-    SetFocus(ByControl.at(&Form.cbDeleteHistory)->Handle());
+    FocusedControl = ByControl.at(&Form.cbDeleteHistory)->Handle();
+    SetFocus(FocusedControl);
     UpdateWindow(window);
     PostMessageA(window, kShownMessage, 0, 0);
     RunMessageLoop();

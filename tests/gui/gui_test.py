@@ -82,16 +82,30 @@ def check_equal(actual, expected, what):
 
 
 class Display:
-    """A private Xvfb display, on the first free number from 97 up."""
+    """A private Xvfb display, on the first free number from 97 up. When
+    ctest's fixture has started one for the build folder (file gui-display),
+    that one is used and left running."""
 
-    def __init__(self, number=None):
+    @staticmethod
+    def shared(build):
+        record = pathlib.Path(build).resolve() / "gui-display"
+        if record.exists():
+            name, pid = record.read_text().split()
+            if os.path.exists(f"/proc/{pid}"):
+                display = Display.__new__(Display)
+                display.process, display.name = None, name
+                return display
+        return Display()
+
+    def __init__(self, number=None, detached=False):
         self.process = None
         for n in [number] if number else range(97, 140):
             if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
                 continue
             self.process = subprocess.Popen(
                 ["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                start_new_session=detached)
             for _ in range(100):
                 if os.path.exists(f"/tmp/.X11-unix/X{n}"):
                     self.name = f":{n}"
@@ -423,6 +437,13 @@ def case_close_box_cancels(s, ini):
     return "", None
 
 
+def case_refused_save(s, ini):
+    s.close_with("Return")
+    # The save is refused (the INI file's folder does not exist): the call
+    # ends with false and the host's text stays the empty text of its start.
+    return "", None, "false"
+
+
 CASES = {
     # name: (function, INI lines or None for no file)
     "Layout": (case_layout, None),
@@ -435,6 +456,7 @@ CASES = {
     "EnterSaves": (case_enter_saves, None),
     "EscapeCancels": (case_escape_cancels, ["DeleteCache=1"]),
     "CloseBoxCancels": (case_close_box_cancels, ["DeleteCookies=0"]),
+    "RefusedSave": (case_refused_save, None),
 }
 
 
@@ -450,20 +472,22 @@ def run_case(build, name):
     work = pathlib.Path(build).resolve() / "gui-work"
     work.mkdir(exist_ok=True)
     ini = work / f"{name}.ini"
+    if name == "RefusedSave":
+        ini = work / "no-such-folder" / "norvane.ini"
     write_ini(ini, ini_lines)
     before = ini.read_bytes() if ini.exists() else None
-    display = Display()
+    display = Display.shared(build)
     try:
         wine = Wine(build, display.name)
         wine.unmanaged_windows()
         seed(wine, work)
         session = Session(wine, ini)
         try:
-            want_text, want_line = function(session, ini)
+            want_text, want_line, *want_result = function(session, ini)
             answer = session.finish()
         finally:
             session.kill()
-        check_equal(answer.get("result"), "true", "GetConfigString's result")
+        check_equal(answer.get("result"), (want_result or ["true"])[0], "GetConfigString's result")
         check_equal(answer.get("text"), f"[{want_text}]", "the host's text")
         check_equal(answer.get("enabled"), "1", "host window enabled again")
         check_equal(answer.get("active"), "1", "host window active again")
@@ -512,6 +536,30 @@ def demo(build, shot, display_name):
             own.stop()
 
 
+def start_display(build):
+    """ctest's fixture: one Xvfb for every GUI test of the build folder."""
+    display = Display(detached=True)
+    (pathlib.Path(build).resolve() / "gui-display").write_text(
+        f"{display.name} {display.process.pid}\n")
+
+
+def stop_display(build):
+    record = pathlib.Path(build).resolve() / "gui-display"
+    if not record.exists():
+        return
+    name, pid = record.read_text().split()
+    # Let the prefix's programs end while their display is still there.
+    env = dict(os.environ, DISPLAY=name,
+               WINEPREFIX=os.environ.get("NV_WINEPREFIX",
+                                         str(pathlib.Path(build).resolve() / "wineprefix")))
+    subprocess.run(["wineserver", "-w"], env=env, timeout=120, capture_output=True)
+    try:
+        os.kill(int(pid), 15)
+    except ProcessLookupError:
+        pass
+    record.unlink()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
@@ -519,11 +567,19 @@ def main():
     parser.add_argument("--demo", action="store_true")
     parser.add_argument("--shot")
     parser.add_argument("--display")
+    parser.add_argument("--start-display", action="store_true")
+    parser.add_argument("--stop-display", action="store_true")
     args = parser.parse_args()
     try:
-        if args.demo:
+        if args.start_display:
+            start_display(args.build)
+        elif args.stop_display:
+            stop_display(args.build)
+        elif args.demo:
             demo(args.build, args.shot, args.display)
         else:
+            if not args.case:
+                parser.error("--case, --demo, --start-display or --stop-display")
             run_case(args.build, args.case)
             print(f"Gui.{args.case}: passed")
     except Failure as failure:

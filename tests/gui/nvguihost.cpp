@@ -11,7 +11,7 @@
 // While `config` runs, a second thread answers questions on stdin about the
 // dialog, read with the window functions, one answer block per line asked,
 // ended by a line ".":
-//   wait              waits for the dialog to be visible
+//   wait              waits for the dialog to be visible with the focus in it
 //   dump              every control: name class x y w h enabled checked text
 //   window            the dialog's caption, client size and client origin
 //   rows NAME         the rows of a list view, cells separated by tabs
@@ -44,8 +44,8 @@
 
 namespace {
 
-constexpr const char* kNameProperty = "NvControl";
-constexpr const char* kFormClass = "NvConfForm";
+constexpr const char *kNameProperty = "NvControl";
+constexpr const char *kFormClass = "NvConfForm";
 
 HWND Dialog() {
   HWND window = FindWindowA(kFormClass, nullptr);
@@ -53,7 +53,7 @@ HWND Dialog() {
 }
 
 std::string NameOf(HWND window) {
-  auto* name = static_cast<const char*>(GetPropA(window, kNameProperty));
+  auto *name = static_cast<const char *>(GetPropA(window, kNameProperty));
   return name ? name : "";
 }
 
@@ -70,14 +70,14 @@ std::string ClassOf(HWND window) {
 }
 
 // Every descendant of `parent` that carries a control name.
-void Collect(HWND parent, std::vector<HWND>& out) {
+void Collect(HWND parent, std::vector<HWND> &out) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (!NameOf(child).empty()) out.push_back(child);
     Collect(child, out);
   }
 }
 
-HWND Named(const std::string& name) {
+HWND Named(const std::string &name) {
   std::vector<HWND> all;
   if (HWND dialog = Dialog()) Collect(dialog, all);
   for (HWND window : all)
@@ -85,7 +85,7 @@ HWND Named(const std::string& name) {
   return nullptr;
 }
 
-void Dump(std::ostream& out) {
+void Dump(std::ostream &out) {
   std::vector<HWND> all;
   HWND dialog = Dialog();
   if (!dialog) return;
@@ -93,7 +93,7 @@ void Dump(std::ostream& out) {
   for (HWND window : all) {
     RECT r;
     GetWindowRect(window, &r);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT *>(&r), 2);
     const LRESULT checked =
         ClassOf(window) == "Button" ? SendMessageA(window, BM_GETCHECK, 0, 0) : 0;
     out << NameOf(window) << '\t' << ClassOf(window) << '\t' << r.left << '\t' << r.top << '\t'
@@ -103,7 +103,7 @@ void Dump(std::ostream& out) {
   }
 }
 
-void Window(std::ostream& out) {
+void Window(std::ostream &out) {
   HWND dialog = Dialog();
   if (!dialog) return;
   RECT client;
@@ -112,13 +112,13 @@ void Window(std::ostream& out) {
   ClientToScreen(dialog, &origin);
   RECT frame;
   GetWindowRect(dialog, &frame);
-  out << TextOf(dialog) << '\t' << client.right << '\t' << client.bottom << '\t' << origin.x
-      << '\t' << origin.y << '\t' << std::hex << GetWindowLongA(dialog, GWL_STYLE) << std::dec
-      << '\t' << GetSystemMetrics(SM_CXSCREEN) << '\t' << GetSystemMetrics(SM_CYSCREEN) << '\t'
+  out << TextOf(dialog) << '\t' << client.right << '\t' << client.bottom << '\t' << origin.x << '\t'
+      << origin.y << '\t' << std::hex << GetWindowLongA(dialog, GWL_STYLE) << std::dec << '\t'
+      << GetSystemMetrics(SM_CXSCREEN) << '\t' << GetSystemMetrics(SM_CYSCREEN) << '\t'
       << frame.left << '\t' << frame.top << '\t' << frame.right << '\t' << frame.bottom << '\n';
 }
 
-void Rows(std::ostream& out, const std::string& name) {
+void Rows(std::ostream &out, const std::string &name) {
   HWND list = Named(name);
   if (!list) return;
   const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
@@ -137,7 +137,7 @@ void Rows(std::ostream& out, const std::string& name) {
   }
 }
 
-void Columns(std::ostream& out, const std::string& name) {
+void Columns(std::ostream &out, const std::string &name) {
   HWND list = Named(name);
   if (!list) return;
   for (int column = 0;; ++column) {
@@ -156,7 +156,7 @@ void Columns(std::ostream& out, const std::string& name) {
       << '\n';
 }
 
-void Focus(std::ostream& out) {
+void Focus(std::ostream &out) {
   HWND dialog = Dialog();
   if (!dialog) return;
   GUITHREADINFO info{};
@@ -167,17 +167,18 @@ void Focus(std::ostream& out) {
 
 BOOL CALLBACK FindErrorBox(HWND window, LPARAM found) {
   if (ClassOf(window) == "#32770" && IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
+    *reinterpret_cast<HWND *>(found) = window;
     return FALSE;
   }
   return TRUE;
 }
 
-void ErrorBox(std::ostream& out) {
+void ErrorBox(std::ostream &out) {
   HWND box = nullptr;
   HWND dialog = FindWindowA(kFormClass, nullptr);
-  if (dialog) EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), FindErrorBox,
-                                reinterpret_cast<LPARAM>(&box));
+  if (dialog)
+    EnumThreadWindows(GetWindowThreadProcessId(dialog, nullptr), FindErrorBox,
+                      reinterpret_cast<LPARAM>(&box));
   if (!box) {
     out << "none\n";
     return;
@@ -186,13 +187,16 @@ void ErrorBox(std::ostream& out) {
   out << "owner\t" << (GetWindow(box, GW_OWNER) == dialog ? "dialog" : "other") << '\n';
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const LONG style = GetWindowLongA(child, GWL_STYLE);
-    if (ClassOf(child) == "Button") out << "button\t" << TextOf(child) << '\n';
-    else if ((style & SS_TYPEMASK) == SS_ICON) out << "icon\n";
-    else if (!TextOf(child).empty()) out << "text\t" << TextOf(child) << '\n';
+    if (ClassOf(child) == "Button")
+      out << "button\t" << TextOf(child) << '\n';
+    else if ((style & SS_TYPEMASK) == SS_ICON)
+      out << "icon\n";
+    else if (!TextOf(child).empty())
+      out << "text\t" << TextOf(child) << '\n';
   }
 }
 
-void CloseBox(std::ostream& out) {
+void CloseBox(std::ostream &out) {
   HWND dialog = Dialog();
   if (!dialog) return;
   RECT frame;
@@ -205,7 +209,7 @@ void CloseBox(std::ostream& out) {
       }
 }
 
-void Screen(std::ostream& out, const std::string& name) {
+void Screen(std::ostream &out, const std::string &name) {
   HWND window = Named(name);
   if (!window) return;
   RECT r;
@@ -215,7 +219,7 @@ void Screen(std::ostream& out, const std::string& name) {
 
 HWND HostWindow = nullptr;
 
-void Host(std::ostream& out) {
+void Host(std::ostream &out) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   GetGUIThreadInfo(GetWindowThreadProcessId(HostWindow, nullptr), &info);
@@ -223,9 +227,29 @@ void Host(std::ostream& out) {
   out << "active\t" << (info.hwndActive == HostWindow ? 1 : 0) << '\n';
 }
 
-void Wait(std::ostream& out) {
-  for (int i = 0; i < 600 && !Dialog(); ++i) Sleep(50);
-  out << (Dialog() ? "ready" : "timeout") << '\n';
+// Whether the dialog is visible with the focus on one of its controls (or on
+// the error box it owns, which a stored malformed mask opens at once).
+bool DialogReady() {
+  HWND dialog = Dialog();
+  if (!dialog) return false;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  if (!info.hwndFocus) return false;
+  if (IsChild(dialog, info.hwndFocus)) return true;
+  return GetWindow(GetAncestor(info.hwndFocus, GA_ROOT), GW_OWNER) == dialog;
+}
+
+// Waits until the dialog has been ready for a quarter of a second: the
+// display's activation events arrive after the window is shown, and the
+// focus passes through the form window while they are handled.
+void Wait(std::ostream &out) {
+  int steady = 0;
+  for (int i = 0; i < 600 && steady < 5; ++i) {
+    steady = DialogReady() ? steady + 1 : 0;
+    Sleep(50);
+  }
+  out << (steady >= 5 ? "ready" : "timeout") << '\n';
 }
 
 // Answers the questions of the test script until stdin closes.
@@ -237,17 +261,28 @@ void Inspector() {
     std::string command, argument;
     words >> command >> argument;
     std::ostringstream out;
-    if (command == "wait") Wait(out);
-    else if (command == "dump") Dump(out);
-    else if (command == "window") Window(out);
-    else if (command == "rows") Rows(out, argument);
-    else if (command == "columns") Columns(out, argument);
-    else if (command == "focus") Focus(out);
-    else if (command == "errorbox") ErrorBox(out);
-    else if (command == "closebox") CloseBox(out);
-    else if (command == "host") Host(out);
-    else if (command == "screen") Screen(out, argument);
-    else out << "unknown command\n";
+    if (command == "wait")
+      Wait(out);
+    else if (command == "dump")
+      Dump(out);
+    else if (command == "window")
+      Window(out);
+    else if (command == "rows")
+      Rows(out, argument);
+    else if (command == "columns")
+      Columns(out, argument);
+    else if (command == "focus")
+      Focus(out);
+    else if (command == "errorbox")
+      ErrorBox(out);
+    else if (command == "closebox")
+      CloseBox(out);
+    else if (command == "host")
+      Host(out);
+    else if (command == "screen")
+      Screen(out, argument);
+    else
+      out << "unknown command\n";
     std::cout << out.str() << ".\n" << std::flush;
   }
 }
@@ -263,21 +298,21 @@ HWND CreateHostWindow() {
   info.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
   info.lpszClassName = "NvGuiHost";
   RegisterClassA(&info);
-  HWND window = CreateWindowA("NvGuiHost", "Norvane test host", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                              100, nullptr, nullptr, info.hInstance, nullptr);
+  HWND window = CreateWindowA("NvGuiHost", "Norvane test host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                              nullptr, nullptr, info.hInstance, nullptr);
   ShowWindow(window, SW_SHOW);
   SetActiveWindow(window);
   return window;
 }
 
-int Config(const char* dll, const char* ini, const char* section) {
+int Config(const char *dll, const char *ini, const char *section) {
   TPluginLibrary plugin(dll);
   auto configure = plugin.Export<TWorkingProc>("GetConfigString");
   HostWindow = CreateHostWindow();
   std::thread inspector(Inspector);
   inspector.detach();
   std::vector<char> buffer(1 << 16, '\xA5');
-  char* text = buffer.data();
+  char *text = buffer.data();
   const bool result = configure(ini, section, &text);
   std::ostringstream out;
   out << "text\t[" << (buffer[0] == '\xA5' ? "(untouched)" : std::string(buffer.data())) << "]\n";
@@ -288,7 +323,7 @@ int Config(const char* dll, const char* ini, const char* section) {
   ExitProcess(0);
 }
 
-int Seed(const char* file) {
+int Seed(const char *file) {
   EmptyUrlCache();
   std::ifstream in(file);
   std::string line;
@@ -317,14 +352,14 @@ int SeedMany(unsigned count) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   try {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "seed" && argc == 3) return Seed(argv[2]);
     if (command == "seed-many" && argc == 3)
       return SeedMany(static_cast<unsigned>(std::stoul(argv[2])));
     if (command == "config" && argc == 5) return Config(argv[2], argv[3], argv[4]);
-  } catch (const std::exception& e) {
+  } catch (const std::exception &e) {
     std::cerr << "nvguihost: " << e.what() << '\n';
     return 2;
   }

@@ -37,7 +37,7 @@ size_t BareEnumeration() {
   FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
   if (size == 0) return 0;
   std::vector<char> first(size);
-  auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(first.data());
+  auto *entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(first.data());
   HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
   if (!find) return 0;
   ++count;
@@ -46,7 +46,7 @@ size_t BareEnumeration() {
     if (FindNextUrlCacheEntryA(find, nullptr, &size)) continue;
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     std::vector<char> buffer(size);
-    if (FindNextUrlCacheEntryA(find, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()),
+    if (FindNextUrlCacheEntryA(find, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()),
                                &size))
       ++count;
   }
@@ -75,7 +75,7 @@ void PumpMessages() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   TWin32UrlCache cache;
   TConfForm form(cache);
@@ -90,13 +90,12 @@ int main(int argc, char** argv) {
   size_t walked = 0;
   const double walk = Median(rounds, [&] {
     walked = 0;
-    Walk(cache, "http://*.*", [&](const TCacheEntryView&) { ++walked; });
+    Walk(cache, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
   });
   // Each refill is a change of the mask's text, as a keystroke makes it.
   int flip = 0;
-  const double refill = Median(rounds, [&] {
-    form.edtCacheMask.TextEdited(flip++ % 2 ? "*.*" : "*");
-  });
+  const double refill =
+      Median(rounds, [&] { form.edtCacheMask.TextEdited(flip++ % 2 ? "*.*" : "*"); });
   PumpMessages();
   std::printf("entries enumerated: %zu, listed: %zu, rows: %zu\n", entries, walked,
               form.lvCache.RowCount());

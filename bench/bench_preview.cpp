@@ -1,0 +1,66 @@
+// One refill of a preview list against a bare walk of the same cache: the
+// in-memory cache with 1,000,000 http entries, each matched by "http://*.*".
+// Target: the refill within 2x the bare walk.
+//
+//   cmake --preset bench -B build/dialog-bench
+//   cmake --build build/dialog-bench -j2 --target bench_preview
+//   build/dialog-bench/bin/bench_preview
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "CacheWalk.h"
+#include "Controls.h"
+#include "IENorvaneU.h"
+#include "MemoryUrlCache.h"
+
+namespace {
+
+constexpr int64_t kEntries = 1000000;
+const std::string kPattern = "http://*.*";
+
+// The cache, built once: URLs of usual length, most with a local file.
+TMemoryUrlCache &Cache() {
+  static TMemoryUrlCache *cache = [] {
+    auto *c = new TMemoryUrlCache;
+    for (int64_t i = 0; i < kEntries; ++i) {
+      const std::string n = std::to_string(i);
+      std::optional<std::string> file;
+      if (i % 10 != 0) file = "C:\\Cache\\X" + std::to_string(i % 64) + "\\page" + n + "[1].htm";
+      c->Add("http://host" + std::to_string(i % 997) + ".example.com/path/to/page" + n + ".htm",
+             file, static_cast<uint64_t>(i) * 37);
+    }
+    return c;
+  }();
+  return *cache;
+}
+
+void BM_BareWalk(benchmark::State &state) {
+  TMemoryUrlCache &cache = Cache();
+  for (auto _ : state) {
+    size_t visited = 0;
+    Walk(cache, kPattern, [&](const TCacheEntryView &entry) {
+      benchmark::DoNotOptimize(entry.Url);
+      ++visited;
+    });
+    if (visited != static_cast<size_t>(kEntries)) state.SkipWithError("the walk missed entries");
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kEntries));
+}
+
+void BM_PreviewRefill(benchmark::State &state) {
+  TMemoryUrlCache &cache = Cache();
+  TListView list("lvCache", nullptr, {8, 56, 525, 89}, 4, {});
+  for (auto _ : state) {
+    TIENorvane::FillPreviewList(cache, list, kPattern);
+    if (list.RowCount() != static_cast<size_t>(kEntries)) state.SkipWithError("the list missed entries");
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(kEntries));
+}
+
+BENCHMARK(BM_BareWalk)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PreviewRefill)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();
