@@ -3,14 +3,15 @@
 #
 # Seeds a throwaway Wine prefix's Internet Explorer cache with a few dozen
 # realistic entries (http pages and images with files, cookies, visited
-# pages), shows them, writes the plug-in's INI section, lets plughost call
+# pages), shows them, writes the plug-in's INI section, previews with
+# ienorvane what the clean will delete, lets plughost call
 # ExecClearProc on IENorvane.dll, prints the report, and shows what is left.
 # Expects the Windows build in build/win (NV_BUILD to use another folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${NV_BUILD:-build/win}"
 bin="$build/bin"
-for program in IENorvane.dll plughost.exe seedcache.exe; do
+for program in IENorvane.dll plughost.exe seedcache.exe ienorvane.exe; do
   [[ -f "$bin/$program" ]] || { echo "demo: $bin/$program is missing; build the win preset first" >&2; exit 2; }
 done
 
@@ -45,6 +46,10 @@ printf '%s\r\n' \
 echo
 echo "== The host's INI file (C:\\norvane\\Norvane.ini): every http entry, cookies of news sites, visited photo pages"
 tr -d '\r' < "$ini_dir/Norvane.ini"
+
+echo
+echo "== ienorvane preview --ini C:\\norvane\\Norvane.ini --section \"IE Norvane\": what the clean will delete"
+run ienorvane.exe preview --ini 'C:\norvane\Norvane.ini' --section "IE Norvane"
 
 echo
 echo "== plughost clean IENorvane.dll C:\\norvane\\Norvane.ini \"IE Norvane\""
