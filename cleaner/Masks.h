@@ -32,7 +32,7 @@ constexpr int MaxStarGroups = 30;
 // is loaded, tests through a scoped guard. Read only while a mask compiles.
 extern TLeadByteSet LeadBytes;
 
-enum TMaskElementKind { mekLiteral, mekAny, mekSet, mekDoubleByte };
+enum TMaskElementKind : unsigned char { mekLiteral, mekAny, mekSet, mekDoubleByte };
 
 // One byte per bit: the upper-cased byte values a set element accepts.
 using TMaskMemberSet = std::bitset<256>;

@@ -65,7 +65,7 @@ bool CheckMask(const std::string& mask, const std::vector<std::string>& texts, s
   for (size_t i = 0; i < texts.size(); ++i) {
     const bool expected = *oracle.Matches(texts[i]);
     const bool actual = compiled.Matches(texts[i]);
-    const bool oneShot = i == 0 ? MatchesMask(texts[i], mask) : actual;
+    const bool oneShot = MatchesMask(texts[i], mask);
     if (actual != expected || oneShot != expected) {
       ADD_FAILURE() << "mask '" << Printable(mask) << "', text '" << Printable(texts[i])
                     << "': " << actual << " (MatchesMask " << oneShot << "), oracle "
