@@ -170,16 +170,28 @@ TEST_F(CliTest, SectionWithoutSettingsGetsANoteAndAFullOneNone) {
 
 TEST_F(CliTest, HistoryStoreFailureAfterTheSweepsExitsFour) {
   WriteSettings({});
-  History.FailWith(TRecordingHistoryStore::TFailure::IntfCastError);
-  const TCliRun run = RunOnSettings("clean", {"--json"});
-  EXPECT_EQ(run.Code, kExitHistoryStore);
-  EXPECT_NE(run.Err.find("the history store could not be emptied: Interface not supported"),
-            std::string::npos)
-      << run.Err;
-  const TJsonValue document = run.Json();
-  EXPECT_EQ(document["error"]["kind"].String(), "history-store");
-  EXPECT_EQ(document["total"]["count"].Unsigned(), 8u); // every sweep ran
-  EXPECT_FALSE(document["historyStoreCleared"].Bool());
+  struct TStoreCase {
+    TRecordingHistoryStore::TFailure Failure;
+    const char *Message;
+  };
+  const TStoreCase cases[] = {
+      {TRecordingHistoryStore::TFailure::IntfCastError, "Interface not supported"},
+      {TRecordingHistoryStore::TFailure::OleSysError, ""},
+  };
+  for (const TStoreCase &c : cases) {
+    SCOPED_TRACE(c.Message);
+    Cache.RestoreDeleted();
+    History.FailWith(c.Failure);
+    const TCliRun run = RunOnSettings("clean", {"--json"});
+    EXPECT_EQ(run.Code, kExitHistoryStore);
+    EXPECT_NE(run.Err.find(std::string("the history store could not be emptied: ") + c.Message),
+              std::string::npos)
+        << run.Err;
+    const TJsonValue document = run.Json();
+    EXPECT_EQ(document["error"]["kind"].String(), "history-store");
+    EXPECT_EQ(document["total"]["count"].Unsigned(), 8u); // every sweep ran
+    EXPECT_FALSE(document["historyStoreCleared"].Bool());
+  }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "CommandLine.h"
+#include "HistoryStore.h"
 #include "IENorvaneU.h"
 #include "IniProbe.h"
 #include "JsonWriter.h"
@@ -103,8 +104,11 @@ private:
     } catch (const EMaskException &failure) {
       Progress.Erase();
       return CleanMaskFault(failure);
-    } catch (const Exception &failure) {
+    } catch (const EOleSysError &failure) {
       // The sweeps are done; only the history store failed.
+      Progress.Erase();
+      return HistoryStoreFault(failure);
+    } catch (const EIntfCastError &failure) {
       Progress.Erase();
       return HistoryStoreFault(failure);
     }
