@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -90,21 +91,18 @@ void TListView::Clear() {
   Changed();
 }
 
-void TListView::AppendText(std::string_view text) {
-  Pool.append(text);
-  Pool.push_back('\0');
-}
-
 void TListView::AddRow(std::string_view caption, std::string_view subItem1,
                        std::string_view subItem2) {
-  TRow row;
-  row.Offsets[0] = Pool.size();
-  AppendText(caption);
-  row.Offsets[1] = Pool.size();
-  AppendText(subItem1);
-  row.Offsets[2] = Pool.size();
-  AppendText(subItem2);
-  Rows.push_back(row);
+  // One growth of the pool per row; the texts go in back to back, each with
+  // its NUL, so that the window can be handed a pointer into the pool.
+  const size_t start = Pool.size();
+  Pool.resize(start + caption.size() + subItem1.size() + subItem2.size() + 3);
+  char *out = Pool.data() + start;
+  for (std::string_view text : {caption, subItem1, subItem2}) {
+    out = std::copy(text.begin(), text.end(), out);
+    *out++ = '\0';
+  }
+  Rows.push_back(start);
   Changed();
 }
 
@@ -115,5 +113,8 @@ void TListView::AddRow(std::string_view caption, std::string_view subItem1, uint
 }
 
 const char *TListView::Cell(size_t row, size_t column) const {
-  return Pool.data() + Rows[row].Offsets[column];
+  const char *text = Pool.data() + Rows[row];
+  for (size_t skip = 0; skip < column; ++skip)
+    text += std::char_traits<char>::length(text) + 1;
+  return text;
 }

@@ -207,12 +207,10 @@ public:
 
 private:
   void Changed();
-  void AppendText(std::string_view text);
 
-  struct TRow {
-    size_t Offsets[3]; // into Pool
-  };
-  std::vector<TRow> Rows;
+  // Where each row's texts begin in Pool: its caption, then the two
+  // sub-items, each ended by a NUL.
+  std::vector<size_t> Rows;
   std::string Pool;
   IListViewDisplay *Display = nullptr;
   int Updates = 0;
