@@ -319,3 +319,20 @@ TEST(CliExe, ErrorsExitWithTheirCodes) {
   DeleteFileA(ini.c_str());
   EmptyUrlCache();
 }
+
+TEST(CliExe, JsonTextsAreUtf8FromTheAnsiCodePage) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the check is written for code page 1252";
+  const std::string ini = IniPath();
+  EmptyUrlCache();
+  const std::string url = "http://www.example.com/caf\xE9.html"; // "café" in code page 1252
+  SeedHttpEntry(url, 10);
+  ASSERT_TRUE(UrlCacheHas(url)) << "the platform changed the URL";
+  WriteSettings(ini, {{"DeleteCookies", "0"}, {"DeleteHistory", "0"}});
+  const TProgramRun run = RunCli("preview", ini, " --json");
+  ASSERT_EQ(run.ExitCode, 0u) << run.Output;
+  const TJsonValue document = ParseOutput(run);
+  EXPECT_EQ(document["categories"][0]["entries"][0]["url"].String(),
+            "http://www.example.com/caf\xC3\xA9.html");
+  DeleteFileA(ini.c_str());
+  EmptyUrlCache();
+}
