@@ -238,11 +238,17 @@ class Session:
             time.sleep(0.05)
         raise Failure("the error box " + ("does not appear" if present else "stays"))
 
-    def screenshot(self, name):
+    def screenshot(self, name, crop=False):
+        """Saves the screen as BUILD/gui-shots/NAME.png; with `crop`, only
+        the dialog's window."""
         shots = self.wine.build / "gui-shots"
         shots.mkdir(exist_ok=True)
-        subprocess.run(["import", "-window", "root", str(shots / f"{name}.png")],
-                       env=self.wine.env, check=True)
+        command = ["import", "-window", "root"]
+        if crop:
+            left, top, right, bottom = map(int, self.table("window")[0][8:12])
+            command += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}"]
+        subprocess.run(command + [str(shots / f"{name}.png")], env=self.wine.env, check=True)
+        return shots / f"{name}.png"
 
     def finish(self):
         """Waits for the call to return; its text, result and host state."""
@@ -514,11 +520,11 @@ def demo(build, shot, display_name):
         wine = Wine(build, display_name)
         seed(wine, work)
         if own:
+            write_ini(ini, None)  # the defaults, every list filled
             wine.unmanaged_windows()
             session = Session(wine, ini)
-            time.sleep(0.5)
-            session.screenshot("demo")
-            shot_file = wine.build / "gui-shots" / "demo.png"
+            session.xdotool("mousemove", "0", "0")  # no hover highlight in the picture
+            shot_file = session.screenshot("demo", crop=True)
             if shot:
                 pathlib.Path(shot).write_bytes(shot_file.read_bytes())
             print(f"screenshot: {shot or shot_file}")
@@ -533,6 +539,11 @@ def demo(build, shot, display_name):
         print(f"text: {answer.get('text')}  result: {answer.get('result')}")
     finally:
         if own:
+            subprocess.run(["wineserver", "-w"], env=dict(
+                os.environ, DISPLAY=display_name,
+                WINEPREFIX=os.environ.get("NV_WINEPREFIX",
+                                          str(pathlib.Path(build).resolve() / "wineprefix"))),
+                capture_output=True, timeout=120)
             own.stop()
 
 

@@ -29,26 +29,28 @@ double Milliseconds(TClock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// The platform's enumeration of every entry with the two-call protocol and a
-// fresh, exactly sized buffer per entry: the floor any walk stands on.
+// The cheapest enumeration of every entry the platform offers: one buffer,
+// reused and grown when an entry needs more, one call per entry that fits.
+// The floor any walk stands on.
 size_t BareEnumeration() {
-  size_t count = 0;
-  DWORD size = 0;
-  FindFirstUrlCacheEntryA(nullptr, nullptr, &size);
-  if (size == 0) return 0;
-  std::vector<char> first(size);
-  auto *entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(first.data());
-  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+  std::vector<char> buffer(4096);
+  auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
+  DWORD size = static_cast<DWORD>(buffer.size());
+  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    buffer.resize(size);
+    find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+  }
   if (!find) return 0;
-  ++count;
+  size_t count = 1;
   for (;;) {
-    size = 0;
-    if (FindNextUrlCacheEntryA(find, nullptr, &size)) continue;
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-    std::vector<char> buffer(size);
-    if (FindNextUrlCacheEntryA(find, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()),
-                               &size))
+    size = static_cast<DWORD>(buffer.size());
+    if (FindNextUrlCacheEntryA(find, entry(), &size)) {
       ++count;
+      continue;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+    buffer.resize(size);
   }
   FindCloseUrlCache(find);
   return count;
@@ -101,6 +103,7 @@ int main(int argc, char **argv) {
               form.lvCache.RowCount());
   std::printf("bare enumeration: %.1f ms\nwalk: %.1f ms\nrefill of lvCache: %.1f ms\n", bare, walk,
               refill);
+  std::printf("walk / bare enumeration: %.2f\n", walk / bare);
   std::printf("refill / bare enumeration: %.2f\n", refill / bare);
   return 0;
 }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Shows the plug-in's options dialog, as a host's configuring call does: the
+# real IENorvane.dll under Wine, over a seeded real URL cache.
+#
+#   scripts/demo-dialog.sh [SCREENSHOT.png]
+#
+# With a display (DISPLAY set and reachable) the dialog opens there: edit the
+# masks, watch the lists follow, press OK or Cancel; the host's text is
+# printed afterwards. Without one it runs under a private Xvfb display, saves
+# a screenshot of the dialog (build/win/gui-shots/demo.png, or the file
+# given) and cancels it. Builds the win preset's programs it needs first, or
+# uses the Windows build folder NV_BUILD as it is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${NV_BUILD:-build/win}"
+if [[ -z "${NV_BUILD:-}" ]]; then
+  cmake --preset win >/dev/null
+  cmake --build --preset win -j2 --target IENorvane plughost nvguihost >/dev/null
+fi
+
+args=(--build "$build" --demo)
+if [[ -n "${DISPLAY:-}" ]] && xdotool getdisplaygeometry >/dev/null 2>&1; then
+  args+=(--display "$DISPLAY")
+fi
+if [[ $# -gt 0 ]]; then args+=(--shot "$(realpath -m "$1")"); fi
+exec python3 tests/gui/gui_test.py "${args[@]}"
