@@ -1,7 +1,6 @@
 #include "CacheWalk.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "IENorvaneU.h"
@@ -65,10 +64,12 @@ private:
   std::optional<TMask> Mask;
 };
 
-// Whether the first `count` bytes of `text` are exactly `prefix` (a text
-// shorter than the count is compared whole).
-bool BeginsWith(const char *text, const char *prefix, size_t count) {
-  return std::strncmp(text, prefix, count) == 0;
+// Whether `text` begins with `prefix`, byte for byte (a text shorter than
+// the prefix does not).
+bool BeginsWith(const char *text, const char *prefix) {
+  for (; *prefix; ++text, ++prefix)
+    if (*text != *prefix) return false;
+  return true;
 }
 
 class TWalker {
@@ -76,7 +77,7 @@ public:
   TWalker(IUrlCache &cache, const std::string &pattern,
           const std::function<void(const TCacheEntryView &)> &visit)
       : Cache(cache), Pattern(pattern), Visit(visit), Mask(pattern),
-        HttpPattern(BeginsWith(pattern.c_str(), "http://", 7)), Enumeration(cache) {}
+        HttpPattern(BeginsWith(pattern.c_str(), "http://")), Enumeration(cache) {}
 
   void Run() {
     if (!First()) return;
@@ -132,7 +133,7 @@ private:
     const TUrlCacheEntryInfo &record = *Buffer.Data();
     const char *url = record.lpszSourceUrlName;
     if (!url) return;
-    if (HttpPattern && (BeginsWith(url, "Cookie:", 7) || BeginsWith(url, "Visited:", 8))) return;
+    if (HttpPattern && (BeginsWith(url, "Cookie:") || BeginsWith(url, "Visited:"))) return;
     if (!Mask.Matches(url)) return;
     const uint64_t size = (uint64_t{record.dwSizeHigh} << 32) | record.dwSizeLow;
     Visit(TCacheEntryView{url, record.lpszLocalFileName, size});

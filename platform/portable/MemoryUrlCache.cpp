@@ -14,38 +14,46 @@ constexpr uint32_t kErrorInvalidHandle = 6;
 
 // Whether `text` begins with `prefix`, ASCII letters compared without case.
 bool StartsWithNoCase(const char *text, const char *prefix) {
-  for (; *prefix; ++text, ++prefix) {
-    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  for (; *prefix; ++text, ++prefix)
     if (fold(*text) != fold(*prefix)) return false;
-  }
   return true;
 }
 
-bool StartsWith(const std::string &text, const char *prefix) {
-  return text.compare(0, std::strlen(prefix), prefix) == 0;
+enum class TKind : uint8_t { Content, Cookie, History };
+
+TKind KindOf(const std::string &url) {
+  if (url.rfind("Cookie:", 0) == 0) return TKind::Cookie;
+  if (url.rfind("Visited:", 0) == 0) return TKind::History;
+  return TKind::Content;
 }
+
+constexpr uint32_t kNoFile = UINT32_MAX;
 
 } // namespace
 
 struct TMemoryUrlCache::TEntry {
-  std::string Url;
-  std::optional<std::string> LocalFileName;
+  size_t TextOffset = 0; // the URL's first byte in Texts
   uint64_t Size = 0;
+  uint32_t UrlLength = 0;
+  uint32_t FileLength = kNoFile;
+  TKind Kind = TKind::Content;
   bool Deleted = false;
   bool Superseded = false; // deleted, then added again in a new place
+  bool HasFaults = false;
+
+  uint32_t RecordSize() const {
+    size_t bytes = sizeof(TUrlCacheEntryInfo) + UrlLength + 1;
+    if (FileLength != kNoFile) bytes += FileLength + 1;
+    return static_cast<uint32_t>(bytes);
+  }
+};
+
+struct TMemoryUrlCache::TFaults {
   bool FailDelete = false;
   uint32_t FailFetchCode = 0;
   uint32_t NextErrorCode = 0;
   uint32_t NextErrorTimes = 0;
-
-  bool Cookie() const { return StartsWith(Url, "Cookie:"); }
-  bool History() const { return StartsWith(Url, "Visited:"); }
-
-  uint32_t RecordSize() const {
-    size_t bytes = sizeof(TUrlCacheEntryInfo) + Url.size() + 1;
-    if (LocalFileName) bytes += LocalFileName->size() + 1;
-    return static_cast<uint32_t>(bytes);
-  }
 };
 
 struct TMemoryUrlCache::TEnumeration {
@@ -58,22 +66,36 @@ TMemoryUrlCache::~TMemoryUrlCache() = default;
 
 void TMemoryUrlCache::Add(const std::string &url, std::optional<std::string> localFileName,
                           uint64_t size) {
+  TEntry entry;
+  entry.TextOffset = Texts.size();
+  entry.UrlLength = static_cast<uint32_t>(url.size());
+  entry.Size = size;
+  entry.Kind = KindOf(url);
+  Texts.insert(Texts.end(), url.begin(), url.end());
+  Texts.push_back('\0');
+  if (localFileName) {
+    entry.FileLength = static_cast<uint32_t>(localFileName->size());
+    Texts.insert(Texts.end(), localFileName->begin(), localFileName->end());
+    Texts.push_back('\0');
+  }
   auto found = IndexOfUrl.find(url);
   if (found != IndexOfUrl.end()) {
-    TEntry &entry = Entries[found->second];
-    if (!entry.Deleted) {
-      entry.LocalFileName = std::move(localFileName);
-      entry.Size = size;
+    TEntry &old = Entries[found->second];
+    if (!old.Deleted) {
+      // A present entry keeps its place and its faults; its old texts are
+      // left unused in the block.
+      entry.HasFaults = old.HasFaults;
+      old = entry;
       return;
     }
-    entry.Superseded = true;
+    old.Superseded = true; // the deleted one stays deleted for good
   }
-  TEntry entry;
-  entry.Url = url;
-  entry.LocalFileName = std::move(localFileName);
-  entry.Size = size;
-  Entries.push_back(std::move(entry));
-  IndexOfUrl[url] = Entries.size() - 1;
+  Entries.push_back(entry);
+  IndexOfUrl.insert_or_assign(url, Entries.size() - 1);
+}
+
+std::string_view TMemoryUrlCache::UrlOf(const TEntry &entry) const {
+  return {Texts.data() + entry.TextOffset, entry.UrlLength};
 }
 
 bool TMemoryUrlCache::Contains(const std::string &url) const {
@@ -84,7 +106,7 @@ bool TMemoryUrlCache::Contains(const std::string &url) const {
 std::vector<std::string> TMemoryUrlCache::Urls() const {
   std::vector<std::string> urls;
   for (const TEntry &entry : Entries)
-    if (!entry.Deleted) urls.push_back(entry.Url);
+    if (!entry.Deleted) urls.emplace_back(UrlOf(entry));
   return urls;
 }
 
@@ -93,18 +115,27 @@ void TMemoryUrlCache::RestoreDeleted() {
     if (!entry.Superseded) entry.Deleted = false;
 }
 
-void TMemoryUrlCache::FailDeleteOf(const std::string &url) {
-  Entries.at(IndexOfUrl.at(url)).FailDelete = true;
+TMemoryUrlCache::TFaults &TMemoryUrlCache::AddFaults(const std::string &url) {
+  const size_t index = IndexOfUrl.at(url);
+  Entries[index].HasFaults = true;
+  return Faults[index];
 }
 
+TMemoryUrlCache::TFaults *TMemoryUrlCache::FaultsOf(const TEntry &entry) {
+  if (!entry.HasFaults) return nullptr;
+  return &Faults[static_cast<size_t>(&entry - Entries.data())];
+}
+
+void TMemoryUrlCache::FailDeleteOf(const std::string &url) { AddFaults(url).FailDelete = true; }
+
 void TMemoryUrlCache::FailFetchOf(const std::string &url, uint32_t code) {
-  Entries.at(IndexOfUrl.at(url)).FailFetchCode = code;
+  AddFaults(url).FailFetchCode = code;
 }
 
 void TMemoryUrlCache::FailNextQueriesBefore(const std::string &url, uint32_t code, uint32_t times) {
-  TEntry &entry = Entries.at(IndexOfUrl.at(url));
-  entry.NextErrorCode = code;
-  entry.NextErrorTimes = times;
+  TFaults &faults = AddFaults(url);
+  faults.NextErrorCode = code;
+  faults.NextErrorTimes = times;
 }
 
 void TMemoryUrlCache::OnDelivered(std::function<void(const std::string &url)> hook) {
@@ -122,8 +153,8 @@ TMemoryUrlCache::TSelector TMemoryUrlCache::SelectorOf(const char *pattern) {
 bool TMemoryUrlCache::Selected(const TEntry &entry, TSelector selector) const {
   if (entry.Deleted) return false;
   switch (selector) {
-  case TSelector::Cookies: return entry.Cookie();
-  case TSelector::History: return entry.History();
+  case TSelector::Cookies: return entry.Kind == TKind::Cookie;
+  case TSelector::History: return entry.Kind == TKind::History;
   case TSelector::All: return true;
   }
   return false;
@@ -146,43 +177,35 @@ bool TMemoryUrlCache::Fail(uint32_t code) const {
 bool TMemoryUrlCache::Deliver(TEnumeration &enumeration, TUrlCacheEntryInfo *buffer,
                               uint32_t *size) {
   const size_t index = NextSelected(enumeration.Next, enumeration.Selector);
-  if (index == Entries.size()) {
-    enumeration.Next = index;
-    return Fail(kErrorNoMoreItems);
-  }
-  TEntry &entry = Entries[index];
+  enumeration.Next = index;
+  if (index == Entries.size()) return Fail(kErrorNoMoreItems);
+  const TEntry &entry = Entries[index];
   const uint32_t needed = entry.RecordSize();
   if (!buffer || *size < needed) {
     *size = needed;
     return Fail(kErrorInsufficientBuffer);
   }
   enumeration.Next = index + 1;
-  if (entry.FailFetchCode != 0) return Fail(entry.FailFetchCode);
+  if (const TFaults *faults = FaultsOf(entry); faults && faults->FailFetchCode != 0)
+    return Fail(faults->FailFetchCode);
 
   auto *record = new (buffer) TUrlCacheEntryInfo{};
   char *texts = reinterpret_cast<char *>(buffer) + sizeof(TUrlCacheEntryInfo);
+  const size_t textBytes = needed - sizeof(TUrlCacheEntryInfo);
+  std::memcpy(texts, Texts.data() + entry.TextOffset, textBytes);
   record->dwStructSize = sizeof(TUrlCacheEntryInfo);
   record->lpszSourceUrlName = texts;
-  std::memcpy(texts, entry.Url.c_str(), entry.Url.size() + 1);
-  texts += entry.Url.size() + 1;
-  if (entry.LocalFileName) {
-    record->lpszLocalFileName = texts;
-    std::memcpy(texts, entry.LocalFileName->c_str(), entry.LocalFileName->size() + 1);
-  }
-  record->CacheEntryType = entry.Cookie()    ? kCookieCacheEntry
-                           : entry.History() ? kUrlHistoryCacheEntry
-                                             : kNormalCacheEntry;
+  if (entry.FileLength != kNoFile) record->lpszLocalFileName = texts + entry.UrlLength + 1;
+  record->CacheEntryType = entry.Kind == TKind::Cookie    ? kCookieCacheEntry
+                           : entry.Kind == TKind::History ? kUrlHistoryCacheEntry
+                                                          : kNormalCacheEntry;
   record->dwSizeLow = static_cast<uint32_t>(entry.Size);
   record->dwSizeHigh = static_cast<uint32_t>(entry.Size >> 32);
   *size = needed;
-  RunHook(entry);
+  LastDelivered = index;
+  // The hook may add entries (moving this one) or delete them.
+  if (DeliveredHook) DeliveredHook(std::string(texts, entry.UrlLength));
   return true;
-}
-
-void TMemoryUrlCache::RunHook(const TEntry &entry) {
-  if (!DeliveredHook) return;
-  const std::string url = entry.Url; // the hook may add entries and move this one
-  DeliveredHook(url);
 }
 
 TCacheEnumHandle TMemoryUrlCache::FindFirst(const char *pattern, TUrlCacheEntryInfo *buffer,
@@ -206,12 +229,12 @@ bool TMemoryUrlCache::FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo *buff
                            [handle](const auto &e) { return e.get() == handle; });
   if (open == Enumerations.end()) return Fail(kErrorInvalidHandle);
   TEnumeration &enumeration = **open;
-  const size_t index = NextSelected(enumeration.Next, enumeration.Selector);
-  if (index < Entries.size()) {
-    TEntry &entry = Entries[index];
-    if (entry.NextErrorTimes > 0) {
-      if (entry.NextErrorTimes != kForever) --entry.NextErrorTimes;
-      return Fail(entry.NextErrorCode);
+  enumeration.Next = NextSelected(enumeration.Next, enumeration.Selector);
+  if (enumeration.Next < Entries.size()) {
+    TFaults *faults = FaultsOf(Entries[enumeration.Next]);
+    if (faults && faults->NextErrorTimes > 0) {
+      if (faults->NextErrorTimes != kForever) --faults->NextErrorTimes;
+      return Fail(faults->NextErrorCode);
     }
   }
   return Deliver(enumeration, buffer, size);
@@ -222,12 +245,22 @@ uint32_t TMemoryUrlCache::LastError() const {
   return Error;
 }
 
+size_t TMemoryUrlCache::IndexOf(std::string_view url) const {
+  // A sweep deletes the entry it was just handed: try that one first.
+  if (LastDelivered < Entries.size() && !Entries[LastDelivered].Deleted &&
+      UrlOf(Entries[LastDelivered]) == url)
+    return LastDelivered;
+  auto found = IndexOfUrl.find(url);
+  return found == IndexOfUrl.end() ? Entries.size() : found->second;
+}
+
 bool TMemoryUrlCache::Delete(const char *url) {
   ++Counts.Delete;
-  auto found = IndexOfUrl.find(url);
-  if (found == IndexOfUrl.end() || Entries[found->second].Deleted) return Fail(kErrorFileNotFound);
-  TEntry &entry = Entries[found->second];
-  if (entry.FailDelete) return Fail(kErrorSharingViolation);
+  const size_t index = IndexOf(url);
+  if (index == Entries.size() || Entries[index].Deleted) return Fail(kErrorFileNotFound);
+  TEntry &entry = Entries[index];
+  if (const TFaults *faults = FaultsOf(entry); faults && faults->FailDelete)
+    return Fail(kErrorSharingViolation);
   entry.Deleted = true;
   return true;
 }

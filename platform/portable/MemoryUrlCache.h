@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -81,20 +82,38 @@ public:
 
 private:
   struct TEntry;
+  struct TFaults;
   struct TEnumeration;
   enum class TSelector { All, Cookies, History };
+
+  // Hashes and compares std::string and std::string_view alike, so that a
+  // lookup by a URL pointer allocates nothing.
+  struct TUrlHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view url) const { return std::hash<std::string_view>{}(url); }
+  };
 
   static TSelector SelectorOf(const char *pattern);
   bool Selected(const TEntry &entry, TSelector selector) const;
   size_t NextSelected(size_t from, TSelector selector) const;
+  TFaults *FaultsOf(const TEntry &entry);
+  TFaults &AddFaults(const std::string &url);
   bool Deliver(TEnumeration &enumeration, TUrlCacheEntryInfo *buffer, uint32_t *size);
   bool Fail(uint32_t code) const;
-  void RunHook(const TEntry &entry);
+  std::string_view UrlOf(const TEntry &entry) const;
+  // The index of the entry with this URL; Entries.size() when there is none.
+  size_t IndexOf(std::string_view url) const;
 
+  // Entries are small and their texts live in one block (URL, NUL, local
+  // file name, NUL), so that enumerating a million entries streams through
+  // memory instead of chasing a pointer per text.
   std::vector<TEntry> Entries;
-  std::unordered_map<std::string, size_t> IndexOfUrl;
+  std::vector<char> Texts;
+  std::unordered_map<std::string, size_t, TUrlHash, std::equal_to<>> IndexOfUrl;
+  std::unordered_map<size_t, TFaults> Faults;
   std::vector<std::unique_ptr<TEnumeration>> Enumerations;
   std::function<void(const std::string &)> DeliveredHook;
+  size_t LastDelivered = SIZE_MAX;
   mutable uint32_t Error = 0;
   mutable TCallCounts Counts;
 };
