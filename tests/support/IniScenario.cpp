@@ -1,6 +1,8 @@
 #include "IniScenario.h"
 
 #include <random>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -85,6 +87,43 @@ bool IsLineOfKey(const std::string &line, const std::string &key) {
   return SameAsciiName(Trimmed(line.substr(0, line.find('='))), key);
 }
 
+// Matches the old lines with the new ones, allowing each of the changes of
+// one write once: an old line of the key dropped, a new line of the key
+// added, a header of the section added. Tries every way, remembering the
+// states already refused.
+struct TLineMatch {
+  std::vector<std::string> Old, New;
+  std::string Section, Key;
+  std::set<std::tuple<size_t, size_t, unsigned>> Refused;
+
+  enum : unsigned { kDropped = 1, kKeyAdded = 2, kHeaderAdded = 4 };
+
+  bool From(size_t i, size_t j, unsigned used) {
+    if (i == Old.size() && j == New.size()) return true;
+    if (Refused.count({i, j, used})) return false;
+    const bool hasOld = i < Old.size(), hasNew = j < New.size();
+    if (hasOld && hasNew && Old[i] == New[j] && From(i + 1, j + 1, used)) return true;
+    if (hasOld && !(used & kDropped) && IsLineOfKey(Old[i], Key) && From(i + 1, j, used | kDropped))
+      return true;
+    if (hasNew && !(used & kKeyAdded) && IsLineOfKey(New[j], Key) &&
+        New[j].find('=') != std::string::npos && From(i, j + 1, used | kKeyAdded))
+      return true;
+    if (hasNew && !(used & kHeaderAdded) && New[j] == "[" + Section + "]" &&
+        From(i, j + 1, used | kHeaderAdded))
+      return true;
+    Refused.insert({i, j, used});
+    return false;
+  }
+
+  std::string FirstMismatch() const {
+    size_t i = 0;
+    while (i < Old.size() && i < New.size() && Old[i] == New[i])
+      ++i;
+    return "line " + std::to_string(i) + ": '" + (i < Old.size() ? Old[i] : "") + "' / '" +
+           (i < New.size() ? New[i] : "") + "'";
+  }
+};
+
 } // namespace
 
 const std::vector<std::string> &ScenarioSections() {
@@ -136,24 +175,13 @@ std::vector<std::string> IniLines(const std::string &content) {
 
 std::string CheckWriteKeptLines(const std::string &before, const std::string &after,
                                 const std::string &section, const std::string &key) {
-  const auto oldLines = IniLines(before), newLines = IniLines(after);
-  bool keyLineDropped = false, keyLineAdded = false, headerAdded = false;
-  size_t i = 0, j = 0;
-  while (i < oldLines.size() || j < newLines.size()) {
-    if (i < oldLines.size() && j < newLines.size() && oldLines[i] == newLines[j]) {
-      ++i, ++j;
-    } else if (j < newLines.size() && !keyLineAdded && IsLineOfKey(newLines[j], key) &&
-               newLines[j].find('=') != std::string::npos) {
-      keyLineAdded = true, ++j;
-    } else if (j < newLines.size() && !headerAdded && newLines[j] == "[" + section + "]") {
-      headerAdded = true, ++j;
-    } else if (i < oldLines.size() && !keyLineDropped && IsLineOfKey(oldLines[i], key)) {
-      keyLineDropped = true, ++i;
-    } else if (i < oldLines.size()) {
-      return "line " + std::to_string(i) + " lost: '" + oldLines[i] + "'";
-    } else {
-      return "unexpected new line: '" + newLines[j] + "'";
-    }
+  // A UTF-8 byte order mark stays in front of the first line.
+  const std::string mark = "\xEF\xBB\xBF";
+  if (before.starts_with(mark)) {
+    if (!after.starts_with(mark)) return "the byte order mark was lost";
+    return CheckWriteKeptLines(before.substr(mark.size()), after.substr(mark.size()), section, key);
   }
-  return "";
+  TLineMatch match{IniLines(before), IniLines(after), section, key, {}};
+  if (match.From(0, 0, 0)) return "";
+  return "the lines differ by more than one write: " + match.FirstMismatch();
 }
