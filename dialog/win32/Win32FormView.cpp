@@ -306,6 +306,9 @@ public:
   // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_CTLCOLOR* sent to a panel or
   // to the form by one of the controls.
   bool ChildMessage(HBRUSH background, UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result);
+  // Runs `message` for one of the windows; a failure of the window code is
+  // shown like a handler's and never unwinds through the system's frames.
+  template <typename F> LRESULT Guarded(F message) noexcept;
 
 private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -519,6 +522,17 @@ void TButtonWindow::Draw(const DRAWITEMSTRUCT &item) {
 
 // ---- TWin32FormView ----
 
+template <typename F> LRESULT TWin32FormView::Guarded(F message) noexcept {
+  try {
+    return message();
+  } catch (const std::exception &failure) {
+    ShowFailure(failure.what());
+  } catch (...) {
+    ShowFailure("Unexpected failure in the options dialog");
+  }
+  return 0;
+}
+
 LRESULT CALLBACK TPanelWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
@@ -529,12 +543,13 @@ LRESULT CALLBACK TPanelWindow::Procedure(HWND window, UINT message, WPARAM wPara
   switch (message) {
   case WM_PAINT: panel->Paint(); return 0;
   case WM_ERASEBKGND: return 1;
-  default: {
-    LRESULT result = 0;
-    if (panel->Owner.ChildMessage(panel->BackgroundBrush(), message, wParam, lParam, result))
-      return result;
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
+  default:
+    return panel->Owner.Guarded([&] {
+      LRESULT result = 0;
+      if (panel->Owner.ChildMessage(panel->BackgroundBrush(), message, wParam, lParam, result))
+        return result;
+      return DefWindowProcA(window, message, wParam, lParam);
+    });
   }
 }
 
@@ -687,14 +702,7 @@ LRESULT CALLBACK TWin32FormView::Procedure(HWND window, UINT message, WPARAM wPa
   }
   auto *view = reinterpret_cast<TWin32FormView *>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!view || !view->Window) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return view->FormMessage(message, wParam, lParam);
-  } catch (...) {
-    // Nothing may unwind through the system's frames; handlers' failures are
-    // already shown by RunEvent, so this is a failure of the window itself.
-    view->Form.ModalResult = mrCancel;
-    return 0;
-  }
+  return view->Guarded([&] { return view->FormMessage(message, wParam, lParam); });
 }
 
 LRESULT TWin32FormView::FormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
