@@ -8,7 +8,9 @@ FUZZ_SECONDS ?= 60
 
 .PHONY: demo test setup build-win build-native test-native test-asan test-win test-fuzz bench clean
 
-demo: setup build-win
+demo: setup
+	cmake --preset win >/dev/null
+	cmake --build --preset win -j$(JOBS) --target IENorvane plughost seedcache ienorvane
 	scripts/demo.sh
 
 test: setup test-native test-asan test-win test-fuzz
