@@ -219,30 +219,33 @@ inline size_t Width(const TMaskElement& element) {
   return element.Kind == mekDoubleByte ? 2 : 1;
 }
 
-// The first position at or after `t` where `first` accepts, or null. With
-// `last` null the search ends at the text's terminating zero; otherwise at
-// `last`, and every byte up to `last` is known to be nonzero. A literal is
-// sought by a plain byte scan rather than the general test.
-inline const uchar* Seek(const TMaskElement& first, const uchar* t, const uchar* last) {
-  if (first.Kind == mekLiteral) {
-    const uchar want = first.Literal;
-    if (want >= 'A' && want <= 'Z') { // either case of a letter
-      const uchar lower = static_cast<uchar>(want | 0x20);
-      if (last) {
-        for (; t <= last; ++t)
-          if ((*t | 0x20) == lower) return t;
-        return nullptr;
-      }
-      for (uchar c; (c = *t) != 0; ++t)
-        if ((c | 0x20) == lower) return t;
+// The first position at or after `t` whose byte is `want` (upper-cased;
+// never 0), either case of a letter, or null. With `last` null the search
+// ends at the text's terminating zero; otherwise after `last`, and every
+// byte up to `last` is known to be nonzero.
+inline const uchar* SeekLiteral(uchar want, const uchar* t, const uchar* last) {
+  if (want >= 'A' && want <= 'Z') {
+    const uchar lower = static_cast<uchar>(want | 0x20);
+    if (last) {
+      for (; t <= last; ++t)
+        if ((*t | 0x20) == lower) return t;
       return nullptr;
     }
-    if (last) {
-      if (t > last) return nullptr;
-      return static_cast<const uchar*>(std::memchr(t, want, static_cast<size_t>(last - t) + 1));
-    }
-    return reinterpret_cast<const uchar*>(std::strchr(reinterpret_cast<const char*>(t), want));
+    for (uchar c; (c = *t) != 0; ++t)
+      if ((c | 0x20) == lower) return t;
+    return nullptr;
   }
+  if (last) {
+    if (t > last) return nullptr;
+    return static_cast<const uchar*>(std::memchr(t, want, static_cast<size_t>(last - t) + 1));
+  }
+  return reinterpret_cast<const uchar*>(std::strchr(reinterpret_cast<const char*>(t), want));
+}
+
+// The first position at or after `t` where `first` accepts, or null; `last`
+// as for SeekLiteral.
+inline const uchar* Seek(const TMaskElement& first, const uchar* t, const uchar* last) {
+  if (first.Kind == mekLiteral) return SeekLiteral(first.Literal, t, last);
   if (last) {
     for (; t <= last; ++t)
       if (Accepts(first, t)) return t;
@@ -407,11 +410,7 @@ bool AcceptsText(const TTextElement& e, const uchar* t, const TLeadByteSet& lead
 // The first position at or after `t` where `e` (not the end of the mask)
 // accepts, or null at the end of the text.
 const uchar* SeekText(const TTextElement& e, const uchar* t, const TLeadByteSet& lead) {
-  if (e.Kind == mekLiteral) {
-    TMaskElement literal;
-    literal.Literal = e.Literal;
-    return Seek(literal, t, nullptr);
-  }
+  if (e.Kind == mekLiteral) return SeekLiteral(e.Literal, t, nullptr);
   for (; *t != 0; ++t)
     if (AcceptsText(e, t, lead)) return t;
   return nullptr;

@@ -81,8 +81,12 @@ private:
   size_t Count = 0;
 };
 
-// Compiles `mask`, matches `text` against it once and releases it, also when
-// an exception leaves. Raises EMaskException for a malformed mask; catches
-// nothing. Text first, mask second.
+// Whether the whole `text` matches the whole `mask` (null reads as empty):
+// the answer and the exception of compiling a TMask from `mask`, matching
+// `text` once and releasing it, every call anew (nothing is cached). Raises
+// EMaskException for a malformed mask, whatever the text; catches nothing.
+// Text first, mask second. It runs the counting pass of the compilation
+// (which finds every fault) and then matches straight off the mask's text,
+// so that it allocates nothing; for many texts, compile a TMask once.
 bool MatchesMask(const char* text, const char* mask);
 bool MatchesMask(const std::string& text, const std::string& mask);
