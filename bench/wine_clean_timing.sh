@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Times a real clean under Wine against the floor the platform sets.
+#
+#   bench/wine_clean_timing.sh [BUILD_DIR] [ENTRIES] [ROUNDS]   (defaults: build/win 2000 3)
+#
+# In a throwaway Wine prefix: seeds ENTRIES realistic entries (80% http with
+# files, 15% cookies, 5% visited) and times
+#   floor   seedcache enum --delete: one enumeration of the whole cache with a
+#           reused buffer, deleting every entry as it is listed
+#   clean   plughost clean with the default settings (every category, type 0),
+#           which deletes every entry whose URL has a "." in it
+# on the same seeded cache (seeded afresh before each), alternating, ROUNDS
+# times each; the best of each is compared, since the machine may be shared.
+# Each time is the program's wall time less the start-up of the same program
+# on an empty cache. Target: clean / floor <= 1.5.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build/win}"
+entries="${2:-2000}"
+rounds="${3:-3}"
+bin="$(cd "$build/bin" && pwd)"
+wine_run="$(cd "$build" && pwd)/wine-run.sh"
+
+prefix_root="$(mktemp -d "${TMPDIR:-/tmp}/nv-timing.XXXXXX")"
+export NV_WINEPREFIX="$prefix_root/prefix"
+cleanup() {
+  WINEPREFIX="$NV_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix_root"
+}
+trap cleanup EXIT
+
+run() { (cd "$bin" && "$wine_run" "$@") | tr -d '\r'; }
+# Wall time of one run in milliseconds; the program's output goes to stderr.
+timed() {
+  local start end
+  start=$(date +%s%N)
+  run "$@" >&2
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+
+ini="$NV_WINEPREFIX/drive_c/timing.ini"
+run seedcache.exe empty >/dev/null # boots the prefix
+: >"$ini"
+WINEPREFIX="$NV_WINEPREFIX" wineserver -p 600 || true # keep the server up between runs
+seedcache_start=$(timed seedcache.exe enum)
+plughost_start=$(timed plughost.exe clean IENorvane.dll 'C:\timing.ini' "IE Norvane")
+
+floor=999999999 clean=999999999 floors="" cleans=""
+for ((round = 1; round <= rounds; ++round)); do
+  run seedcache.exe seed "$entries" 2011 >&2
+  t=$(timed seedcache.exe enum --delete)
+  floors+=" $t" && ((t < floor)) && floor=$t
+  run seedcache.exe seed "$entries" 2011 >&2
+  t=$(timed plughost.exe clean IENorvane.dll 'C:\timing.ini' "IE Norvane")
+  cleans+=" $t" && ((t < clean)) && clean=$t
+done
+left=$(run seedcache.exe list | tail -n 1)
+
+floor_net=$((floor - seedcache_start))
+clean_net=$((clean - plughost_start))
+echo
+echo "entries seeded:            $entries (left after the clean: $left)"
+echo "start-up (empty cache):    seedcache ${seedcache_start} ms, plughost ${plughost_start} ms"
+echo "floor (enumerate+delete):  best ${floor} ms wall, ${floor_net} ms net (all:${floors})"
+echo "plughost clean:            best ${clean} ms wall, ${clean_net} ms net (all:${cleans})"
+awk -v c="$clean_net" -v f="$floor_net" -v n="$entries" 'BEGIN {
+  printf "clean / floor:             %.2f (target <= 1.5)\n", c / f
+  printf "per seeded entry:          floor %.0f us, clean %.0f us\n", 1000 * f / n, 1000 * c / n
+}'
