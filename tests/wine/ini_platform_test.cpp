@@ -152,6 +152,25 @@ TEST_F(IniPlatformTest, UnwritablePathsRaiseWithThePathAsGiven) {
   }
 }
 
+// The platform refuses a read-only file, unless the Wine server runs as a
+// user whom the file system lets write anyway (root): then there is nothing
+// to check here, and the portable store's refusal is checked below.
+TEST_F(IniPlatformTest, ReadOnlyFileRaisesAndStaysUnchanged) {
+  const std::string original = "[IE Norvane]\r\nDeleteCache=0\r\n";
+  WriteFileBytes(Path, original);
+  SetReadOnly(Path, true);
+  TIENorvane cleaner = Loaded();
+  cleaner.DeleteCache = true;
+  try {
+    cleaner.SaveSettings(Path, "IE Norvane");
+  } catch (const EIniFileException &e) {
+    EXPECT_EQ(e.Message(), "Unable to write to " + Path);
+    EXPECT_EQ(ReadFileBytes(Path), original);
+    return;
+  }
+  GTEST_SKIP() << "this Wine writes read-only files (run as root)";
+}
+
 // The portable store built for Windows takes the read-only attribute as a
 // refusal, whoever runs it.
 TEST_F(IniPlatformTest, PortableStoreRefusesReadOnlyFile) {
