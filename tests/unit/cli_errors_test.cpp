@@ -42,7 +42,7 @@ TEST_F(CliTest, BadCommandLinesPrintTheUsageAndExitTwo) {
         << run.Err;
     EXPECT_NE(run.Err.find("Exit codes:"), std::string::npos);
   }
-  EXPECT_EQ(Cache.Urls().size(), StandardSeeds().size());
+  EXPECT_EQ(Cache.Urls().size(), CliStandardSeeds().size());
 }
 
 TEST_F(CliTest, OptionsTakeTheirValueAfterAnEqualsSignToo) {

@@ -18,27 +18,27 @@
 #include "TempDir.h"
 
 // One seeded entry, as a test expects to see it listed.
-struct TSeed {
+struct TCliSeed {
   std::string Url;
-  std::optional<std::string> File;
+  std::string File; // empty: the entry has no local file
   uint64_t Size;
 };
 
 // The entries every test starts with, in enumeration order. Entries without
 // a '.' in them escape the type-0 mask "*.*".
-inline const std::vector<TSeed> &StandardSeeds() {
-  static const std::vector<TSeed> seeds = {
+inline const std::vector<TCliSeed> &CliStandardSeeds() {
+  static const std::vector<TCliSeed> seeds = {
       {"http://www.example.com/index.html", "C:\\cache\\A1\\index[1].html", 1200},
-      {"Cookie:admin@example.com/", std::nullopt, 0},
+      {"Cookie:admin@example.com/", "", 0},
       {"http://www.example.com/style.css", "C:\\cache\\A1\\style[1].css", 300},
-      {"Visited:admin@http://www.example.com/index.html", std::nullopt, 0},
+      {"Visited:admin@http://www.example.com/index.html", "", 0},
       {"http://news.site.org/app.js", "C:\\cache\\B2\\app[1].js", 4500},
-      {"Cookie:admin@news.site.org/", std::nullopt, 0},
+      {"Cookie:admin@news.site.org/", "", 0},
       {"http://localhost/", "C:\\cache\\B2\\default[1]", 10},
-      {"Cookie:admin@localhost/", std::nullopt, 0},
+      {"Cookie:admin@localhost/", "", 0},
       {"HTTP://UPPER.EXAMPLE.NET/X", "C:\\cache\\C3\\X[1]", 7},
-      {"Visited:admin@http://news.site.org/", std::nullopt, 0},
-      {"Visited:admin@localhost", std::nullopt, 0},
+      {"Visited:admin@http://news.site.org/", "", 0},
+      {"Visited:admin@localhost", "", 0},
   };
   return seeds;
 }
@@ -53,11 +53,14 @@ struct TCliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-  void SetUp() override { Seed(StandardSeeds()); }
+  void SetUp() override { Seed(CliStandardSeeds()); }
 
-  void Seed(const std::vector<TSeed> &seeds) {
-    for (const TSeed &seed : seeds)
-      Cache.Add(seed.Url, seed.File, seed.Size);
+  void Seed(const std::vector<TCliSeed> &seeds) {
+    for (const TCliSeed &seed : seeds) {
+      std::optional<std::string> file;
+      if (!seed.File.empty()) file = seed.File;
+      Cache.Add(seed.Url, file, seed.Size);
+    }
   }
 
   // Writes the settings file: a host section first, then [IENorvane] with

@@ -67,10 +67,10 @@ const std::vector<TPreviewCase> &PreviewCases() {
   return cases;
 }
 
-const TSeed &SeedOf(const std::string &url) {
-  const auto &seeds = StandardSeeds();
+const TCliSeed &SeedOf(const std::string &url) {
+  const auto &seeds = CliStandardSeeds();
   return *std::find_if(seeds.begin(), seeds.end(),
-                       [&](const TSeed &seed) { return seed.Url == url; });
+                       [&](const TCliSeed &seed) { return seed.Url == url; });
 }
 
 uint64_t BytesOf(const std::vector<std::string> &urls) {
@@ -92,10 +92,10 @@ void ExpectCategoryJson(const TJsonValue &category, const TExpectedCategory &exp
   ASSERT_EQ(entries.size(), expected.Urls.size());
   for (size_t i = 0; i < entries.size(); ++i) {
     SCOPED_TRACE("entry " + std::to_string(i));
-    const TSeed &seed = SeedOf(expected.Urls[i]);
+    const TCliSeed &seed = SeedOf(expected.Urls[i]);
     EXPECT_EQ(entries[i]["url"].String(), seed.Url);
-    if (seed.File)
-      EXPECT_EQ(entries[i]["file"].String(), *seed.File);
+    if (!seed.File.empty())
+      EXPECT_EQ(entries[i]["file"].String(), seed.File);
     else
       EXPECT_TRUE(entries[i]["file"].IsNull());
     EXPECT_EQ(entries[i]["size"].Unsigned(), seed.Size);
@@ -136,7 +136,7 @@ TEST_F(CliTest, PreviewListsExactlyWhatEachCategoryAndTypeSelects) {
     EXPECT_EQ(document["command"].String(), "preview");
     EXPECT_EQ(document["section"].String(), "IENorvane");
     ExpectListingJson(document, c);
-    EXPECT_EQ(Cache.Urls().size(), StandardSeeds().size()) << "a preview deleted something";
+    EXPECT_EQ(Cache.Urls().size(), CliStandardSeeds().size()) << "a preview deleted something";
     EXPECT_EQ(History.Calls(), 0u);
   }
 }
@@ -179,7 +179,7 @@ TEST_F(CliTest, CleanDeletesExactlyWhatThePreviewListed) {
     EXPECT_EQ(cleaned["report"].String(), "Exempted space is " + std::to_string(bytes) + " bytes");
     // The cache lost exactly the listed entries.
     const std::vector<std::string> listed = AllListedUrls(c);
-    for (const TSeed &seed : StandardSeeds()) {
+    for (const TCliSeed &seed : CliStandardSeeds()) {
       const bool wasListed = std::find(listed.begin(), listed.end(), seed.Url) != listed.end();
       EXPECT_EQ(Cache.Contains(seed.Url), !wasListed) << seed.Url;
     }

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "AnsiText.h"
 #include "CommandLine.h"
 #include "HistoryStore.h"
 #include "IENorvaneU.h"
@@ -71,9 +72,9 @@ private:
     json.Key("command");
     json.String(CommandName(Options.Command));
     json.Key("ini");
-    json.String(Options.IniFile);
+    json.String(AnsiToUtf8(Options.IniFile));
     json.Key("section");
-    json.String(Options.Section);
+    json.String(AnsiToUtf8(Options.Section));
   }
 
   int Preview() {
@@ -180,7 +181,7 @@ private:
       json.Key("kind");
       json.String("history-store");
       json.Key("message");
-      json.String(failure.Message());
+      json.String(AnsiToUtf8(failure.Message()));
       json.EndObject();
       json.EndObject();
       Streams.Out << '\n';
