@@ -16,6 +16,7 @@ import fnmatch
 import os
 import pathlib
 import queue
+import re
 import subprocess
 import sys
 import threading
@@ -259,6 +260,14 @@ class Session:
         subprocess.run(command + [str(shots / f"{name}.png")], env=self.wine.env, check=True)
         return shots / f"{name}.png"
 
+    def colours(self, shot, name, width, height):
+        """The colours in the screenshot within a box centred on a control."""
+        x, y = map(int, self.table(f"screen {name}")[0])
+        listing = subprocess.run(
+            ["convert", str(shot), "-crop", f"{width}x{height}+{x - width // 2}+{y - height // 2}",
+             "+repage", "-unique-colors", "txt:-"], capture_output=True, text=True, check=True)
+        return set(re.findall(r"#([0-9A-F]{6})", listing.stdout))
+
     def finish(self):
         """Waits for the call to return; its text, result and host state."""
         self.process.stdin.close()
@@ -336,7 +345,17 @@ def case_layout(s, ini):
         check(extended & 0x20, f"{name} selects whole rows")
     soon(s.focus, "cbDeleteHistory", "focus when shown")
     check_equal(s.table("host"), [["enabled", "0"], ["active", "0"]], "host while shown")
-    s.screenshot("Layout")
+    shot = s.screenshot("Layout")
+    # The colours drawn: the glyphs, the title panel and its cream caption.
+    for name, size, colour, what in [
+            ("BitBtn2", (75, 25), "008000", "green tick on OK"),
+            ("BitBtn1", (75, 25), "FF0000", "red cross on Cancel"),
+            ("Label4", (150, 16), "3C556C", "title panel background"),
+            ("Label4", (150, 16), "FFFBF0", "cream title text")]:
+        check(colour in s.colours(shot, name, *size), what)
+    check("808000" not in s.colours(shot, "BitBtn2", 75, 25), "olive is transparent")
+    check("FF0000" not in s.colours(shot, "BitBtn2", 75, 25), "no cross on OK")
+    check("008000" not in s.colours(shot, "BitBtn1", 75, 25), "no tick on Cancel")
     s.close_with("Escape")
     return "", None
 
