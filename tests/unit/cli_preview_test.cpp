@@ -150,6 +150,7 @@ TEST_F(CliTest, PreviewOfOneCategoryListsOnlyIt) {
   ExpectCategoryJson(document["categories"][0],
                      {"cookies", "Cookie:*news*", {"Cookie:admin@news.site.org/"}});
   EXPECT_EQ(document["total"]["count"].Unsigned(), 1u);
+  EXPECT_FALSE(document["historyStoreToBeCleared"].Bool()) << "history is not part of it";
 }
 
 TEST_F(CliTest, CleanDeletesExactlyWhatThePreviewListed) {
@@ -185,6 +186,7 @@ TEST_F(CliTest, CleanDeletesExactlyWhatThePreviewListed) {
     }
     const bool historyOn =
         std::find(c.Settings.begin(), c.Settings.end(), "DeleteHistory=0") == c.Settings.end();
+    EXPECT_EQ(previewed["historyStoreToBeCleared"].Bool(), historyOn);
     EXPECT_EQ(cleaned["historyStoreCleared"].Bool(), historyOn);
     EXPECT_EQ(History.Clears() - clearsBefore, historyOn ? 1u : 0u);
   }
@@ -203,7 +205,8 @@ TEST_F(CliTest, TextOutputOfPreviewAndClean) {
                          "  2 entries, 1500 bytes\n"
                          "[cookies] off\n"
                          "[history] type 2, not swept\n"
-                         "total: 2 entries, 1500 bytes\n");
+                         "total: 2 entries, 1500 bytes\n"
+                         "history store: to be emptied by a clean\n");
   const TCliRun clean = RunOnSettings("clean");
   ASSERT_EQ(clean.Code, 0) << clean.Err;
   EXPECT_EQ(clean.Out, "[cache] http://www.example.com/*\n"

@@ -253,7 +253,8 @@ TEST(CliExe, TextOutputListsRowsAndTotals) {
                             "  1 entry, 4000 bytes\r\n"
                             "[cookies] off\r\n"
                             "[history] type 2, not swept\r\n"
-                            "total: 1 entry, 4000 bytes\r\n");
+                            "total: 1 entry, 4000 bytes\r\n"
+                            "history store: to be emptied by a clean\r\n");
   DeleteFileA(ini.c_str());
   EmptyUrlCache();
 }

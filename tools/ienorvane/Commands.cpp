@@ -86,14 +86,21 @@ private:
       return MaskFault(failure.Fault, nullptr);
     }
     Progress.Erase();
+    // A clean empties the history store as a whole whenever history is on,
+    // whatever its type: the preview says so, as it cannot list it.
+    const bool historyStoreToBeCleared =
+        Cleaner.DeleteHistory && (!Options.Category || *Options.Category == TCategory::History);
     if (Options.Json) {
       TJsonWriter json(Streams.Out);
       BeginJson(json);
       WriteListingJson(json, listing);
+      json.Key("historyStoreToBeCleared");
+      json.Bool(historyStoreToBeCleared);
       json.EndObject();
       Streams.Out << '\n';
     } else {
       WriteListingText(Streams.Out, listing, "");
+      if (historyStoreToBeCleared) Streams.Out << "history store: to be emptied by a clean\n";
     }
     return kExitOk;
   }
