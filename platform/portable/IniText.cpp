@@ -31,16 +31,16 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
 }
 
 // A line ends at CR LF, CR or LF; a break at the very end adds no line.
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
   size_t start = 0;
   while (start < text.size()) {
     const size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
+      lines.push_back(text.substr(start));
       break;
     }
-    lines.emplace_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start, end - start));
     start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
   }
   return lines;
@@ -88,14 +88,14 @@ TIniText::TIniText(std::string_view content) {
   if (content.starts_with(kUtf16LeMark) || content.starts_with(kUtf16BeMark)) {
     FromUtf16 = true;
     const bool bigEndian = content.starts_with(kUtf16BeMark);
-    Lines = SplitLines(DecodeUtf16(content.substr(2), bigEndian));
-    return;
-  }
-  if (content.starts_with(kUtf8Mark)) {
+    Text = DecodeUtf16(content.substr(2), bigEndian);
+  } else if (content.starts_with(kUtf8Mark)) {
     ByteOrderMark = kUtf8Mark;
-    content.remove_prefix(kUtf8Mark.size());
+    Text = content.substr(kUtf8Mark.size());
+  } else {
+    Text = content;
   }
-  Lines = SplitLines(content);
+  Lines = SplitLines(Text);
 }
 
 std::optional<TIniText::TRange> TIniText::FindSection(std::string_view name) const {
@@ -141,27 +141,33 @@ bool TIniText::SetValue(std::string_view section, std::string_view key, std::str
   section = TrimBlanks(section), key = TrimBlanks(key), value = TrimBlanks(value);
   const auto range = FindSection(section);
   if (!range) {
-    Lines.push_back("[" + std::string(section) + "]");
-    Lines.push_back(std::string(key) + "=" + std::string(value));
+    Lines.push_back(Keep("[" + std::string(section) + "]"));
+    Lines.push_back(Keep(std::string(key) + "=" + std::string(value)));
     return true;
   }
   const auto line = FindKey(*range, key);
   if (!line) {
-    InsertKeyLine(*range, std::string(key) + "=" + std::string(value));
+    InsertKeyLine(*range, Keep(std::string(key) + "=" + std::string(value)));
     return true;
   }
   const TKeyLine stored = KeyLine(Lines[*line]);
   if (stored.Value == value) return false;
   // The key keeps its place and its name as stored.
-  Lines[*line] = std::string(stored.Name) + "=" + std::string(value);
+  Lines[*line] = Keep(std::string(stored.Name) + "=" + std::string(value));
   return true;
 }
 
-void TIniText::InsertKeyLine(const TRange &range, std::string line) {
+// A new key goes after the last line of its section that is not blank.
+void TIniText::InsertKeyLine(const TRange &range, std::string_view line) {
   size_t after = range.End;
   while (after > range.Begin && TrimBlanks(Lines[after - 1]).empty())
     --after;
-  Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(after), std::move(line));
+  Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(after), line);
+}
+
+std::string_view TIniText::Keep(std::string line) {
+  WrittenLines.push_back(std::move(line));
+  return WrittenLines.back();
 }
 
 std::string TIniText::Content() const {

@@ -1,6 +1,7 @@
 #pragma once
 // The lines of an INI file as the portable store reads and edits them (the
 // format rules are listed in PortableIniStore.h).
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,8 @@ public:
   // aside and written back; a UTF-16 file (either byte order) is decoded to
   // single bytes for reading and marks the text as not writable.
   explicit TIniText(std::string_view content);
+  TIniText(const TIniText &) = delete; // the lines point into the object
+  TIniText &operator=(const TIniText &) = delete;
 
   // Section and key names are taken without the blanks around them.
   //
@@ -40,11 +43,15 @@ private:
 
   std::optional<TRange> FindSection(std::string_view name) const;
   std::optional<size_t> FindKey(const TRange &range, std::string_view key) const;
-  void InsertKeyLine(const TRange &range, std::string line);
+  void InsertKeyLine(const TRange &range, std::string_view line);
+  // Keeps `line` and returns a view of it that stays valid.
+  std::string_view Keep(std::string line);
 
   std::string ByteOrderMark;
   bool FromUtf16 = false;
-  std::vector<std::string> Lines;
+  std::string Text;                     // the file's bytes, decoded from UTF-16 if need be
+  std::deque<std::string> WrittenLines; // lines that SetValue made
+  std::vector<std::string_view> Lines;  // each into Text or WrittenLines
 };
 
 // The text of `value` as a reader of a stored value sees it: one pair of
