@@ -6,6 +6,8 @@
 #include <set>
 
 #include "Masks.h"
+#include "PortableIniStore.h"
+#include "TempDir.h"
 #include "clean_fixture.h"
 
 namespace {
@@ -273,4 +275,45 @@ TEST_F(CleanFixture, CleanCategoryFilterIsExactAndCaseSensitive) {
   SwitchOn(cleaner, TCategory::Cache, 1, "[");
   EXPECT_THROW(cleaner.Clean(), EMaskException);
   EXPECT_EQ(Cache.OpenEnumerations(), 0u);
+}
+
+// Settings read from a real INI file by the portable store, then the clean.
+TEST(CleanFromIni, SectionsOfEachKind) {
+  const struct {
+    const char *Name;
+    const char *Ini;
+    std::vector<std::string> Left;
+    uint64_t Freed;
+  } cases[] = {
+      {"no such section: every category, type 0",
+       "[Other]\r\nDeleteCache=0\r\n",
+       {"http://localhost/", "https://secure.example.com/app.js", "Cookie:john@localhost/",
+        "Visited: john@about:blank"},
+       1000 + 2000 + 4000 + 16000 + 101 + 102},
+      {"cache masked, cookies type 2, history off",
+       "[IE Norvane]\r\nDeleteCache=1\r\nDeleteCacheType=1\r\nCacheMask=news.*\r\n"
+       "DeleteCookiesType=2\r\nDeleteHistory=0\r\n",
+       {"Cookie:john@example.com/", "http://www.example.com/index.html",
+        "Visited: john@http://www.example.com/index.html", "http://www.example.com/logo.gif",
+        "Cookie:john@ads.tracker.net/", "http://localhost/", "HTTP://WWW.EXAMPLE.COM/UPPER.HTM",
+        "https://secure.example.com/app.js", "Cookie:john@localhost/",
+        "Visited: john@http://news.example.org/story/today", "Visited: john@about:blank"},
+       4000},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTempDir folder;
+    const std::string ini = folder.File("norvane.ini");
+    WriteFileBytes(ini, c.Ini);
+    TPortableIniStore profiles;
+    TMemoryUrlCache cache;
+    TRecordingHistoryStore history;
+    for (const TSeed &seed : kMixedCache)
+      cache.Add(seed.Url, seed.File, seed.Size);
+    TIENorvane cleaner(TPlatformServices{profiles, cache, history});
+    cleaner.LoadSettings(ini, "IE Norvane");
+    EXPECT_EQ(cleaner.Clean().FreedBytes(), c.Freed);
+    EXPECT_EQ(cache.Urls(), c.Left);
+    EXPECT_EQ(ReadFileBytes(ini), c.Ini); // a clean never writes the settings
+  }
 }
