@@ -6,27 +6,13 @@
 #endif
 #include <windows.h>
 
+#include "Handles.h"
+
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 namespace {
-
-// Closes a kernel handle when it goes.
-class TOwnedHandle {
-public:
-  TOwnedHandle() = default;
-  ~TOwnedHandle() {
-    if (Value) CloseHandle(Value);
-  }
-  TOwnedHandle(const TOwnedHandle &) = delete;
-  TOwnedHandle &operator=(const TOwnedHandle &) = delete;
-  void Close() {
-    if (Value) CloseHandle(Value);
-    Value = nullptr;
-  }
-  HANDLE Value = nullptr;
-};
 
 std::string ReadAll(HANDLE pipe) {
   std::string output;
@@ -41,30 +27,28 @@ std::string ReadAll(HANDLE pipe) {
 
 TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  TOwnedHandle readEnd, writeEnd;
-  if (!CreatePipe(&readEnd.Value, &writeEnd.Value, &inherit, 0))
+  TKernelHandle readEnd, writeEnd;
+  if (!CreatePipe(readEnd.Put(), writeEnd.Put(), &inherit, 0))
     throw std::runtime_error("CreatePipe failed");
-  SetHandleInformation(readEnd.Value, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
 
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = writeEnd.Value;
-  startup.hStdError = writeEnd.Value;
+  startup.hStdOutput = writeEnd.Get();
+  startup.hStdError = writeEnd.Get();
   PROCESS_INFORMATION process{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &process))
     throw std::runtime_error("cannot start: " + commandLine);
-  TOwnedHandle processHandle, threadHandle;
-  processHandle.Value = process.hProcess;
-  threadHandle.Value = process.hThread;
-  writeEnd.Close(); // the child holds the only write end now
+  TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+  writeEnd.Reset(); // the child holds the only write end now
 
   std::string output;
-  std::thread reader([&] { output = ReadAll(readEnd.Value); });
+  std::thread reader([&] { output = ReadAll(readEnd.Get()); });
   const DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);
   if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
   reader.join();
