@@ -231,9 +231,8 @@ inline const uchar* SeekLiteral(uchar want, const uchar* t, const uchar* last) {
         if ((*t | 0x20) == lower) return t;
       return nullptr;
     }
-    for (uchar c; (c = *t) != 0; ++t)
-      if ((c | 0x20) == lower) return t;
-    return nullptr;
+    const char both[] = {static_cast<char>(want), static_cast<char>(lower), 0};
+    return reinterpret_cast<const uchar*>(std::strpbrk(reinterpret_cast<const char*>(t), both));
   }
   if (last) {
     if (t > last) return nullptr;

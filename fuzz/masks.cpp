@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "CodePageGuard.h"
@@ -58,8 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const TOracleMask oracle(mask);
   if (!DifferenceOfElements(compiled, oracle).empty()) Disagree("elements", mask, text);
 
-  const bool whole = compiled.Matches(text);
-  if (MatchesMask(text, mask) != whole) Disagree("MatchesMask", mask, text);
+  // Buffers that end right at the zero byte, so that the sanitizers see any
+  // read past the end of the mask or of the text.
+  const auto exact = [](const std::string& bytes) {
+    auto buffer = std::make_unique<char[]>(bytes.size() + 1);
+    std::memcpy(buffer.get(), bytes.c_str(), bytes.size() + 1);
+    return buffer;
+  };
+  const auto maskBuffer = exact(mask);
+  const auto textBuffer = exact(textUpToZero);
+  const bool whole = TMask(maskBuffer.get()).Matches(textBuffer.get());
+  if (compiled.Matches(text) != whole) Disagree("TMask", mask, text);
+  if (MatchesMask(textBuffer.get(), maskBuffer.get()) != whole) Disagree("MatchesMask", mask, text);
   if (textUpToZero.size() <= MaxOracleText) {
     const auto expected = oracle.Matches(text, OracleBudget);
     if (expected && *expected != whole) Disagree("answer", mask, text);

@@ -2,6 +2,8 @@
 // bytes 0x81-0x9F and 0xE0-0xFC), and the same masks on a single-byte page.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -126,10 +128,22 @@ TEST(MaskDoubleByte, LeadByteAtTheEndOfTheMaskIsALiteral) {
       {"\x82", "\x82", true},
       {"[a]\x82", "a\x82", true},
   });
-  // A string that stops right after the lead byte: the bytes beyond it are
-  // not part of the mask (the sanitizer build checks that none is read).
-  const std::string exact = "\xE0";
-  EXPECT_TRUE(MatchesMask(std::string("\xE0"), exact));
+  // Buffers that end right after the zero byte, so that the sanitizer build
+  // sees any read past the end of the mask or of the text.
+  const auto exact = [](const char* bytes) {
+    const size_t size = std::strlen(bytes) + 1;
+    auto buffer = std::make_unique<char[]>(size);
+    std::memcpy(buffer.get(), bytes, size);
+    return buffer;
+  };
+  for (const char* bytes : {"\xE0", "*\xE0", "a\x82", "[a]\x82", "?\x82"}) {
+    SCOPED_TRACE(bytes);
+    const auto maskBuffer = exact(bytes);
+    const auto textBuffer = exact("a\xE0");
+    const bool expected = *TOracleMask(maskBuffer.get()).Matches(textBuffer.get());
+    EXPECT_EQ(TMask(maskBuffer.get()).Matches(textBuffer.get()), expected);
+    EXPECT_EQ(MatchesMask(textBuffer.get(), maskBuffer.get()), expected);
+  }
 }
 
 TEST(MaskDoubleByte, StarLimitPositionIsTheSecondByte) {
