@@ -57,18 +57,29 @@ TListedEntry Listed(const INTERNET_CACHE_ENTRY_INFOA &record) {
 
 } // namespace
 
-std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *extension) {
+std::string SeedHttpEntryWithHeaders(const std::string &url, uint32_t size,
+                                     const std::string &headers, const char *extension) {
   char path[MAX_PATH] = {};
   if (!CreateUrlCacheEntryA(url.c_str(), size, extension, path, 0))
     Refused("CreateUrlCacheEntryA", url);
   WriteFileOfSize(path, size);
   FILETIME never{};
-  const char headers[] = "HTTP/1.1 200 OK\r\n\r\n";
+  std::string headerBytes = headers;
   if (!CommitUrlCacheEntryA(url.c_str(), path, never, never, NORMAL_CACHE_ENTRY,
-                            reinterpret_cast<BYTE *>(const_cast<char *>(headers)),
-                            sizeof headers - 1, extension, nullptr))
+                            reinterpret_cast<BYTE *>(headerBytes.data()),
+                            static_cast<DWORD>(headerBytes.size()), extension, nullptr))
     Refused("CommitUrlCacheEntryA", url);
   return path;
+}
+
+std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *extension) {
+  return SeedHttpEntryWithHeaders(url, size, "HTTP/1.1 200 OK\r\n\r\n", extension);
+}
+
+uint32_t UrlCacheRecordSize(const std::string &url) {
+  DWORD size = 0;
+  GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size);
+  return static_cast<uint32_t>(size);
 }
 
 void SeedCookieEntry(const std::string &url) { CommitWithoutFile(url, COOKIE_CACHE_ENTRY); }

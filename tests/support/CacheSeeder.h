@@ -23,6 +23,15 @@ struct TListedEntry {
 // Throws std::runtime_error when the platform refuses.
 std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *extension = "htm");
 
+// The same with `headers` as the entry's header information, which the
+// platform's record carries: long headers make a record of any size.
+std::string SeedHttpEntryWithHeaders(const std::string &url, uint32_t size,
+                                     const std::string &headers, const char *extension = "htm");
+
+// The size of the platform's record for the entry with this URL (0 when
+// there is none).
+uint32_t UrlCacheRecordSize(const std::string &url);
+
 // Adds a cookie entry ("Cookie:user@host/") without a file.
 void SeedCookieEntry(const std::string &url);
 

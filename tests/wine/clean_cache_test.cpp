@@ -150,3 +150,16 @@ TEST_F(CleanRealCache, SweepCountsNothingForALockedEntry) {
   EXPECT_EQ(http.Count, 1u);
   EXPECT_EQ(http.Bytes, 1000u);
 }
+
+TEST_F(CleanRealCache, WalkGrowsItsBufferForLargeRecords) {
+  // Records larger than the walk's first buffer: the platform answers 122
+  // with the size, and the walk grows its buffer and fetches again.
+  const std::string headers =
+      "HTTP/1.1 200 OK\r\nX-Padding: " + std::string(9000, 'p') + "\r\n\r\n";
+  SeedHttpEntryWithHeaders("http://big1.example.com/a.htm", 10, headers);
+  SeedHttpEntryWithHeaders("http://big2.example.com/b.htm", 20, headers + headers);
+  EXPECT_EQ(
+      WalkSet(Cache, "http://big*"),
+      (std::set<std::string>{"http://big1.example.com/a.htm", "http://big2.example.com/b.htm"}));
+  EXPECT_EQ(WalkSet(Cache, "http://*.*").size(), 5u);
+}
