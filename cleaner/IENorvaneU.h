@@ -20,6 +20,11 @@ struct TCategoryTotals {
 struct TCleanTotals {
   TCategoryTotals Cache, Cookies, History;
   uint64_t FreedBytes() const { return Cache.Bytes + Cookies.Bytes + History.Bytes; }
+  // What the host is told: "Exempted space is <FreedBytes> bytes", the total
+  // in full (64-bit, so a clean of 4 GiB or more is not reported as 0).
+  std::string ReportText() const {
+    return "Exempted space is " + std::to_string(FreedBytes()) + " bytes";
+  }
 };
 
 class TIENorvane {

@@ -76,9 +76,7 @@ bool NV_STDCALL ExecClearProc(const char* IniFile, const char* Section, char** B
     TSystemPlatform platform;
     TIENorvane cleaner(platform.Services());
     cleaner.LoadSettings(IniFile, Section);
-    // The total is 64-bit: a clean that frees 4 GiB or more is reported in full.
-    const uint64_t freedBytes = cleaner.Clean().FreedBytes();
-    CopyToHost(Buffer, "Exempted space is " + std::to_string(freedBytes) + " bytes");
+    CopyToHost(Buffer, cleaner.Clean().ReportText());
     return true;
   } catch (...) {
     return false;

@@ -122,7 +122,7 @@ private:
     }
     Progress.Erase();
     const TListing deleted = DeletedListing(Cleaner, Observed);
-    const std::string report = CleanReportText(totals.FreedBytes());
+    const std::string report = totals.ReportText();
     if (Options.Json) {
       TJsonWriter json(Streams.Out);
       BeginCleanJson(json, deleted, Cleaner.DeleteHistory);

@@ -103,10 +103,6 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing) {
 
 } // namespace
 
-std::string CleanReportText(uint64_t freedBytes) {
-  return "Exempted space is " + std::to_string(freedBytes) + " bytes";
-}
-
 void WriteListingText(std::ostream &out, const TListing &listing, const std::string &verb) {
   for (const TCategoryListing &category : listing.Categories)
     WriteCategoryText(out, category, verb);

@@ -10,10 +10,6 @@
 #include "JsonWriter.h"
 #include "Preview.h"
 
-// The text that the plug-in's ExecClearProc hands its host after a clean:
-// "Exempted space is <freedBytes> bytes", the total in full (64-bit).
-std::string CleanReportText(uint64_t freedBytes);
-
 // The listing as text: per category a header with its pattern (or why it is
 // not swept), one row per entry (size, URL, local file or "-"), the count and
 // bytes; then the total. `verb` follows the counts ("" or "deleted").
