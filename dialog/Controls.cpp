@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <utility>
 
 TControl::TControl(std::string name, TPanel *parent, TBounds bounds, int tabOrder)
@@ -87,22 +88,34 @@ void TListView::Changed() {
 
 void TListView::Clear() {
   Rows.clear();
-  Pool.clear();
+  PoolUsed = 0;
   Changed();
+}
+
+char *TListView::Extend(size_t count) {
+  if (PoolCapacity - PoolUsed < count) {
+    const size_t capacity = std::max(PoolCapacity * 2, PoolUsed + count + 4096);
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    if (PoolUsed) std::memcpy(grown.get(), Pool.get(), PoolUsed);
+    Pool = std::move(grown);
+    PoolCapacity = capacity;
+  }
+  char *start = Pool.get() + PoolUsed;
+  PoolUsed += count;
+  return start;
 }
 
 void TListView::AddRow(std::string_view caption, std::string_view subItem1,
                        std::string_view subItem2) {
-  // One growth of the pool per row; the texts go in back to back, each with
-  // its NUL, so that the window can be handed a pointer into the pool.
-  const size_t start = Pool.size();
-  Pool.resize(start + caption.size() + subItem1.size() + subItem2.size() + 3);
-  char *out = Pool.data() + start;
+  // The texts go in back to back, each with its NUL, so that the window can
+  // be handed a pointer into the pool.
+  char *out = Extend(caption.size() + subItem1.size() + subItem2.size() + 3);
+  Rows.push_back(static_cast<size_t>(out - Pool.get()));
   for (std::string_view text : {caption, subItem1, subItem2}) {
-    out = std::copy(text.begin(), text.end(), out);
+    std::memcpy(out, text.data(), text.size());
+    out += text.size();
     *out++ = '\0';
   }
-  Rows.push_back(start);
   Changed();
 }
 
@@ -113,7 +126,7 @@ void TListView::AddRow(std::string_view caption, std::string_view subItem1, uint
 }
 
 const char *TListView::Cell(size_t row, size_t column) const {
-  const char *text = Pool.data() + Rows[row];
+  const char *text = Pool.get() + Rows[row];
   for (size_t skip = 0; skip < column; ++skip)
     text += std::char_traits<char>::length(text) + 1;
   return text;

@@ -5,6 +5,7 @@
 // controls work on their own, with nothing drawn.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -208,10 +209,16 @@ public:
 private:
   void Changed();
 
-  // Where each row's texts begin in Pool: its caption, then the two
+  // Room for `count` more bytes at the end of the pool; returns where they
+  // begin. The pool grows by doubling and keeps its size across Clear.
+  char *Extend(size_t count);
+
+  // Where each row's texts begin in the pool: its caption, then the two
   // sub-items, each ended by a NUL.
   std::vector<size_t> Rows;
-  std::string Pool;
+  std::unique_ptr<char[]> Pool;
+  size_t PoolUsed = 0;
+  size_t PoolCapacity = 0;
   IListViewDisplay *Display = nullptr;
   int Updates = 0;
   uint64_t Repaints = 0;
