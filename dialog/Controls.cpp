@@ -112,7 +112,7 @@ void TListView::AddRow(std::string_view caption, std::string_view subItem1,
   char *out = Extend(caption.size() + subItem1.size() + subItem2.size() + 3);
   Rows.push_back(static_cast<size_t>(out - Pool.get()));
   for (std::string_view text : {caption, subItem1, subItem2}) {
-    std::memcpy(out, text.data(), text.size());
+    if (!text.empty()) std::memcpy(out, text.data(), text.size()); // data() may be null
     out += text.size();
     *out++ = '\0';
   }
