@@ -56,15 +56,15 @@ size_t BareEnumeration() {
   return count;
 }
 
-template <typename F> double Median(int rounds, F run) {
-  std::vector<double> times;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = TClock::now();
-    run();
-    times.push_back(Milliseconds(TClock::now() - start));
-  }
+double Median(std::vector<double> times) {
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
+}
+
+template <typename F> double Time(F run) {
+  const auto start = TClock::now();
+  run();
+  return Milliseconds(TClock::now() - start);
 }
 
 void PumpMessages() {
@@ -87,23 +87,27 @@ int main(int argc, char **argv) {
   UpdateWindow(window);
   PumpMessages();
 
-  size_t entries = 0;
-  const double bare = Median(rounds, [&] { entries = BareEnumeration(); });
-  size_t walked = 0;
-  const double walk = Median(rounds, [&] {
-    walked = 0;
-    Walk(cache, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
-  });
-  // Each refill is a change of the mask's text, as a keystroke makes it.
-  int flip = 0;
-  const double refill =
-      Median(rounds, [&] { form.edtCacheMask.TextEdited(flip++ % 2 ? "*.*" : "*"); });
+  // The three in turn in every round, so that each meets the same state of
+  // the machine and of Wine's cache index.
+  size_t entries = 0, walked = 0;
+  std::vector<double> bare, walk, refill;
+  for (int round = 0; round < rounds; ++round) {
+    bare.push_back(Time([&] { entries = BareEnumeration(); }));
+    walk.push_back(Time([&] {
+      walked = 0;
+      Walk(cache, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
+    }));
+    // A refill is a change of the mask's text, as a keystroke makes it.
+    refill.push_back(Time([&] { form.edtCacheMask.TextEdited(round % 2 ? "*.*" : "*"); }));
+  }
   PumpMessages();
   std::printf("entries enumerated: %zu, listed: %zu, rows: %zu\n", entries, walked,
               form.lvCache.RowCount());
-  std::printf("bare enumeration: %.1f ms\nwalk: %.1f ms\nrefill of lvCache: %.1f ms\n", bare, walk,
-              refill);
-  std::printf("walk / bare enumeration: %.2f\n", walk / bare);
-  std::printf("refill / bare enumeration: %.2f\n", refill / bare);
+  const double bareMs = Median(bare), walkMs = Median(walk), refillMs = Median(refill);
+  std::printf("medians of %d rounds\n", rounds);
+  std::printf("bare enumeration: %.1f ms\nwalk: %.1f ms\nrefill of lvCache: %.1f ms\n", bareMs,
+              walkMs, refillMs);
+  std::printf("walk / bare enumeration: %.2f\n", walkMs / bareMs);
+  std::printf("refill / bare enumeration: %.2f\n", refillMs / bareMs);
   return 0;
 }
