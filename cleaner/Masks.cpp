@@ -294,23 +294,14 @@ bool PlaceSegments(const TMaskElement* first, const TMaskElement* stop, const uc
 // the text's start; floating segments, each starting at a star flag; and a
 // tail (from the last star flag to the end-of-mask element), anchored at the
 // text's end unless the end-of-mask element carries the star flag itself.
-// The head is compared forwards, the tail backwards from the end, and the
-// floating segments are placed leftmost between them.
-bool MatchElements(const TMaskElement* elements, size_t count, const char* text) {
-  const uchar* t = reinterpret_cast<const uchar*>(text ? text : "");
-  const TMaskElement* k = elements;
-  const TMaskElement* end = k + count - 1;
-
-  for (; !k->Star; ++k) {
-    if (k->Kind == mekLiteral) { // the end-of-mask element too: its 0 matches the text's
-      if (Upper.Byte[*t] != k->Literal) return false;
-      if (k == end) return true;
-      ++t;
-    } else {
-      if (!Accepts(*k, t)) return false;
-      t += Width(*k);
-    }
-  }
+// The head is compared forwards (in TMask::Matches, kept small for the many
+// texts that fail there), the tail backwards from the end, and the floating
+// segments are placed leftmost between them. `k` is the first element with
+// the star flag, `t` where the head left the text.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+bool MatchAfterHead(const TMaskElement* k, const TMaskElement* end, const uchar* t) {
   if (end->Star) return PlaceSegments(k, end, t, nullptr);
 
   const TMaskElement* tail = end;
@@ -450,6 +441,17 @@ bool MatchMaskText(const uchar* mask, const uchar* t, const TLeadByteSet& lead) 
   }
 }
 
+// True when `mask` compiles without a fault whatever it holds besides: it
+// has no "[" (so no set) and at most MaxStarGroups "*" (so no more star
+// groups). A quick look for MatchesMask, which then skips the counting pass.
+bool CannotFail(const char* mask) {
+  if (std::strchr(mask, '[')) return false;
+  int stars = 0;
+  for (const char* p = std::strchr(mask, '*'); p; p = std::strchr(p + 1, '*'))
+    if (++stars > MaxStarGroups) return false;
+  return true;
+}
+
 } // namespace
 
 TMask::TMask(const char* mask) {
@@ -481,7 +483,21 @@ TMask& TMask::operator=(TMask&& other) noexcept {
 }
 
 bool TMask::Matches(const char* text) const {
-  return Count != 0 && MatchElements(Elements.get(), Count, text);
+  if (Count == 0) return false;
+  const uchar* t = reinterpret_cast<const uchar*>(text ? text : "");
+  const TMaskElement* k = Elements.get();
+  const TMaskElement* end = k + Count - 1;
+  for (; !k->Star; ++k) {
+    if (k->Kind == mekLiteral) { // the end-of-mask element too: its 0 matches the text's
+      if (Upper.Byte[*t] != k->Literal) return false;
+      if (k == end) return true;
+      ++t;
+    } else {
+      if (!Accepts(*k, t)) return false;
+      t += Width(*k);
+    }
+  }
+  return MatchAfterHead(k, end, t);
 }
 
 // MatchesMask gives the answer and the exception of constructing a TMask,
@@ -490,11 +506,14 @@ bool TMask::Matches(const char* text) const {
 // the star limit would be met; that fault if there is one; then a match
 // straight off the mask text (MatchMaskText).
 bool MatchesMask(const char* text, const char* mask) {
-  const uchar* maskBytes = reinterpret_cast<const uchar*>(mask ? mask : "");
+  if (!mask) mask = "";
+  const uchar* maskBytes = reinterpret_cast<const uchar*>(mask);
   const TLeadByteSet& lead = LeadBytes;
-  size_t starFault;
-  CountElements(maskBytes, lead, starFault);
-  if (starFault) Fault(maskBytes, starFault);
+  if (!CannotFail(mask)) {
+    size_t starFault;
+    CountElements(maskBytes, lead, starFault);
+    if (starFault) Fault(maskBytes, starFault);
+  }
   return MatchMaskText(maskBytes, reinterpret_cast<const uchar*>(text ? text : ""), lead);
 }
 
