@@ -231,6 +231,13 @@ inline const uchar* SeekLiteral(uchar want, const uchar* t, const uchar* last) {
         if ((*t | 0x20) == lower) return t;
       return nullptr;
     }
+    // A plain loop over the first bytes (URLs are short, and a library call
+    // costs more than it saves there), the library's wide scan beyond.
+    for (const uchar* stop = t + 32; t != stop; ++t) {
+      const uchar c = *t;
+      if (c == 0) return nullptr;
+      if ((c | 0x20) == lower) return t;
+    }
     const char both[] = {static_cast<char>(want), static_cast<char>(lower), 0};
     return reinterpret_cast<const uchar*>(std::strpbrk(reinterpret_cast<const char*>(t), both));
   }
@@ -503,8 +510,9 @@ bool TMask::Matches(const char* text) const {
 // MatchesMask gives the answer and the exception of constructing a TMask,
 // matching once and destroying it (Part 2.3), by a shorter road that
 // allocates nothing: the counting pass, which finds every set fault and where
-// the star limit would be met; that fault if there is one; then a match
-// straight off the mask text (MatchMaskText).
+// the star limit would be met (unless CannotFail shows that there is no
+// fault to find); that fault if there is one; then a match straight off the
+// mask text (MatchMaskText).
 bool MatchesMask(const char* text, const char* mask) {
   if (!mask) mask = "";
   const uchar* maskBytes = reinterpret_cast<const uchar*>(mask);

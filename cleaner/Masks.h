@@ -85,8 +85,9 @@ private:
 // the answer and the exception of compiling a TMask from `mask`, matching
 // `text` once and releasing it, every call anew (nothing is cached). Raises
 // EMaskException for a malformed mask, whatever the text; catches nothing.
-// Text first, mask second. It runs the counting pass of the compilation
-// (which finds every fault) and then matches straight off the mask's text,
-// so that it allocates nothing; for many texts, compile a TMask once.
+// Text first, mask second. It looks for faults by the counting pass of the
+// compilation (skipped for a mask without "[" and with at most MaxStarGroups
+// "*", which cannot have one) and then matches straight off the mask's text,
+// allocating nothing; to match many texts, compile a TMask once.
 bool MatchesMask(const char* text, const char* mask);
 bool MatchesMask(const std::string& text, const std::string& mask);
