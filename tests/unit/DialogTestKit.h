@@ -15,6 +15,7 @@
 #include "MemoryUrlCache.h"
 #include "PortableIniStore.h"
 #include "RecordingHistoryStore.h"
+#include "TempDir.h"
 #include "frmIENorvane.h"
 
 // Shows the form by playing `Script`, each action as the message loop runs
@@ -55,22 +56,6 @@ private:
   TRecord &Record;
 };
 
-// A temporary folder removed with everything in it when the object goes.
-class TTempFolder {
-public:
-  TTempFolder() {
-    Path = std::filesystem::temp_directory_path() /
-           ("nv-dialog-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            std::to_string(reinterpret_cast<uintptr_t>(this)));
-    std::filesystem::create_directories(Path);
-  }
-  ~TTempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(Path, ignored);
-  }
-  std::filesystem::path Path;
-};
-
 // The rows of `list` as "caption|sub1|sub2".
 inline std::vector<std::string> RowsOf(const TListView &list) {
   std::vector<std::string> rows;
@@ -107,9 +92,9 @@ protected:
     return text.str();
   }
 
-  std::string IniPath() const { return (Folder.Path / "norvane.ini").string(); }
+  std::string IniPath() const { return Folder.File("norvane.ini"); }
 
-  TTempFolder Folder;
+  TTempDir Folder;
   const std::string Section = "IE Norvane";
   TPortableIniStore Profiles;
   TMemoryUrlCache Cache;

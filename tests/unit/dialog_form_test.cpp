@@ -256,7 +256,7 @@ TEST_F(FormFixture, CancelAndCloseSaveNothing) {
 }
 
 TEST_F(FormFixture, RefusedSaveRaisesAfterTheDialogClosed) {
-  const std::string missing = (Folder.Path / "no-such-folder" / "norvane.ini").string();
+  const std::string missing = Folder.File("no-such-folder/norvane.ini");
   Cleaner.LoadSettings(missing, Section);
   TScriptedFormView::TAction ok = [](TConfForm &f) { f.BitBtn2.Click(); };
   try {

@@ -9,6 +9,7 @@
 #include "HostBuffer.h"
 #include "PluginApi.h"
 #include "PluginLibrary.h"
+#include "TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -16,19 +17,10 @@ namespace {
 
 class PluginExports : public ::testing::Test {
 protected:
-  void SetUp() override {
-    Folder = fs::temp_directory_path() /
-             ("nv-plugin-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(Folder);
-    fs::create_directories(Folder);
-  }
-  void TearDown() override { fs::remove_all(Folder); }
-
-  TWorkingProc Working(const char* name) { return Plugin.Export<TWorkingProc>(name); }
+  TWorkingProc Working(const char *name) { return Plugin.Export<TWorkingProc>(name); }
 
   TPluginLibrary Plugin{NV_PLUGIN_SO};
-  fs::path Folder;
+  TTempDir Folder;
 };
 
 TEST_F(PluginExports, IdentityTextsAreExact) {
@@ -39,12 +31,12 @@ TEST_F(PluginExports, IdentityTextsAreExact) {
 }
 
 TEST_F(PluginExports, NullArgumentsReturnFalseAndTouchNothing) {
-  const std::string ini = (Folder / "settings.ini").string();
-  for (const char* name : {"ExecClearProc", "GetConfigString"}) {
+  const std::string ini = Folder.File("settings.ini");
+  for (const char *name : {"ExecClearProc", "GetConfigString"}) {
     for (int nulls = 1; nulls < 16; ++nulls) {
       THostBuffer buffer;
-      char* nullText = nullptr;
-      char** variable = (nulls & 8) ? &nullText : buffer.Variable();
+      char *nullText = nullptr;
+      char **variable = (nulls & 8) ? &nullText : buffer.Variable();
       EXPECT_FALSE(Working(name)((nulls & 1) ? nullptr : ini.c_str(),
                                  (nulls & 2) ? nullptr : "IE Norvane",
                                  (nulls & 4) ? nullptr : variable))
@@ -56,7 +48,7 @@ TEST_F(PluginExports, NullArgumentsReturnFalseAndTouchNothing) {
 }
 
 TEST_F(PluginExports, CleanOfAMissingFileUsesTheDefaultsAndCreatesNothing) {
-  const std::string ini = (Folder / "missing.ini").string();
+  const std::string ini = Folder.File("missing.ini");
   THostBuffer buffer;
   ASSERT_TRUE(Working("ExecClearProc")(ini.c_str(), "IE Norvane", buffer.Variable()));
   EXPECT_EQ("Exempted space is 0 bytes", buffer.Text());
@@ -66,7 +58,7 @@ TEST_F(PluginExports, CleanOfAMissingFileUsesTheDefaultsAndCreatesNothing) {
 }
 
 TEST_F(PluginExports, CleanLeavesTheSettingsFileAsItWas) {
-  const fs::path ini = Folder / "host.ini";
+  const std::string ini = Folder.File("host.ini");
   const std::string original = "[Other]\r\nkey=value\r\n[IE Norvane]\r\nDeleteCache=0\r\n";
   std::ofstream(ini, std::ios::binary) << original;
   THostBuffer buffer;
