@@ -1,5 +1,6 @@
 # The two entry points of the README, plus the pieces they are made of.
-#   make demo   a real clean of a seeded Wine URL cache, with the result printed
+#   make demo   a real clean of a seeded Wine URL cache, with the result printed,
+#               then the options dialog (on the display, or under Xvfb as a screenshot)
 #   make test   every test: native, sanitizers, fuzzing (bounded), Wine and GUI
 # Both install what they need first (scripts/setup.sh, needs root on Debian).
 
@@ -10,8 +11,9 @@ FUZZ_SECONDS ?= 60
 
 demo: setup
 	cmake --preset win >/dev/null
-	cmake --build --preset win -j$(JOBS) --target IENorvane plughost seedcache ienorvane
+	cmake --build --preset win -j$(JOBS) --target IENorvane plughost seedcache ienorvane nvguihost
 	scripts/demo.sh
+	NV_BUILD=build/win scripts/demo-dialog.sh
 
 test: setup test-native test-asan test-win test-fuzz
 	@echo "make test: every suite passed"
