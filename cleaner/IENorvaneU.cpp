@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string_view>
 
-TIENorvane::TIENorvane(const TPlatformServices& platform) : Platform(platform) {}
+TIENorvane::TIENorvane(const TPlatformServices &platform) : Platform(platform) {}
 
-void TIENorvane::LoadSettings(const std::string& iniFile, const std::string& section) {
+void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &section) {
   TIniFile ini(Platform.Profiles, iniFile);
   DeleteCache = ini.ReadFlag(section, "DeleteCache", true);
   DeleteCacheType = ini.ReadNumber(section, "DeleteCacheType", 0);
@@ -21,7 +21,7 @@ void TIENorvane::LoadSettings(const std::string& iniFile, const std::string& sec
   HistoryMask = ini.ReadText(section, "HistoryMask", "*.*");
 }
 
-void TIENorvane::SaveSettings(const std::string& iniFile, const std::string& section) {
+void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &section) {
   TIniFile ini(Platform.Profiles, iniFile);
   ini.WriteFlag(section, "DeleteCache", DeleteCache);
   ini.WriteNumber(section, "DeleteCacheType", DeleteCacheType);
@@ -35,7 +35,7 @@ void TIENorvane::SaveSettings(const std::string& iniFile, const std::string& sec
 }
 
 void TIENorvane::SweepCategory(TCategory category, bool enabled, int32_t type,
-                               const std::string& mask, TCategoryTotals& totals) {
+                               const std::string &mask, TCategoryTotals &totals) {
   if (!enabled) return;
   if (auto pattern = SweepPattern(category, type, mask))
     totals = Sweep(Platform.UrlCache, *pattern);
@@ -44,10 +44,8 @@ void TIENorvane::SweepCategory(TCategory category, bool enabled, int32_t type,
 TCleanTotals TIENorvane::Clean() {
   TCleanTotals totals;
   SweepCategory(TCategory::Cache, DeleteCache, DeleteCacheType, CacheMask, totals.Cache);
-  SweepCategory(TCategory::Cookies, DeleteCookies, DeleteCookiesType, CookiesMask,
-                totals.Cookies);
-  SweepCategory(TCategory::History, DeleteHistory, DeleteHistoryType, HistoryMask,
-                totals.History);
+  SweepCategory(TCategory::Cookies, DeleteCookies, DeleteCookiesType, CookiesMask, totals.Cookies);
+  SweepCategory(TCategory::History, DeleteHistory, DeleteHistoryType, HistoryMask, totals.History);
   // The history store is emptied whatever the history type: a mask only
   // narrows the sweep of the "Visited:" entries before it.
   if (DeleteHistory) Platform.History.Clear();
@@ -60,14 +58,14 @@ namespace {
 
 // The part of `path` after its last backslash (byte 92); only the backslash
 // separates. One pass over the path: it runs for every row of a fill.
-std::string_view FileNameOf(const char* path) {
-  const char* slash = std::strrchr(path, '\\');
+std::string_view FileNameOf(const char *path) {
+  const char *slash = std::strrchr(path, '\\');
   return slash ? slash + 1 : path;
 }
 
 // One section's type, radio buttons and mask, as the form's filling sets them.
-void WriteSection(TConfForm& form, int32_t type, TRadioButton& all, TRadioButton& byMask,
-                  TEdit& maskEdit, const std::string& mask) {
+void WriteSection(TConfForm &form, int32_t type, TRadioButton &all, TRadioButton &byMask,
+                  TEdit &maskEdit, const std::string &mask) {
   form.HandleEvent([&] {
     if (type == 0) {
       all.SetChecked(true);
@@ -80,7 +78,7 @@ void WriteSection(TConfForm& form, int32_t type, TRadioButton& all, TRadioButton
   });
 }
 
-int32_t TypeOfSection(const TRadioButton& all, const TRadioButton& byMask, int32_t loaded) {
+int32_t TypeOfSection(const TRadioButton &all, const TRadioButton &byMask, int32_t loaded) {
   int32_t type = loaded;
   if (all.Checked()) type = 0;
   if (byMask.Checked()) type = 1;
@@ -89,7 +87,7 @@ int32_t TypeOfSection(const TRadioButton& all, const TRadioButton& byMask, int32
 
 } // namespace
 
-void TIENorvane::WriteToForm(TConfForm& form) {
+void TIENorvane::WriteToForm(TConfForm &form) {
   form.cbDeleteCache.SetChecked(DeleteCache);
   form.cbDeleteCookies.SetChecked(DeleteCookies);
   form.cbDeleteHistory.SetChecked(DeleteHistory);
@@ -99,13 +97,13 @@ void TIENorvane::WriteToForm(TConfForm& form) {
                form.edtCookiesMask, CookiesMask);
   WriteSection(form, DeleteHistoryType, form.rbDeleteHistoryAll, form.rbDeleteHistoryMask,
                form.edtHistoryMask, HistoryMask);
-  IUrlCache& cache = Platform.UrlCache;
+  IUrlCache &cache = Platform.UrlCache;
   form.HandleEvent([&] { FillPreviewList(cache, form.lvCache, "http://" + CacheMask); });
   form.HandleEvent([&] { FillPreviewList(cache, form.lvCookies, "Cookie:" + CookiesMask); });
   form.HandleEvent([&] { FillPreviewList(cache, form.lvHistory, "Visited:" + HistoryMask); });
 }
 
-void TIENorvane::ReadFromForm(TConfForm& form) {
+void TIENorvane::ReadFromForm(TConfForm &form) {
   DeleteCache = form.cbDeleteCache.Checked();
   DeleteCookies = form.cbDeleteCookies.Checked();
   DeleteHistory = form.cbDeleteHistory.Checked();
@@ -119,18 +117,18 @@ void TIENorvane::ReadFromForm(TConfForm& form) {
   HistoryMask = form.edtHistoryMask.Text();
 }
 
-void TIENorvane::FillPreviewList(IUrlCache& cache, TListView& list, const std::string& pattern) {
+void TIENorvane::FillPreviewList(IUrlCache &cache, TListView &list, const std::string &pattern) {
   // The bracket closes on every path, also when the matcher raises: the
   // list then repaints once, empty.
   TListUpdateBracket bracket(list);
   list.Clear();
-  Walk(cache, pattern, [&list](const TCacheEntryView& entry) {
+  Walk(cache, pattern, [&list](const TCacheEntryView &entry) {
     const std::string_view fileName =
         entry.LocalFileName ? FileNameOf(entry.LocalFileName) : std::string_view();
     list.AddRow(entry.Url, fileName, entry.Size);
   });
 }
 
-std::string TIENorvane::FileNameOfPath(const std::string& path) {
+std::string TIENorvane::FileNameOfPath(const std::string &path) {
   return std::string(FileNameOf(path.c_str()));
 }

@@ -31,7 +31,7 @@ class TIENorvane {
 public:
   // The cleaner works through `platform`, which must outlive it. A new
   // cleaner holds false, 0 and empty masks until LoadSettings runs.
-  explicit TIENorvane(const TPlatformServices& platform);
+  explicit TIENorvane(const TPlatformServices &platform);
 
   // The settings, in the order in which they are read and saved.
   bool DeleteCache = false;
@@ -47,12 +47,12 @@ public:
   // Reads the nine settings from `section` of `iniFile`; a missing file,
   // section, key or unparsable number yields that setting's default. Never
   // creates or changes the file.
-  void LoadSettings(const std::string& iniFile, const std::string& section);
+  void LoadSettings(const std::string &iniFile, const std::string &section);
 
   // Writes the nine settings to `section` of `iniFile`. Raises
   // EIniFileException at the first write the platform refuses; keys written
   // before it stay written.
-  void SaveSettings(const std::string& iniFile, const std::string& section);
+  void SaveSettings(const std::string &iniFile, const std::string &section);
 
   // Sweeps the categories that are switched on (cache, cookies, history, in
   // that order), then empties the history store if history is on. Raises
@@ -64,26 +64,26 @@ public:
   // lists with the stored masks (whatever the types). Each step runs as an
   // event of the form: a malformed stored mask empties its list and is
   // reported by the form once it is visible, and the other steps still run.
-  void WriteToForm(TConfForm& form);
+  void WriteToForm(TConfForm &form);
   // Takes the settings back from the controls; a type stays as loaded when
   // neither of its radio buttons is checked. Masks are taken as typed.
-  void ReadFromForm(TConfForm& form);
+  void ReadFromForm(TConfForm &form);
 
   // Empties `list` and fills it with one row per entry that `pattern`
   // selects (URL, file name of the local file, size), repainting it once.
   // Uses nothing of a cleaner. A malformed pattern met by an entry raises
   // EMaskException with the list left empty.
-  static void FillPreviewList(IUrlCache& cache, TListView& list, const std::string& pattern);
+  static void FillPreviewList(IUrlCache &cache, TListView &list, const std::string &pattern);
 
   // The part of `path` after its last backslash; the whole path when it has
   // none; empty when it ends in a backslash.
-  static std::string FileNameOfPath(const std::string& path);
+  static std::string FileNameOfPath(const std::string &path);
 
-  IUrlCache& UrlCache() const { return Platform.UrlCache; }
+  IUrlCache &UrlCache() const { return Platform.UrlCache; }
 
 private:
-  void SweepCategory(TCategory category, bool enabled, int32_t type, const std::string& mask,
-                     TCategoryTotals& totals);
+  void SweepCategory(TCategory category, bool enabled, int32_t type, const std::string &mask,
+                     TCategoryTotals &totals);
 
   TPlatformServices Platform;
 };

@@ -13,17 +13,18 @@ using uchar = unsigned char;
 struct TUpperTable {
   uchar Byte[256];
   constexpr TUpperTable() : Byte() {
-    for (int b = 0; b < 256; ++b) Byte[b] = static_cast<uchar>(b >= 'a' && b <= 'z' ? b - 0x20 : b);
+    for (int b = 0; b < 256; ++b)
+      Byte[b] = static_cast<uchar>(b >= 'a' && b <= 'z' ? b - 0x20 : b);
   }
 };
 constexpr TUpperTable Upper;
 
-[[noreturn]] void Fault(const uchar* mask, size_t position) {
-  throw EMaskException("'" + std::string(reinterpret_cast<const char*>(mask)) +
+[[noreturn]] void Fault(const uchar *mask, size_t position) {
+  throw EMaskException("'" + std::string(reinterpret_cast<const char *>(mask)) +
                        "' is an invalid mask at (" + std::to_string(position) + ")");
 }
 
-// The walk over the mask, as Part 2.3 describes it, in two passes: the
+// The walk over the mask, in two passes: the
 // counting pass (CountElements) counts the elements and finds every set
 // fault; the filling pass (FillElements) writes an array that has room for
 // exactly the counted elements and enforces the star limit. Both share the
@@ -42,7 +43,8 @@ enum TByteClass : uchar { Plain, End, Star, Question, Open, High };
 struct TClassTable {
   uchar Class[256];
   constexpr TClassTable() : Class() {
-    for (int b = 0x80; b < 256; ++b) Class[b] = High;
+    for (int b = 0x80; b < 256; ++b)
+      Class[b] = High;
     Class[0] = End;
     Class[static_cast<uchar>('*')] = Star;
     Class[static_cast<uchar>('?')] = Question;
@@ -58,7 +60,8 @@ struct TPlainTable {
   constexpr TPlainTable() : Byte() {
     const TClassTable classes;
     const TUpperTable upper;
-    for (int b = 0; b < 256; ++b) Byte[b] = classes.Class[b] == Plain ? upper.Byte[b] : 0;
+    for (int b = 0; b < 256; ++b)
+      Byte[b] = classes.Class[b] == Plain ? upper.Byte[b] : 0;
   }
 };
 constexpr TPlainTable PlainUpper;
@@ -66,8 +69,8 @@ constexpr TPlainTable PlainUpper;
 // Scans the set whose "[" is at mask[i]; returns the position of its "]".
 // Fill: adds the members to `members`.
 template <bool Fill>
-size_t ScanSet(const uchar* mask, size_t i, const TLeadByteSet& lead, bool& negated,
-               TMaskMemberSet* members) {
+size_t ScanSet(const uchar *mask, size_t i, const TLeadByteSet &lead, bool &negated,
+               TMaskMemberSet *members) {
   ++i;
   negated = mask[i] == '!';
   if (negated) ++i;
@@ -89,7 +92,8 @@ size_t ScanSet(const uchar* mask, size_t i, const TLeadByteSet& lead, bool& nega
       }
       ++i;
       if constexpr (Fill)
-        for (unsigned b = last; b <= Upper.Byte[mask[i]]; ++b) members->set(b);
+        for (unsigned b = last; b <= Upper.Byte[mask[i]]; ++b)
+          members->set(b);
     } else {
       last = Upper.Byte[m];
       haveSingle = true;
@@ -105,7 +109,7 @@ size_t ScanSet(const uchar* mask, size_t i, const TLeadByteSet& lead, bool& nega
 // limit (the 1-based position at which the 31st element with the star flag
 // is emitted; 0 when it never is), for MatchesMask, which has no filling
 // pass.
-size_t CountElements(const uchar* mask, const TLeadByteSet& lead, size_t& starFault) {
+size_t CountElements(const uchar *mask, const TLeadByteSet &lead, size_t &starFault) {
   size_t count = 0;
   int starGroups = 0;
   starFault = 0;
@@ -119,7 +123,8 @@ size_t CountElements(const uchar* mask, const TLeadByteSet& lead, size_t& starFa
     if (PlainUpper.Byte[mask[i]]) { // a run of plain bytes, one literal each
       emitAt(i);
       const size_t start = i;
-      do ++i;
+      do
+        ++i;
       while (PlainUpper.Byte[mask[i]]);
       count += i - start - 1;
       --i; // the loop steps onto the byte after the run
@@ -147,13 +152,13 @@ size_t CountElements(const uchar* mask, const TLeadByteSet& lead, size_t& starFa
   }
 }
 
-void FillElements(const uchar* mask, const TLeadByteSet& lead, TMaskElement* next) {
+void FillElements(const uchar *mask, const TLeadByteSet &lead, TMaskElement *next) {
   int starGroups = 0;
   bool star = false;
   // Takes the next element with the current star flag; the star limit
   // counts against position i.
   auto emit = [&](size_t i) {
-    TMaskElement* element = next++;
+    TMaskElement *element = next++;
     if (star) {
       if (++starGroups > MaxStarGroups) Fault(mask, i + 1);
       element->Star = true;
@@ -182,7 +187,7 @@ void FillElements(const uchar* mask, const TLeadByteSet& lead, TMaskElement* nex
       bool negated;
       TMaskMemberSet members;
       i = ScanSet<true>(mask, i, lead, negated, &members);
-      TMaskElement* element = emit(i);
+      TMaskElement *element = emit(i);
       element->Kind = mekSet;
       element->Negated = negated;
       element->Members = std::make_unique<TMaskMemberSet>(members);
@@ -191,7 +196,7 @@ void FillElements(const uchar* mask, const TLeadByteSet& lead, TMaskElement* nex
     case High:
       if (lead[c] && mask[i + 1] != 0) {
         ++i;
-        TMaskElement* element = emit(i);
+        TMaskElement *element = emit(i);
         element->Kind = mekDoubleByte;
         element->Lead = c;
         element->Trail = mask[i];
@@ -205,7 +210,7 @@ void FillElements(const uchar* mask, const TLeadByteSet& lead, TMaskElement* nex
 
 // Whether `element` accepts the text at `t`. `t` may point at the text's
 // terminating zero, never beyond; nothing past that zero is read.
-inline bool Accepts(const TMaskElement& element, const uchar* t) {
+inline bool Accepts(const TMaskElement &element, const uchar *t) {
   switch (element.Kind) {
   case mekLiteral: return Upper.Byte[*t] == element.Literal;
   case mekAny: return *t != 0;
@@ -215,15 +220,13 @@ inline bool Accepts(const TMaskElement& element, const uchar* t) {
   return false;
 }
 
-inline size_t Width(const TMaskElement& element) {
-  return element.Kind == mekDoubleByte ? 2 : 1;
-}
+inline size_t Width(const TMaskElement &element) { return element.Kind == mekDoubleByte ? 2 : 1; }
 
 // The first position at or after `t` whose byte is `want` (upper-cased;
 // never 0), either case of a letter, or null. With `last` null the search
 // ends at the text's terminating zero; otherwise after `last`, and every
 // byte up to `last` is known to be nonzero.
-inline const uchar* SeekLiteral(uchar want, const uchar* t, const uchar* last) {
+inline const uchar *SeekLiteral(uchar want, const uchar *t, const uchar *last) {
   if (want >= 'A' && want <= 'Z') {
     const uchar lower = static_cast<uchar>(want | 0x20);
     if (last) {
@@ -233,24 +236,24 @@ inline const uchar* SeekLiteral(uchar want, const uchar* t, const uchar* last) {
     }
     // A plain loop over the first bytes (URLs are short, and a library call
     // costs more than it saves there), the library's wide scan beyond.
-    for (const uchar* stop = t + 32; t != stop; ++t) {
+    for (const uchar *stop = t + 32; t != stop; ++t) {
       const uchar c = *t;
       if (c == 0) return nullptr;
       if ((c | 0x20) == lower) return t;
     }
     const char both[] = {static_cast<char>(want), static_cast<char>(lower), 0};
-    return reinterpret_cast<const uchar*>(std::strpbrk(reinterpret_cast<const char*>(t), both));
+    return reinterpret_cast<const uchar *>(std::strpbrk(reinterpret_cast<const char *>(t), both));
   }
   if (last) {
     if (t > last) return nullptr;
-    return static_cast<const uchar*>(std::memchr(t, want, static_cast<size_t>(last - t) + 1));
+    return static_cast<const uchar *>(std::memchr(t, want, static_cast<size_t>(last - t) + 1));
   }
-  return reinterpret_cast<const uchar*>(std::strchr(reinterpret_cast<const char*>(t), want));
+  return reinterpret_cast<const uchar *>(std::strchr(reinterpret_cast<const char *>(t), want));
 }
 
 // The first position at or after `t` where `first` accepts, or null; `last`
 // as for SeekLiteral.
-inline const uchar* Seek(const TMaskElement& first, const uchar* t, const uchar* last) {
+inline const uchar *Seek(const TMaskElement &first, const uchar *t, const uchar *last) {
   if (first.Kind == mekLiteral) return SeekLiteral(first.Literal, t, last);
   if (last) {
     for (; t <= last; ++t)
@@ -268,14 +271,15 @@ inline const uchar* Seek(const TMaskElement& first, const uchar* t, const uchar*
 // with it; it consumes a fixed number of bytes, so the leftmost placement of
 // each leaves the most room to the rest and is as good as any other: this
 // gives the backtracking search's answer without its backtracking.
-bool PlaceSegments(const TMaskElement* first, const TMaskElement* stop, const uchar* t,
-                   const uchar* limit) {
+bool PlaceSegments(const TMaskElement *first, const TMaskElement *stop, const uchar *t,
+                   const uchar *limit) {
   while (first != stop) {
-    const TMaskElement* segmentEnd = first + 1;
+    const TMaskElement *segmentEnd = first + 1;
     size_t length = Width(*first);
-    while (segmentEnd != stop && !segmentEnd->Star) length += Width(*segmentEnd++);
+    while (segmentEnd != stop && !segmentEnd->Star)
+      length += Width(*segmentEnd++);
 
-    const uchar* last = nullptr; // the last position where the segment still fits
+    const uchar *last = nullptr; // the last position where the segment still fits
     if (limit) {
       if (static_cast<size_t>(limit - t) < length) return false;
       last = limit - length;
@@ -283,9 +287,10 @@ bool PlaceSegments(const TMaskElement* first, const TMaskElement* stop, const uc
     for (;; ++t) {
       t = Seek(*first, t, last);
       if (!t) return false;
-      const uchar* r = t + Width(*first);
-      const TMaskElement* x = first + 1;
-      for (; x != segmentEnd && Accepts(*x, r); ++x) r += Width(*x);
+      const uchar *r = t + Width(*first);
+      const TMaskElement *x = first + 1;
+      for (; x != segmentEnd && Accepts(*x, r); ++x)
+        r += Width(*x);
       if (x == segmentEnd) {
         t = r;
         break;
@@ -311,10 +316,11 @@ __attribute__((noinline))
 bool MatchAfterHead(const TMaskElement* k, const TMaskElement* end, const uchar* t) {
   if (end->Star) return PlaceSegments(k, end, t, nullptr);
 
-  const TMaskElement* tail = end;
-  while (!tail->Star) --tail; // stops at k at the latest
-  const uchar* q = t + std::strlen(reinterpret_cast<const char*>(t));
-  for (const TMaskElement* x = end; x != tail;) {
+  const TMaskElement *tail = end;
+  while (!tail->Star)
+    --tail; // stops at k at the latest
+  const uchar *q = t + std::strlen(reinterpret_cast<const char *>(t));
+  for (const TMaskElement *x = end; x != tail;) {
     --x;
     const size_t width = Width(*x);
     if (static_cast<size_t>(q - t) < width) return false;
@@ -338,16 +344,18 @@ struct TTextElement {
   uchar Literal = 0; // mekLiteral: upper-cased; 0 = end of mask
   bool Negated = false;
   uchar Lead = 0, Trail = 0;
-  const uchar* Members = nullptr; // mekSet: from after "[" or "[!" ...
-  const uchar* MembersEnd = nullptr; // ... up to the closing "]"
-  size_t Next = 0;                // where the next element's bytes begin
+  const uchar *Members = nullptr;    // mekSet: from after "[" or "[!" ...
+  const uchar *MembersEnd = nullptr; // ... up to the closing "]"
+  size_t Next = 0;                   // where the next element's bytes begin
 };
 
-TTextElement DecodeAt(const uchar* mask, size_t i, const TLeadByteSet& lead) {
+TTextElement DecodeAt(const uchar *mask, size_t i, const TLeadByteSet &lead) {
   TTextElement e;
   for (;; ++i) { // "*" sets the star flag; a "?" while it is set is dropped
-    if (mask[i] == '*') e.Star = true;
-    else if (!(mask[i] == '?' && e.Star)) break;
+    if (mask[i] == '*')
+      e.Star = true;
+    else if (!(mask[i] == '?' && e.Star))
+      break;
   }
   const uchar c = mask[i];
   e.Next = i + 1;
@@ -376,7 +384,7 @@ TTextElement DecodeAt(const uchar* mask, size_t i, const TLeadByteSet& lead) {
 
 // Whether the upper-cased byte `u` is a member of the set written in
 // [p, end), by the rules of the set scan (the set is known to be valid).
-bool SetHas(const uchar* p, const uchar* end, uchar u, const TLeadByteSet& lead) {
+bool SetHas(const uchar *p, const uchar *end, uchar u, const TLeadByteSet &lead) {
   uchar last = 0;
   while (p < end) {
     const uchar c = *p;
@@ -394,7 +402,7 @@ bool SetHas(const uchar* p, const uchar* end, uchar u, const TLeadByteSet& lead)
   return false;
 }
 
-bool AcceptsText(const TTextElement& e, const uchar* t, const TLeadByteSet& lead) {
+bool AcceptsText(const TTextElement &e, const uchar *t, const TLeadByteSet &lead) {
   switch (e.Kind) {
   case mekLiteral: return Upper.Byte[*t] == e.Literal;
   case mekAny: return *t != 0;
@@ -406,16 +414,16 @@ bool AcceptsText(const TTextElement& e, const uchar* t, const TLeadByteSet& lead
 
 // The first position at or after `t` where `e` (not the end of the mask)
 // accepts, or null at the end of the text.
-const uchar* SeekText(const TTextElement& e, const uchar* t, const TLeadByteSet& lead) {
+const uchar *SeekText(const TTextElement &e, const uchar *t, const TLeadByteSet &lead) {
   if (e.Kind == mekLiteral) return SeekLiteral(e.Literal, t, nullptr);
   for (; *t != 0; ++t)
     if (AcceptsText(e, t, lead)) return t;
   return nullptr;
 }
 
-bool MatchMaskText(const uchar* mask, const uchar* t, const TLeadByteSet& lead) {
-  size_t retryElement = 0;        // the mask position of the last starred element ...
-  const uchar* retryText = nullptr; // ... and where it was last placed; null: none yet
+bool MatchMaskText(const uchar *mask, const uchar *t, const TLeadByteSet &lead) {
+  size_t retryElement = 0;          // the mask position of the last starred element ...
+  const uchar *retryText = nullptr; // ... and where it was last placed; null: none yet
   size_t i = 0;
   for (;;) {
     if (const uchar u = PlainUpper.Byte[mask[i]]) { // a literal without the star flag
@@ -451,20 +459,20 @@ bool MatchMaskText(const uchar* mask, const uchar* t, const TLeadByteSet& lead) 
 // True when `mask` compiles without a fault whatever it holds besides: it
 // has no "[" (so no set) and at most MaxStarGroups "*" (so no more star
 // groups). A quick look for MatchesMask, which then skips the counting pass.
-bool CannotFail(const char* mask) {
+bool CannotFail(const char *mask) {
   if (std::strchr(mask, '[')) return false;
   int stars = 0;
-  for (const char* p = std::strchr(mask, '*'); p; p = std::strchr(p + 1, '*'))
+  for (const char *p = std::strchr(mask, '*'); p; p = std::strchr(p + 1, '*'))
     if (++stars > MaxStarGroups) return false;
   return true;
 }
 
 } // namespace
 
-TMask::TMask(const char* mask) {
-  const uchar* text = reinterpret_cast<const uchar*>(mask ? mask : "");
-  const TLeadByteSet& lead = LeadBytes;
-  size_t starFault; // the filling pass finds it again, as Part 2.3 has it
+TMask::TMask(const char *mask) {
+  const uchar *text = reinterpret_cast<const uchar *>(mask ? mask : "");
+  const TLeadByteSet &lead = LeadBytes;
+  size_t starFault; // the filling pass is the one that reports it
   const size_t count = CountElements(text, lead, starFault);
   auto elements = std::make_unique<TMaskElement[]>(count);
   FillElements(text, lead, elements.get());
@@ -472,16 +480,15 @@ TMask::TMask(const char* mask) {
   Count = count;
 }
 
-TMask::TMask(const std::string& mask) : TMask(mask.c_str()) {}
+TMask::TMask(const std::string &mask) : TMask(mask.c_str()) {}
 
 TMask::~TMask() = default;
 
-TMask::TMask(TMask&& other) noexcept
-    : Elements(std::move(other.Elements)), Count(other.Count) {
+TMask::TMask(TMask &&other) noexcept : Elements(std::move(other.Elements)), Count(other.Count) {
   other.Count = 0;
 }
 
-TMask& TMask::operator=(TMask&& other) noexcept {
+TMask &TMask::operator=(TMask &&other) noexcept {
   if (this == &other) return *this;
   Elements = std::move(other.Elements);
   Count = other.Count;
@@ -489,11 +496,11 @@ TMask& TMask::operator=(TMask&& other) noexcept {
   return *this;
 }
 
-bool TMask::Matches(const char* text) const {
+bool TMask::Matches(const char *text) const {
   if (Count == 0) return false;
-  const uchar* t = reinterpret_cast<const uchar*>(text ? text : "");
-  const TMaskElement* k = Elements.get();
-  const TMaskElement* end = k + Count - 1;
+  const uchar *t = reinterpret_cast<const uchar *>(text ? text : "");
+  const TMaskElement *k = Elements.get();
+  const TMaskElement *end = k + Count - 1;
   for (; !k->Star; ++k) {
     if (k->Kind == mekLiteral) { // the end-of-mask element too: its 0 matches the text's
       if (Upper.Byte[*t] != k->Literal) return false;
@@ -508,23 +515,23 @@ bool TMask::Matches(const char* text) const {
 }
 
 // MatchesMask gives the answer and the exception of constructing a TMask,
-// matching once and destroying it (Part 2.3), by a shorter road that
+// matching once and destroying it, by a shorter road that
 // allocates nothing: the counting pass, which finds every set fault and where
 // the star limit would be met (unless CannotFail shows that there is no
 // fault to find); that fault if there is one; then a match straight off the
 // mask text (MatchMaskText).
-bool MatchesMask(const char* text, const char* mask) {
+bool MatchesMask(const char *text, const char *mask) {
   if (!mask) mask = "";
-  const uchar* maskBytes = reinterpret_cast<const uchar*>(mask);
-  const TLeadByteSet& lead = LeadBytes;
+  const uchar *maskBytes = reinterpret_cast<const uchar *>(mask);
+  const TLeadByteSet &lead = LeadBytes;
   if (!CannotFail(mask)) {
     size_t starFault;
     CountElements(maskBytes, lead, starFault);
     if (starFault) Fault(maskBytes, starFault);
   }
-  return MatchMaskText(maskBytes, reinterpret_cast<const uchar*>(text ? text : ""), lead);
+  return MatchMaskText(maskBytes, reinterpret_cast<const uchar *>(text ? text : ""), lead);
 }
 
-bool MatchesMask(const std::string& text, const std::string& mask) {
+bool MatchesMask(const std::string &text, const std::string &mask) {
   return MatchesMask(text.c_str(), mask.c_str());
 }

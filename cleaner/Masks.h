@@ -1,5 +1,5 @@
 #pragma once
-// Masks: the wildcard matcher of Part 2.3. A mask is compiled once into a
+// Masks: the wildcard matcher of URL masks. A mask is compiled once into a
 // sequence of elements (TMask) and then matched against any number of texts,
 // whole text against whole mask; MatchesMask does both for one text.
 //
@@ -17,7 +17,7 @@
 #include "SysUtils.h"
 
 // A malformed mask. The message is "'<mask>' is an invalid mask at (<pos>)",
-// the position 1-based in the mask text (Part 2.3's fault table).
+// the position 1-based in the mask text where compilation stood.
 class EMaskException : public Exception {
 public:
   using Exception::Exception;
@@ -41,10 +41,10 @@ using TMaskMemberSet = std::bitset<256>;
 // element without the star flag.
 struct TMaskElement {
   TMaskElementKind Kind = mekLiteral;
-  bool Star = false;                 // one or more "*" stood before it
-  unsigned char Literal = 0;         // mekLiteral: the upper-cased byte; 0 = end of mask
-  bool Negated = false;              // mekSet: "[!...]"
-  unsigned char Lead = 0, Trail = 0; // mekDoubleByte: the two bytes as written
+  bool Star = false;                       // one or more "*" stood before it
+  unsigned char Literal = 0;               // mekLiteral: the upper-cased byte; 0 = end of mask
+  bool Negated = false;                    // mekSet: "[!...]"
+  unsigned char Lead = 0, Trail = 0;       // mekDoubleByte: the two bytes as written
   std::unique_ptr<TMaskMemberSet> Members; // mekSet: owned; null for the other kinds
 };
 
@@ -56,25 +56,25 @@ public:
   // counts the elements and finds every set fault, then one that fills an
   // array allocated once at exactly that count and enforces the star limit.
   // Raises EMaskException for a malformed mask; nothing stays allocated then.
-  explicit TMask(const char* mask);
-  explicit TMask(const std::string& mask);
+  explicit TMask(const char *mask);
+  explicit TMask(const std::string &mask);
   ~TMask();
 
-  TMask(const TMask&) = delete;
-  TMask& operator=(const TMask&) = delete;
-  TMask(TMask&& other) noexcept;
-  TMask& operator=(TMask&& other) noexcept;
+  TMask(const TMask &) = delete;
+  TMask &operator=(const TMask &) = delete;
+  TMask(TMask &&other) noexcept;
+  TMask &operator=(TMask &&other) noexcept;
 
   // True when the whole `text` (null reads as empty) matches the whole mask.
-  // Gives the answers of Part 2.3's backtracking search in time at most
+  // Gives the answers of the classic backtracking search in time at most
   // proportional to (text length x element count), one pass for the usual
   // masks. Raises nothing; the mask does not change.
-  bool Matches(const char* text) const;
-  bool Matches(const std::string& text) const { return Matches(text.c_str()); }
+  bool Matches(const char *text) const;
+  bool Matches(const std::string &text) const { return Matches(text.c_str()); }
 
   // The compiled elements, end-of-mask element included (for tests).
   size_t ElementCount() const { return Count; }
-  const TMaskElement& Element(size_t index) const { return Elements[index]; }
+  const TMaskElement &Element(size_t index) const { return Elements[index]; }
 
 private:
   std::unique_ptr<TMaskElement[]> Elements;
@@ -89,5 +89,5 @@ private:
 // compilation (skipped for a mask without "[" and with at most MaxStarGroups
 // "*", which cannot have one) and then matches straight off the mask's text,
 // allocating nothing; to match many texts, compile a TMask once.
-bool MatchesMask(const char* text, const char* mask);
-bool MatchesMask(const std::string& text, const std::string& mask);
+bool MatchesMask(const char *text, const char *mask);
+bool MatchesMask(const std::string &text, const std::string &mask);

@@ -1,6 +1,6 @@
 // libFuzzer target for Masks: arbitrary bytes compiled as a mask and matched
-// against arbitrary bytes, checked against the oracle (Part 2.3's search
-// written literally).
+// against arbitrary bytes, checked against the oracle (the backtracking
+// search written literally).
 //
 // Input: one flag byte (bit 0: code page 932, else a single-byte page), then
 // the mask up to the first zero byte, then the text. The fast matcher sees
@@ -23,21 +23,23 @@ namespace {
 constexpr size_t MaxOracleText = 16;
 constexpr uint64_t OracleBudget = 4000000; // steps; beyond it the pair is skipped
 
-[[noreturn]] void Disagree(const char* what, const std::string& mask, const std::string& text) {
+[[noreturn]] void Disagree(const char *what, const std::string &mask, const std::string &text) {
   std::fprintf(stderr, "disagreement (%s)\nmask (%zu bytes):", what, mask.size());
-  for (char c : mask) std::fprintf(stderr, " %02X", static_cast<unsigned char>(c));
+  for (char c : mask)
+    std::fprintf(stderr, " %02X", static_cast<unsigned char>(c));
   std::fprintf(stderr, "\ntext (%zu bytes):", text.size());
-  for (char c : text) std::fprintf(stderr, " %02X", static_cast<unsigned char>(c));
+  for (char c : text)
+    std::fprintf(stderr, " %02X", static_cast<unsigned char>(c));
   std::fprintf(stderr, "\n");
   std::abort();
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;
   TCodePageGuard codePage((data[0] & 1) ? 932 : 1252);
-  const char* bytes = reinterpret_cast<const char*>(data + 1);
+  const char *bytes = reinterpret_cast<const char *>(data + 1);
   const size_t length = size - 1;
   const size_t maskLength = strnlen(bytes, length);
   const std::string mask(bytes, maskLength);
@@ -51,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string oracleFault = FaultOf([&] { TOracleMask m(mask); });
   if (fault != oracleFault) Disagree("fault", mask, text);
   if (!fault.empty()) {
-    if (FaultOf([&] { MatchesMask(text, mask); }) != fault) Disagree("MatchesMask fault", mask, text);
+    if (FaultOf([&] { MatchesMask(text, mask); }) != fault)
+      Disagree("MatchesMask fault", mask, text);
     return 0;
   }
 
@@ -61,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Buffers that end right at the zero byte, so that the sanitizers see any
   // read past the end of the mask or of the text.
-  const auto exact = [](const std::string& bytes) {
+  const auto exact = [](const std::string &bytes) {
     auto buffer = std::make_unique<char[]>(bytes.size() + 1);
     std::memcpy(buffer.get(), bytes.c_str(), bytes.size() + 1);
     return buffer;

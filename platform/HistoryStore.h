@@ -8,7 +8,7 @@
 // A COM call failed; carries the system's result code.
 class EOleSysError : public Exception {
 public:
-  EOleSysError(const std::string& message, int32_t errorCode)
+  EOleSysError(const std::string &message, int32_t errorCode)
       : Exception(message), ErrorCode(errorCode) {}
   int32_t ErrorCode;
 };

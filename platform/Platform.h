@@ -8,9 +8,9 @@
 #include "UrlCache.h"
 
 struct TPlatformServices {
-  IProfileStore& Profiles;
-  IUrlCache& UrlCache;
-  IHistoryStore& History;
+  IProfileStore &Profiles;
+  IUrlCache &UrlCache;
+  IHistoryStore &History;
 };
 
 // The real services of the system the build runs on: WinInet, COM and the
@@ -20,8 +20,8 @@ class TSystemPlatform {
 public:
   TSystemPlatform();
   ~TSystemPlatform();
-  TSystemPlatform(const TSystemPlatform&) = delete;
-  TSystemPlatform& operator=(const TSystemPlatform&) = delete;
+  TSystemPlatform(const TSystemPlatform &) = delete;
+  TSystemPlatform &operator=(const TSystemPlatform &) = delete;
 
   TPlatformServices Services();
 

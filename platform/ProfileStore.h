@@ -13,15 +13,15 @@ public:
   // the file, the section or the key does not exist, into `buffer`: at most
   // size - 1 characters, NUL-terminated. Returns the number of characters
   // copied, without the NUL. `size` is at least 1.
-  virtual uint32_t GetString(const char* section, const char* key, const char* defaultValue,
-                             char* buffer, uint32_t size, const char* fileName) = 0;
+  virtual uint32_t GetString(const char *section, const char *key, const char *defaultValue,
+                             char *buffer, uint32_t size, const char *fileName) = 0;
 
   // Stores `value` under `key` in `section`, creating the key, the section or
   // the file (not its folder) as needed. Returns false when the platform
   // refuses the write; the file is then unchanged.
-  virtual bool WriteString(const char* section, const char* key, const char* value,
-                           const char* fileName) = 0;
+  virtual bool WriteString(const char *section, const char *key, const char *value,
+                           const char *fileName) = 0;
 
   // Asks the store to write any cached copy of `fileName` to disk.
-  virtual void Flush(const char* fileName) = 0;
+  virtual void Flush(const char *fileName) = 0;
 };

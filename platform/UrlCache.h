@@ -23,8 +23,8 @@ using TUrlCacheEntryInfo = INTERNET_CACHE_ENTRY_INFOA;
 // allocation.
 struct TUrlCacheEntryInfo {
   uint32_t dwStructSize;
-  char* lpszSourceUrlName;
-  char* lpszLocalFileName;
+  char *lpszSourceUrlName;
+  char *lpszLocalFileName;
   uint32_t CacheEntryType;
   uint32_t dwSizeLow;
   uint32_t dwSizeHigh;
@@ -32,7 +32,7 @@ struct TUrlCacheEntryInfo {
 #endif
 
 // An enumeration in progress; null when none could be started.
-using TCacheEnumHandle = void*;
+using TCacheEnumHandle = void *;
 
 // Codes of LastError() that the walk distinguishes.
 constexpr uint32_t kErrorInsufficientBuffer = 122;
@@ -46,20 +46,19 @@ public:
   // the first one in `buffer`. When `buffer` is null or *size is too small it
   // returns null, sets *size to the size needed and LastError() to 122; when
   // nothing is selected it returns null, sets *size to 0 and LastError() to 259.
-  virtual TCacheEnumHandle FindFirst(const char* pattern, TUrlCacheEntryInfo* buffer,
-                                     uint32_t* size) = 0;
+  virtual TCacheEnumHandle FindFirst(const char *pattern, TUrlCacheEntryInfo *buffer,
+                                     uint32_t *size) = 0;
 
   // Fetches the next entry of `handle` into `buffer`. When `buffer` is null or
   // *size is too small it returns false, sets *size and LastError() to 122 and
   // does not advance; at the end it returns false with LastError() 259.
-  virtual bool FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo* buffer,
-                        uint32_t* size) = 0;
+  virtual bool FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo *buffer, uint32_t *size) = 0;
 
   // The error code of the calling thread's last failed call.
   virtual uint32_t LastError() const = 0;
 
   // Deletes the entry with this URL. Returns false when it cannot be deleted.
-  virtual bool Delete(const char* url) = 0;
+  virtual bool Delete(const char *url) = 0;
 
   // Ends an enumeration; `handle` may be null.
   virtual void FindClose(TCacheEnumHandle handle) = 0;

@@ -18,12 +18,12 @@
 
 namespace {
 
-bool ValidArguments(const char* iniFile, const char* section, char** buffer) {
+bool ValidArguments(const char *iniFile, const char *section, char **buffer) {
   return iniFile && section && buffer && *buffer;
 }
 
 // Copies `text` with its NUL into the buffer the host's variable points to.
-void CopyToHost(char** buffer, const std::string& text) {
+void CopyToHost(char **buffer, const std::string &text) {
   std::memcpy(*buffer, text.c_str(), text.size() + 1);
 }
 
@@ -42,15 +42,15 @@ __attribute__((constructor)) static void OnLoad() { LoadCodePage(); }
 
 extern "C" {
 
-const char* NV_STDCALL GetGUID() { return "{5B1E09C4-7A3D-4F62-8C15-2E9047D3A6B8}"; }
+const char *NV_STDCALL GetGUID() { return "{5B1E09C4-7A3D-4F62-8C15-2E9047D3A6B8}"; }
 
-const char* NV_STDCALL GetPluginName() { return "IE Norvane"; }
+const char *NV_STDCALL GetPluginName() { return "IE Norvane"; }
 
-const char* NV_STDCALL GetPluginDescription() {
+const char *NV_STDCALL GetPluginDescription() {
   return "Interner explorer cache, cookies and Norvane plugin for Norvane. ";
 }
 
-bool NV_STDCALL GetConfigString(const char* IniFile, const char* Section, char** Buffer) {
+bool NV_STDCALL GetConfigString(const char *IniFile, const char *Section, char **Buffer) {
   if (!ValidArguments(IniFile, Section, Buffer)) return false;
   try {
     CopyToHost(Buffer, "");
@@ -70,7 +70,7 @@ bool NV_STDCALL GetConfigString(const char* IniFile, const char* Section, char**
   }
 }
 
-bool NV_STDCALL ExecClearProc(const char* IniFile, const char* Section, char** Buffer) {
+bool NV_STDCALL ExecClearProc(const char *IniFile, const char *Section, char **Buffer) {
   if (!ValidArguments(IniFile, Section, Buffer)) return false;
   try {
     TSystemPlatform platform;

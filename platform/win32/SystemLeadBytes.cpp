@@ -11,7 +11,7 @@ namespace {
 unsigned ThreadAnsiCodePage() {
   char digits[8] = {};
   if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits) > 0) {
-    char* end = nullptr;
+    char *end = nullptr;
     unsigned long codePage = std::strtoul(digits, &end, 10);
     if (end != digits && *end == '\0') return static_cast<unsigned>(codePage);
   }
@@ -28,7 +28,8 @@ TLeadByteSet SystemLeadBytes() {
   for (unsigned i = 0; i + 1 < MAX_LEADBYTES; i += 2) {
     unsigned first = info.LeadByte[i], last = info.LeadByte[i + 1];
     if (first == 0 && last == 0) break;
-    for (unsigned b = first; b <= last; ++b) set.set(b);
+    for (unsigned b = first; b <= last; ++b)
+      set.set(b);
   }
   return set;
 }

@@ -11,8 +11,8 @@ public:
     LeadBytes = LeadBytesOfCodePage(codePage);
   }
   ~TCodePageGuard() { LeadBytes = Saved; }
-  TCodePageGuard(const TCodePageGuard&) = delete;
-  TCodePageGuard& operator=(const TCodePageGuard&) = delete;
+  TCodePageGuard(const TCodePageGuard &) = delete;
+  TCodePageGuard &operator=(const TCodePageGuard &) = delete;
 
 private:
   TLeadByteSet Saved;

@@ -12,7 +12,7 @@ public:
   explicit THostBuffer(size_t size = 4096) : Bytes(size, kCanary), Pointer(Bytes.data()) {}
 
   // The host's variable that holds the buffer's address; pass its address.
-  char** Variable() { return &Pointer; }
+  char **Variable() { return &Pointer; }
   bool PointerIntact() const { return Pointer == Bytes.data(); }
 
   // Nothing at all was written.
@@ -35,10 +35,11 @@ public:
 private:
   size_t TextLength() const {
     size_t n = 0;
-    while (n < Bytes.size() && Bytes[n] != '\0') ++n;
+    while (n < Bytes.size() && Bytes[n] != '\0')
+      ++n;
     return n;
   }
 
   std::vector<char> Bytes;
-  char* Pointer;
+  char *Pointer;
 };

@@ -1,7 +1,7 @@
 #include "MaskOracle.h"
 
-// Written step by step from Part 2.3 ("Algorithms"), keeping its structure
-// rather than speed, so that a reader can hold the two side by side.
+// Written step by step from the mask language's definition, keeping its
+// structure rather than speed, so that a reader can check it line by line.
 
 namespace {
 
@@ -11,16 +11,16 @@ uchar UpperCase(uchar b) { return b >= 0x61 && b <= 0x7A ? static_cast<uchar>(b 
 
 bool IsLeadByte(uchar b) { return LeadBytes.test(b); }
 
-[[noreturn]] void Malformed(const char* mask, size_t position1) {
+[[noreturn]] void Malformed(const char *mask, size_t position1) {
   throw EMaskException("'" + std::string(mask) + "' is an invalid mask at (" +
                        std::to_string(position1) + ")");
 }
 
 // One pass of the walk. countingPass: count only, no star limit; otherwise
 // fill `elements` (already sized) and enforce the star limit.
-size_t WalkMask(const char* maskText, bool countingPass,
-                std::vector<TOracleMask::TElement>* elements) {
-  const uchar* mask = reinterpret_cast<const uchar*>(maskText);
+size_t WalkMask(const char *maskText, bool countingPass,
+                std::vector<TOracleMask::TElement> *elements) {
+  const uchar *mask = reinterpret_cast<const uchar *>(maskText);
   size_t position = 0;
   size_t emitted = 0;
   int starGroups = 0;
@@ -34,7 +34,7 @@ size_t WalkMask(const char* maskText, bool countingPass,
       if (starGroups == MaxStarGroups + 1) Malformed(maskText, position + 1);
     }
     if (!countingPass) {
-      TOracleMask::TElement& element = (*elements)[emitted];
+      TOracleMask::TElement &element = (*elements)[emitted];
       element.Star = starFlag;
       element.Kind = kind;
       element.Literal = literal;
@@ -72,7 +72,8 @@ size_t WalkMask(const char* maskText, bool countingPass,
         ++position;
         if (mask[position] == 0) break;
         const uchar upper = UpperCase(mask[position]);
-        for (unsigned v = lastSingle; v <= upper; ++v) memberSet.set(v);
+        for (unsigned v = lastSingle; v <= upper; ++v)
+          memberSet.set(v);
       } else {
         // 3.3 a single member.
         const uchar upper = UpperCase(b);
@@ -113,20 +114,20 @@ size_t WalkMask(const char* maskText, bool countingPass,
 
 } // namespace
 
-TOracleMask::TOracleMask(const char* mask) {
+TOracleMask::TOracleMask(const char *mask) {
   if (!mask) mask = "";
   const size_t count = WalkMask(mask, true, nullptr);
   ElementArray.resize(count);
   WalkMask(mask, false, &ElementArray);
 }
 
-std::optional<bool> TOracleMask::Matches(const char* textPtr, uint64_t budget) const {
-  const uchar* text = reinterpret_cast<const uchar*>(textPtr ? textPtr : "");
+std::optional<bool> TOracleMask::Matches(const char *textPtr, uint64_t budget) const {
+  const uchar *text = reinterpret_cast<const uchar *>(textPtr ? textPtr : "");
   const size_t count = ElementArray.size();
   uint64_t steps = 0;
   bool outOfBudget = false;
 
-  auto accepts = [&](const TElement& e, size_t p, size_t& consumed) {
+  auto accepts = [&](const TElement &e, size_t p, size_t &consumed) {
     if (++steps > budget) outOfBudget = true;
     const bool atEnd = text[p] == 0;
     consumed = 1;
@@ -134,9 +135,7 @@ std::optional<bool> TOracleMask::Matches(const char* textPtr, uint64_t budget) c
     case mekLiteral: return UpperCase(text[p]) == e.Literal;
     case mekAny: return !atEnd;
     case mekSet: return !atEnd && (e.Members->test(UpperCase(text[p])) != e.Negated);
-    case mekDoubleByte:
-      consumed = 2;
-      return text[p] == e.Lead && !atEnd && text[p + 1] == e.Trail;
+    case mekDoubleByte: consumed = 2; return text[p] == e.Lead && !atEnd && text[p + 1] == e.Trail;
     }
     return false;
   };
@@ -150,7 +149,7 @@ std::optional<bool> TOracleMask::Matches(const char* textPtr, uint64_t budget) c
   auto attempt = [&](size_t p, size_t k) {
     for (; k < count; ++k) {
       if (outOfBudget) return false;
-      const TElement& e = ElementArray[k];
+      const TElement &e = ElementArray[k];
       size_t consumed = 0;
       if (e.Star) {
         // The search, byte by byte for every kind.
@@ -175,18 +174,18 @@ std::optional<bool> TOracleMask::Matches(const char* textPtr, uint64_t budget) c
   return answer;
 }
 
-bool OracleMatchesMask(const std::string& text, const std::string& mask) {
+bool OracleMatchesMask(const std::string &text, const std::string &mask) {
   return *TOracleMask(mask).Matches(text);
 }
 
-std::string DifferenceOfElements(const TMask& mask, const TOracleMask& oracle) {
-  const auto& expected = oracle.Elements();
+std::string DifferenceOfElements(const TMask &mask, const TOracleMask &oracle) {
+  const auto &expected = oracle.Elements();
   if (mask.ElementCount() != expected.size())
     return "element count " + std::to_string(mask.ElementCount()) + " vs " +
            std::to_string(expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
-    const TMaskElement& a = mask.Element(i);
-    const TOracleMask::TElement& b = expected[i];
+    const TMaskElement &a = mask.Element(i);
+    const TOracleMask::TElement &b = expected[i];
     bool same = a.Star == b.Star && a.Kind == b.Kind;
     if (same) switch (a.Kind) {
       case mekLiteral: same = a.Literal == b.Literal && !a.Members; break;

@@ -22,8 +22,7 @@ public:
   bool Chance(unsigned percent) { return Below(100) < percent; }
 
   // One of the `n` items of `items`.
-  template <class T, size_t N>
-  const T& Pick(const T (&items)[N]) { return items[Below(N)]; }
+  template <class T, size_t N> const T &Pick(const T (&items)[N]) { return items[Below(N)]; }
 
 private:
   uint64_t State;

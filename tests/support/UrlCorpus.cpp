@@ -2,35 +2,37 @@
 
 namespace {
 
-const char* const Subdomains[] = {"www", "www", "www", "static", "img", "cdn", "images", "news",
-                                  "mail", "ads", "media", "m", "forum", "search", "api", "s"};
-const char* const Words[] = {"example", "news", "weather", "shop", "games", "photo", "travel",
-                             "bank", "music", "video", "sport", "tech", "daily", "market",
-                             "cloud", "forum", "maps", "blog", "radio", "books", "mail"};
-const char* const Tlds[] = {".com", ".com", ".com", ".net", ".org", ".co.uk", ".de", ".jp",
-                            ".ru", ".fr", ".info", ".com.au"};
-const char* const Folders[] = {"img", "images", "css", "js", "scripts", "static", "media",
-                               "news", "2011", "2012", "en", "us", "sport", "article",
-                               "assets", "cache", "thumbs", "Content", "Pages", "forum"};
-const char* const Extensions[] = {".html", ".htm", ".gif", ".gif", ".jpg", ".jpg", ".png",
-                                  ".js", ".css", ".php", ".aspx", ".swf", ".ico", ".xml"};
-const char* const Keys[] = {"id", "q", "v", "page", "lang", "ref", "s", "session", "cat", "t"};
-const char* const Users[] = {"john", "administrator", "mary", "user", "default", "guest",
-                             "jsmith", "anna"};
+const char *const Subdomains[] = {"www",    "www",    "www",  "static", "img",   "cdn",
+                                  "images", "news",   "mail", "ads",    "media", "m",
+                                  "forum",  "search", "api",  "s"};
+const char *const Words[] = {"example", "news",  "weather", "shop",  "games", "photo", "travel",
+                             "bank",    "music", "video",   "sport", "tech",  "daily", "market",
+                             "cloud",   "forum", "maps",    "blog",  "radio", "books", "mail"};
+const char *const Tlds[] = {".com", ".com", ".com", ".net", ".org",  ".co.uk",
+                            ".de",  ".jp",  ".ru",  ".fr",  ".info", ".com.au"};
+const char *const Folders[] = {"img",    "images", "css",     "js",      "scripts",
+                               "static", "media",  "news",    "2011",    "2012",
+                               "en",     "us",     "sport",   "article", "assets",
+                               "cache",  "thumbs", "Content", "Pages",   "forum"};
+const char *const Extensions[] = {".html", ".htm", ".gif", ".gif",  ".jpg", ".jpg", ".png",
+                                  ".js",   ".css", ".php", ".aspx", ".swf", ".ico", ".xml"};
+const char *const Keys[] = {"id", "q", "v", "page", "lang", "ref", "s", "session", "cat", "t"};
+const char *const Users[] = {"john",    "administrator", "mary",   "user",
+                             "default", "guest",         "jsmith", "anna"};
 
-std::string Token(TSeededRandom& random, size_t minLength, size_t maxLength,
-                  const char* alphabet) {
+std::string Token(TSeededRandom &random, size_t minLength, size_t maxLength, const char *alphabet) {
   const std::string letters = alphabet;
   std::string token;
   const size_t length = minLength + random.Below(maxLength - minLength + 1);
-  for (size_t i = 0; i < length; ++i) token += letters[random.Below(letters.size())];
+  for (size_t i = 0; i < length; ++i)
+    token += letters[random.Below(letters.size())];
   return token;
 }
 
-std::string Host(TSeededRandom& random) {
+std::string Host(TSeededRandom &random) {
   if (random.Chance(4))
-    return std::to_string(10 + random.Below(200)) + "." + std::to_string(random.Below(256)) +
-           "." + std::to_string(random.Below(256)) + "." + std::to_string(1 + random.Below(254));
+    return std::to_string(10 + random.Below(200)) + "." + std::to_string(random.Below(256)) + "." +
+           std::to_string(random.Below(256)) + "." + std::to_string(1 + random.Below(254));
   std::string host;
   if (random.Chance(80)) {
     host = random.Pick(Subdomains);
@@ -44,7 +46,7 @@ std::string Host(TSeededRandom& random) {
   return host;
 }
 
-std::string Path(TSeededRandom& random) {
+std::string Path(TSeededRandom &random) {
   std::string path = "/";
   const size_t depth = random.Below(5);
   for (size_t i = 0; i < depth; ++i) {
@@ -53,9 +55,8 @@ std::string Path(TSeededRandom& random) {
     path += "/";
   }
   if (random.Chance(80)) {
-    path += random.Chance(60)
-                ? Token(random, 3, 14, "abcdefghijklmnopqrstuvwxyz_-0123456789")
-                : Token(random, 8, 24, "0123456789abcdefABCDEF");
+    path += random.Chance(60) ? Token(random, 3, 14, "abcdefghijklmnopqrstuvwxyz_-0123456789")
+                              : Token(random, 8, 24, "0123456789abcdefABCDEF");
     path += random.Pick(Extensions);
   }
   if (random.Chance(30)) {
@@ -64,7 +65,8 @@ std::string Path(TSeededRandom& random) {
       path += i == 0 ? "?" : "&";
       path += random.Pick(Keys);
       path += "=";
-      path += Token(random, 1, 16, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789%");
+      path +=
+          Token(random, 1, 16, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789%");
     }
   }
   return path;
@@ -72,7 +74,7 @@ std::string Path(TSeededRandom& random) {
 
 } // namespace
 
-std::string GenerateCacheUrl(TCacheUrlKind kind, TSeededRandom& random) {
+std::string GenerateCacheUrl(TCacheUrlKind kind, TSeededRandom &random) {
   switch (kind) {
   case TCacheUrlKind::Http: return "http://" + Host(random) + Path(random);
   case TCacheUrlKind::Cookie: {
@@ -95,7 +97,8 @@ std::vector<std::string> GenerateCacheUrlsOfKind(TCacheUrlKind kind, size_t coun
   TSeededRandom random(seed);
   std::vector<std::string> urls;
   urls.reserve(count);
-  for (size_t i = 0; i < count; ++i) urls.push_back(GenerateCacheUrl(kind, random));
+  for (size_t i = 0; i < count; ++i)
+    urls.push_back(GenerateCacheUrl(kind, random));
   return urls;
 }
 

@@ -16,7 +16,7 @@
 enum class TCacheUrlKind { Http, Cookie, Visited };
 
 // One URL of `kind`, drawn from `random`.
-std::string GenerateCacheUrl(TCacheUrlKind kind, TSeededRandom& random);
+std::string GenerateCacheUrl(TCacheUrlKind kind, TSeededRandom &random);
 
 // `count` URLs of `kind`.
 std::vector<std::string> GenerateCacheUrlsOfKind(TCacheUrlKind kind, size_t count, uint32_t seed);

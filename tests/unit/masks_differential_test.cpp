@@ -1,4 +1,4 @@
-// The fast matcher against the oracle (Part 2.3's search written literally):
+// The fast matcher against the oracle (the backtracking search written literally):
 // every small mask over an alphabet that reaches every rule against every
 // small text, then seeded random (mask, text) pairs; the same answers, the
 // same compiled elements, the same faults, under a single-byte code page and
@@ -19,10 +19,10 @@ namespace {
 constexpr size_t RandomMasks = 140000;
 constexpr size_t TextsPerMask = 10;
 constexpr size_t RequiredPairs = 1000000; // answers compared, malformed masks not counted
-constexpr size_t MaxOracleText = 12; // keeps the exponential search short
+constexpr size_t MaxOracleText = 12;      // keeps the exponential search short
 
-std::string Printable(const std::string& bytes) {
-  static const char* const hex = "0123456789ABCDEF";
+std::string Printable(const std::string &bytes) {
+  static const char *const hex = "0123456789ABCDEF";
   std::string out;
   for (char signedByte : bytes) {
     const auto c = static_cast<unsigned char>(signedByte);
@@ -41,8 +41,8 @@ std::string Printable(const std::string& bytes) {
 // compiled elements and every answer. Counts the answers compared in
 // `pairs`, the true ones in `matched`, a malformed mask in `faults`. Returns
 // false at the first disagreement, after reporting it.
-bool CheckMask(const std::string& mask, const std::vector<std::string>& texts, size_t& pairs,
-               size_t& matched, size_t& faults) {
+bool CheckMask(const std::string &mask, const std::vector<std::string> &texts, size_t &pairs,
+               size_t &matched, size_t &faults) {
   const std::string expectedFault = FaultOf([&] { TOracleMask m(mask); });
   const std::string fault = FaultOf([&] { TMask m(mask); });
   if (fault != expectedFault) {
@@ -68,8 +68,7 @@ bool CheckMask(const std::string& mask, const std::vector<std::string>& texts, s
     const bool oneShot = MatchesMask(texts[i], mask);
     if (actual != expected || oneShot != expected) {
       ADD_FAILURE() << "mask '" << Printable(mask) << "', text '" << Printable(texts[i])
-                    << "': " << actual << " (MatchesMask " << oneShot << "), oracle "
-                    << expected;
+                    << "': " << actual << " (MatchesMask " << oneShot << "), oracle " << expected;
       return false;
     }
     ++pairs;
@@ -79,12 +78,13 @@ bool CheckMask(const std::string& mask, const std::vector<std::string>& texts, s
 }
 
 // Every string of length 0..maxLength over `alphabet`.
-std::vector<std::string> AllStrings(const std::string& alphabet, size_t maxLength) {
+std::vector<std::string> AllStrings(const std::string &alphabet, size_t maxLength) {
   std::vector<std::string> all = {""};
   for (size_t begin = 0, length = 1; length <= maxLength; ++length) {
     const size_t end = all.size();
     for (size_t i = begin; i < end; ++i)
-      for (char c : alphabet) all.push_back(all[i] + c);
+      for (char c : alphabet)
+        all.push_back(all[i] + c);
     begin = end;
   }
   return all;
@@ -97,7 +97,7 @@ TEST(MaskDifferential, EveryShortMaskAgainstEveryShortText) {
     SCOPED_TRACE(codePage);
     TCodePageGuard cp(codePage);
     size_t pairs = 0, matched = 0, faults = 0;
-    for (const std::string& mask : masks)
+    for (const std::string &mask : masks)
       if (!CheckMask(mask, texts, pairs, matched, faults)) return;
     EXPECT_EQ(pairs, (masks.size() - faults) * texts.size());
     EXPECT_GT(matched, pairs / 100);
@@ -113,10 +113,10 @@ public:
   explicit TPairGenerator(uint64_t seed) : Random(seed) {}
 
   std::string Mask() {
-    static const char* const literals[] = {"a", "A", "b", "B", ".", "-", "!", "]", "@", "`",
-                                           "\xE9", "\xC9", "\x81", "\x82", "\xA0", "x"};
-    static const char* const members[] = {"a", "B", "c", "-", "!", "]", "*", "?", "[",
-                                          "\x81", "\x82", "\xE9", "z", "0", "\xA0", "^"};
+    static const char *const literals[] = {"a", "A", "b",    "B",    ".",    "-",    "!",    "]",
+                                           "@", "`", "\xE9", "\xC9", "\x81", "\x82", "\xA0", "x"};
+    static const char *const members[] = {"a", "B",    "c",    "-",    "!", "]", "*",    "?",
+                                          "[", "\x81", "\x82", "\xE9", "z", "0", "\xA0", "^"};
     std::string mask;
     const size_t pieces = Random.Below(11);
     for (size_t i = 0; i < pieces; ++i) {
@@ -129,7 +129,8 @@ public:
         mask += '[';
         if (Random.Chance(30)) mask += '!';
         const size_t count = Random.Below(5);
-        for (size_t m = 0; m < count; ++m) mask += Random.Pick(members);
+        for (size_t m = 0; m < count; ++m)
+          mask += Random.Pick(members);
         if (Random.Chance(93)) mask += ']';
       } else {
         mask += Random.Pick(literals);
@@ -139,20 +140,22 @@ public:
   }
 
   // A text shaped after `mask` (so that many match), sometimes changed.
-  std::string Text(const std::string& mask) {
-    static const char alphabet[] = {'a', 'A', 'b', 'B', '.', '-', '!', ']', '[', '*', '?', 'c',
-                                    'z', '0', '_', '^', '@', '`', 'x', 'X', '\xE9', '\xC9',
-                                    '\x81', '\x82', '\xA0', '\x40'};
+  std::string Text(const std::string &mask) {
+    static const char alphabet[] = {'a', 'A', 'b',    'B',    '.',    '-',    '!',    ']',   '[',
+                                    '*', '?', 'c',    'z',    '0',    '_',    '^',    '@',   '`',
+                                    'x', 'X', '\xE9', '\xC9', '\x81', '\x82', '\xA0', '\x40'};
     std::string text;
     if (Random.Chance(25)) {
       const size_t length = Random.Below(MaxOracleText + 1);
-      for (size_t i = 0; i < length; ++i) text += Random.Pick(alphabet);
+      for (size_t i = 0; i < length; ++i)
+        text += Random.Pick(alphabet);
       return text;
     }
     for (size_t i = 0; i < mask.size(); ++i) {
       const char c = mask[i];
       if (c == '*') {
-        for (size_t n = Random.Below(4); n > 0; --n) text += Random.Pick(alphabet);
+        for (size_t n = Random.Below(4); n > 0; --n)
+          text += Random.Pick(alphabet);
       } else if (c == '?') {
         text += Random.Pick(alphabet);
       } else if (c == '[') {
@@ -197,7 +200,8 @@ TEST(MaskDifferential, MillionSeededRandomPairs) {
     const unsigned codePage = generator.Chance(35) ? 932 : 1252;
     TCodePageGuard cp(codePage);
     const std::string mask = generator.Mask();
-    for (std::string& text : texts) text = generator.Text(mask);
+    for (std::string &text : texts)
+      text = generator.Text(mask);
     if (!CheckMask(mask, texts, pairs, matched, faults)) {
       ADD_FAILURE() << "code page " << codePage << ", mask number " << m;
       return;
@@ -210,8 +214,7 @@ TEST(MaskDifferential, MillionSeededRandomPairs) {
   EXPECT_LT(matched, pairs - pairs / 10);
   EXPECT_GT(faults, RandomMasks / 50);
   EXPECT_LT(faults, RandomMasks / 3);
-  std::printf("[ pairs    ] %zu pairs, %zu matched, %zu masks malformed\n", pairs, matched,
-              faults);
+  std::printf("[ pairs    ] %zu pairs, %zu matched, %zu masks malformed\n", pairs, matched, faults);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The double-byte rules of Part 2.3 under code page 932 (Shift JIS: lead
+// The matcher's double-byte rules under code page 932 (Shift JIS: lead
 // bytes 0x81-0x9F and 0xE0-0xFC), and the same masks on a single-byte page.
 #include <gtest/gtest.h>
 
@@ -18,9 +18,9 @@ struct TCase {
   bool Expected;
 };
 
-void CheckTable(const std::vector<TCase>& table) {
+void CheckTable(const std::vector<TCase> &table) {
   for (size_t i = 0; i < table.size(); ++i) {
-    const TCase& c = table[i];
+    const TCase &c = table[i];
     SCOPED_TRACE("row " + std::to_string(i));
     EXPECT_EQ(TMask(c.Mask).Matches(c.Text), c.Expected);
     EXPECT_EQ(MatchesMask(c.Text, c.Mask), c.Expected);
@@ -28,9 +28,10 @@ void CheckTable(const std::vector<TCase>& table) {
   }
 }
 
-std::string Repeat(const std::string& piece, size_t times) {
+std::string Repeat(const std::string &piece, size_t times) {
   std::string text;
-  for (size_t i = 0; i < times; ++i) text += piece;
+  for (size_t i = 0; i < times; ++i)
+    text += piece;
   return text;
 }
 
@@ -42,10 +43,10 @@ TEST(MaskDoubleByte, CharactersCompareExactly) {
       {"\x82\x61", "\x82\x61", true},  // a trail byte 'a' ...
       {"\x82\x61", "\x82\x41", false}, // ... does not fold
       {"x\x82\x61", "X\x82\x61", true},
-      {"?", "\x82\xA0", false},        // '?' is one byte, not one character
+      {"?", "\x82\xA0", false}, // '?' is one byte, not one character
       {"??", "\x82\xA0", true},
       {"\x82\xA0?", "\x82\xA0\x82", true},
-      {"\xE9\x41", "\xE9\x41", true},  // 0xE9 is a lead byte on 932
+      {"\xE9\x41", "\xE9\x41", true}, // 0xE9 is a lead byte on 932
       {"\xE9\x41", "\xC9\x41", false},
   });
 }
@@ -53,8 +54,8 @@ TEST(MaskDoubleByte, CharactersCompareExactly) {
 TEST(MaskDoubleByte, SingleBytePageReadsTheSameMasksByteByByte) {
   TCodePageGuard cp(1252);
   CheckTable({
-      {"\x82\x61", "\x82\x41", true},  // now 'a' is a literal and folds
-      {"[\x82]]", "\x82]", true},      // 0x82 is a member, "]" a literal
+      {"\x82\x61", "\x82\x41", true}, // now 'a' is a literal and folds
+      {"[\x82]]", "\x82]", true},     // 0x82 is a member, "]" a literal
   });
   EXPECT_EQ(TMask("\x82\xA0").ElementCount(), 3u);
 }
@@ -79,11 +80,19 @@ TEST(MaskDoubleByte, StarSearchIsByteByByte) {
 TEST(MaskDoubleByte, CharactersInSetsAreNeverMembers) {
   TCodePageGuard cp(932);
   CheckTable({
-      {"[\x82\xA0" "a]", "a", true},
-      {"[\x82\xA0" "a]", "\x82", false},
-      {"[\x82\xA0" "a]", "\xA0", false},
-      {"[!\x82\xA0" "a]", "\x82", true},
-      {"[a-\x82]", "z", true},         // a range's upper end is taken whatever it is
+      {"[\x82\xA0"
+       "a]",
+       "a", true},
+      {"[\x82\xA0"
+       "a]",
+       "\x82", false},
+      {"[\x82\xA0"
+       "a]",
+       "\xA0", false},
+      {"[!\x82\xA0"
+       "a]",
+       "\x82", true},
+      {"[a-\x82]", "z", true}, // a range's upper end is taken whatever it is
       {"[a-\x82]", "\x80", true},
       {"[a-\x82]", "\x83", false},
   });
@@ -92,14 +101,14 @@ TEST(MaskDoubleByte, CharactersInSetsAreNeverMembers) {
     size_t Position;
   };
   const std::vector<TFault> faults = {
-      {"[\x82\xA0]", 4},        // only double-byte characters: its "]"
-      {"[\x82]]", 4},           // the trail byte is a "]": skipped with its lead
-      {"[\x82\xA0-a]", 4},      // "-" after nothing but characters
-      {"[a\x82", 4},            // a set ending in a lead byte: unterminated
-      {"[a\x82]", 5},           // the "]" is the trail byte
+      {"[\x82\xA0]", 4},   // only double-byte characters: its "]"
+      {"[\x82]]", 4},      // the trail byte is a "]": skipped with its lead
+      {"[\x82\xA0-a]", 4}, // "-" after nothing but characters
+      {"[a\x82", 4},       // a set ending in a lead byte: unterminated
+      {"[a\x82]", 5},      // the "]" is the trail byte
       {"[!\x82\xA0]", 5},
   };
-  for (const TFault& f : faults) {
+  for (const TFault &f : faults) {
     SCOPED_TRACE(f.Mask);
     const std::string message =
         "'" + f.Mask + "' is an invalid mask at (" + std::to_string(f.Position) + ")";
@@ -130,13 +139,13 @@ TEST(MaskDoubleByte, LeadByteAtTheEndOfTheMaskIsALiteral) {
   });
   // Buffers that end right after the zero byte, so that the sanitizer build
   // sees any read past the end of the mask or of the text.
-  const auto exact = [](const char* bytes) {
+  const auto exact = [](const char *bytes) {
     const size_t size = std::strlen(bytes) + 1;
     auto buffer = std::make_unique<char[]>(size);
     std::memcpy(buffer.get(), bytes, size);
     return buffer;
   };
-  for (const char* bytes : {"\xE0", "*\xE0", "a\x82", "[a]\x82", "?\x82"}) {
+  for (const char *bytes : {"\xE0", "*\xE0", "a\x82", "[a]\x82", "?\x82"}) {
     SCOPED_TRACE(bytes);
     const auto maskBuffer = exact(bytes);
     const auto textBuffer = exact("a\xE0");
@@ -149,7 +158,7 @@ TEST(MaskDoubleByte, LeadByteAtTheEndOfTheMaskIsALiteral) {
 TEST(MaskDoubleByte, StarLimitPositionIsTheSecondByte) {
   TCodePageGuard cp(932);
   const std::string thirty = Repeat("*a", 30);
-  for (const auto& [mask, position] : std::vector<std::pair<std::string, size_t>>{
+  for (const auto &[mask, position] : std::vector<std::pair<std::string, size_t>>{
            {thirty + "*\x82\xA0", 63}, {thirty + "*\x82", 62}, {thirty + "\x82\xA0*", 64}}) {
     const std::string message =
         "'" + mask + "' is an invalid mask at (" + std::to_string(position) + ")";

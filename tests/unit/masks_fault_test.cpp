@@ -1,4 +1,4 @@
-// Part 2.3's fault table: which masks fail, at which 1-based position, which
+// The fault table: which masks fail, at which 1-based position, which
 // fault wins when a mask has two, and the message that carries them.
 #include <gtest/gtest.h>
 
@@ -10,13 +10,14 @@
 
 namespace {
 
-std::string Repeat(const std::string& piece, size_t times) {
+std::string Repeat(const std::string &piece, size_t times) {
   std::string text;
-  for (size_t i = 0; i < times; ++i) text += piece;
+  for (size_t i = 0; i < times; ++i)
+    text += piece;
   return text;
 }
 
-std::string Message(const std::string& mask, size_t position) {
+std::string Message(const std::string &mask, size_t position) {
   return "'" + mask + "' is an invalid mask at (" + std::to_string(position) + ")";
 }
 
@@ -25,9 +26,9 @@ struct TFaultCase {
   size_t Position; // 0: compiles
 };
 
-void CheckFaults(const std::vector<TFaultCase>& table) {
+void CheckFaults(const std::vector<TFaultCase> &table) {
   for (size_t i = 0; i < table.size(); ++i) {
-    const TFaultCase& c = table[i];
+    const TFaultCase &c = table[i];
     SCOPED_TRACE("row " + std::to_string(i) + ": mask '" + c.Mask + "'");
     const std::string expected = c.Position ? Message(c.Mask, c.Position) : "";
     EXPECT_EQ(FaultOf([&] { TMask mask(c.Mask); }), expected);
@@ -38,26 +39,14 @@ void CheckFaults(const std::vector<TFaultCase>& table) {
 
 TEST(MaskFault, SetFaults) {
   CheckFaults({
-      {"[", 2},      // unterminated: length + 1
-      {"[]", 2},     // closed without a member: its "]"
-      {"[!]", 3},
-      {"[!-a]", 3},  // "-" as the first member
-      {"[-a]", 2},
-      {"[abc", 5},
-      {"[a-]", 5},   // the "-" takes the "]" as its upper end
-      {"[a-", 4},    // a set whose last byte is a "-"
-      {"[!", 3},
-      {"abc[", 5},
-      {"*[]*", 3},
-      {"[a]]", 0},   // the second "]" is a literal
-      {"[a]-[-]", 6},
-      {"[a-b-]", 7},
-      {"[]]", 2},
-      {"[!!]", 0},
-      {"[a-]x]", 0},
-      {"x[*]y", 0},
-      {"]", 0},
-      {"-", 0},
+      {"[", 2},                                   // unterminated: length + 1
+      {"[]", 2},                                  // closed without a member: its "]"
+      {"[!]", 3},     {"[!-a]", 3},               // "-" as the first member
+      {"[-a]", 2},    {"[abc", 5},   {"[a-]", 5}, // the "-" takes the "]" as its upper end
+      {"[a-", 4},                                 // a set whose last byte is a "-"
+      {"[!", 3},      {"abc[", 5},   {"*[]*", 3}, {"[a]]", 0}, // the second "]" is a literal
+      {"[a]-[-]", 6}, {"[a-b-]", 7}, {"[]]", 2},  {"[!!]", 0},
+      {"[a-]x]", 0},  {"x[*]y", 0},  {"]", 0},    {"-", 0},
   });
 }
 
@@ -72,26 +61,26 @@ TEST(MaskFault, StarLimit) {
   const std::string thirty = Repeat("*a", 30);
   CheckFaults({
       {thirty, 0},
-      {Repeat("*a", 31), 62},                 // the 31st literal's own byte
-      {thirty + "*", 62},                     // the end-of-mask element: length + 1
-      {thirty + "**?*", 65},                  // still the end-of-mask element
-      {thirty + "*[xy]", 65},                 // a set's "]"
-      {thirty + "*?", 63},                    // "*?" is the star alone: the end is the 31st
-      {thirty + "a*", 63},                    // no star on the 'a', the end is the 31st
-      {Repeat("*a", 29) + "?*b", 0},          // 30 star groups
-      {Repeat("**a", 30), 0},                 // runs of "*" are one group
-      {Repeat("a", 1000) + thirty, 0},        // only starred elements count
-      {Repeat("*?", 40), 0},                  // one star group: the end
+      {Repeat("*a", 31), 62},          // the 31st literal's own byte
+      {thirty + "*", 62},              // the end-of-mask element: length + 1
+      {thirty + "**?*", 65},           // still the end-of-mask element
+      {thirty + "*[xy]", 65},          // a set's "]"
+      {thirty + "*?", 63},             // "*?" is the star alone: the end is the 31st
+      {thirty + "a*", 63},             // no star on the 'a', the end is the 31st
+      {Repeat("*a", 29) + "?*b", 0},   // 30 star groups
+      {Repeat("**a", 30), 0},          // runs of "*" are one group
+      {Repeat("a", 1000) + thirty, 0}, // only starred elements count
+      {Repeat("*?", 40), 0},           // one star group: the end
   });
 }
 
 TEST(MaskFault, SetFaultsWinOverTheStarLimit) {
   CheckFaults({
-      {Repeat("*a", 31) + "[", 64},           // the spec's example
+      {Repeat("*a", 31) + "[", 64}, // the set fault wins
       {Repeat("*a", 31) + "[]", 64},
       {Repeat("*a", 40) + "[-]", 82},
       {Repeat("*a", 31) + "*[b]x[!]", 70},
-      {"[" + Repeat("*a", 31), 64},           // a set that swallows the stars
+      {"[" + Repeat("*a", 31), 64}, // a set that swallows the stars
   });
 }
 
@@ -103,7 +92,7 @@ TEST(MaskFault, NoPartialMaskRemains) {
   try {
     TMask("[a][b][]");
     FAIL();
-  } catch (const Exception& e) {
+  } catch (const Exception &e) {
     EXPECT_EQ(e.Message(), Message("[a][b][]", 8));
   }
 }
@@ -112,8 +101,8 @@ TEST(MaskFault, MasksAndTextsEndAtTheirFirstZeroByte) {
   const std::string mask("ab\0[", 4);
   EXPECT_TRUE(MatchesMask(std::string("AB\0cd", 5), mask));
   EXPECT_EQ(FaultOf([] { TMask m(std::string("[\0]", 3)); }), Message("[", 2));
-  EXPECT_TRUE(TMask(static_cast<const char*>(nullptr)).Matches(""));
-  EXPECT_FALSE(TMask("?").Matches(static_cast<const char*>(nullptr)));
+  EXPECT_TRUE(TMask(static_cast<const char *>(nullptr)).Matches(""));
+  EXPECT_FALSE(TMask("?").Matches(static_cast<const char *>(nullptr)));
 }
 
 } // namespace

@@ -12,17 +12,19 @@ namespace {
 
 constexpr size_t MiB = 1 << 20;
 
-std::string Repeat(const std::string& piece, size_t times) {
+std::string Repeat(const std::string &piece, size_t times) {
   std::string text;
   text.reserve(piece.size() * times);
-  for (size_t i = 0; i < times; ++i) text += piece;
+  for (size_t i = 0; i < times; ++i)
+    text += piece;
   return text;
 }
 
 TEST(MaskLarge, OneMebibyteMaskCompilesAndMatches) {
   // Literals, sets and '?' mixed, one star group in the middle.
   const std::string unit = "ab[x-z]?c-]!.";
-  std::string mask = Repeat(unit, MiB / unit.size() / 2) + "*" + Repeat(unit, MiB / unit.size() / 2);
+  std::string mask =
+      Repeat(unit, MiB / unit.size() / 2) + "*" + Repeat(unit, MiB / unit.size() / 2);
   ASSERT_GE(mask.size(), MiB - 2 * unit.size());
   const TMask compiled(mask);
   EXPECT_EQ(compiled.ElementCount(), 9 * (MiB / unit.size() / 2) * 2 + 1);

@@ -1,6 +1,6 @@
-// Part 2.3's edge cases as tables: what matches and what does not, each row
+// The matcher's edge cases as tables: what matches and what does not, each row
 // checked on a compiled TMask, on MatchesMask and on the oracle (which also
-// checks the table against the spec's search).
+// checks the table against the literal search).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,14 +13,14 @@
 namespace {
 
 struct TMatchCase {
-  const char* Mask;
-  const char* Text;
+  const char *Mask;
+  const char *Text;
   bool Expected;
 };
 
-void CheckTable(const std::vector<TMatchCase>& table) {
+void CheckTable(const std::vector<TMatchCase> &table) {
   for (size_t i = 0; i < table.size(); ++i) {
-    const TMatchCase& c = table[i];
+    const TMatchCase &c = table[i];
     SCOPED_TRACE("row " + std::to_string(i) + ": mask '" + c.Mask + "', text '" + c.Text + "'");
     EXPECT_EQ(TMask(c.Mask).Matches(c.Text), c.Expected);
     EXPECT_EQ(MatchesMask(c.Text, c.Mask), c.Expected);
@@ -31,26 +31,17 @@ void CheckTable(const std::vector<TMatchCase>& table) {
 
 TEST(MaskMatch, EmptyMaskStarsAndQuestionMarks) {
   CheckTable({
-      {"", "", true},
-      {"", "a", false},
-      {"*", "", true},
-      {"*", "anything at all", true},
-      {"**", "", true},
-      {"**", "xyz", true},
+      {"", "", true},        {"", "a", false},
+      {"*", "", true},       {"*", "anything at all", true},
+      {"**", "", true},      {"**", "xyz", true},
       {"*?", "", true}, // the '?' after '*' is dropped
-      {"*?", "abc", true},
-      {"?", "", false},
-      {"?", "a", true},
-      {"?", "ab", false},
-      {"??", "ab", true},
-      {"a??", "ab", false},
-      {"a??", "abc", true},
-      {"a*?b", "ab", true},
+      {"*?", "abc", true},   {"?", "", false},
+      {"?", "a", true},      {"?", "ab", false},
+      {"??", "ab", true},    {"a??", "ab", false},
+      {"a??", "abc", true},  {"a*?b", "ab", true},
       {"a*??b", "ab", true}, // '?' after a dropped '?' is dropped as well
-      {"a?*b", "ab", false},
-      {"a?*b", "axb", true},
-      {"*a", "", false},
-      {"a*", "a", true},
+      {"a?*b", "ab", false}, {"a?*b", "axb", true},
+      {"*a", "", false},     {"a*", "a", true},
       {"a*", "ba", false},
   });
 }
@@ -70,34 +61,24 @@ TEST(MaskMatch, LiteralsAndAsciiCase) {
       {"\xE9", "\xE9", true},  // bytes above 0x7F compare exactly
       {"\xE9", "\xC9", false}, // no locale folding
       {"\xC9", "\xE9", false},
-      {"@", "`", false},       // neighbours of the letters do not fold
-      {"]-!", "]-!", true},    // outside a set these are ordinary
+      {"@", "`", false},    // neighbours of the letters do not fold
+      {"]-!", "]-!", true}, // outside a set these are ordinary
       {"x]", "x]", true},
   });
 }
 
 TEST(MaskMatch, SetsAndRanges) {
   CheckTable({
-      {"[0-z]", "5", true},
-      {"[0-z]", "@", true},
-      {"[0-z]", "q", true},
-      {"[0-z]", "Q", true},
-      {"[0-z]", "_", false},
-      {"[0-z]", "[", false},
-      {"[0-z]", "`", false},
-      {"[a-c-e]", "d", true},  // the second range starts at 'A' as well
-      {"[a-c-e]", "f", false},
-      {"[a-]x]", "]", true},
-      {"[a-]x]", "b", true},
-      {"[a-]x]", "X", true},
-      {"[a-]x]", "^", false},
-      {"[c-a]", "c", true},   // a range below its start adds nothing
-      {"[c-a]", "b", false},
-      {"x[*]y", "x*y", true},
-      {"x[*]y", "xay", false},
-      {"x[?]y", "xay", false},
-      {"x[?]y", "x?y", true},
-      {"[[]", "[", true},
+      {"[0-z]", "5", true},    {"[0-z]", "@", true},
+      {"[0-z]", "q", true},    {"[0-z]", "Q", true},
+      {"[0-z]", "_", false},   {"[0-z]", "[", false},
+      {"[0-z]", "`", false},   {"[a-c-e]", "d", true}, // the second range starts at 'A' as well
+      {"[a-c-e]", "f", false}, {"[a-]x]", "]", true},
+      {"[a-]x]", "b", true},   {"[a-]x]", "X", true},
+      {"[a-]x]", "^", false},  {"[c-a]", "c", true}, // a range below its start adds nothing
+      {"[c-a]", "b", false},   {"x[*]y", "x*y", true},
+      {"x[*]y", "xay", false}, {"x[?]y", "xay", false},
+      {"x[?]y", "x?y", true},  {"[[]", "[", true},
   });
 }
 

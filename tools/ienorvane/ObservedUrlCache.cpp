@@ -58,7 +58,8 @@ bool TObservedUrlCache::FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo *bu
 bool TObservedUrlCache::Delete(const char *url) {
   if (!Inner.Delete(url)) return false;
   if (Running) {
-    TReportedEntry deleted = (url && Last.Url == url) ? Last : TReportedEntry{url ? url : "", {}, 0};
+    TReportedEntry deleted =
+        (url && Last.Url == url) ? Last : TReportedEntry{url ? url : "", {}, 0};
     DeletedEntries[IndexOf(*Running)].push_back(std::move(deleted));
   }
   return true;

@@ -58,7 +58,7 @@ private:
   uint64_t DeliveredCount = 0;
   std::optional<TCategory> Running; // the category of the open enumeration
   std::optional<TCategory> Started; // the category of the last one started
-  TReportedEntry Last;                // the entry delivered last
+  TReportedEntry Last;              // the entry delivered last
   std::vector<TReportedEntry> DeletedEntries[3];
 };
 

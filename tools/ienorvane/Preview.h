@@ -15,11 +15,11 @@
 // One category's part of a preview or a clean.
 struct TCategoryListing {
   TCategory Category = TCategory::Cache;
-  bool Enabled = false;               // the category's flag
-  int32_t Type = 0;                   // the category's type code
-  std::optional<std::string> Pattern; // the sweep's pattern; none when not swept
-  std::vector<TReportedEntry> Entries;  // in the platform's enumeration order
-  TCategoryTotals Totals;             // count and bytes of Entries
+  bool Enabled = false;                // the category's flag
+  int32_t Type = 0;                    // the category's type code
+  std::optional<std::string> Pattern;  // the sweep's pattern; none when not swept
+  std::vector<TReportedEntry> Entries; // in the platform's enumeration order
+  TCategoryTotals Totals;              // count and bytes of Entries
 };
 
 // The categories of a preview or a clean, in the order a clean sweeps them.

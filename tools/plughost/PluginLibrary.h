@@ -5,17 +5,17 @@
 class TPluginLibrary {
 public:
   // Loads the library at `path`; throws std::runtime_error when it cannot.
-  explicit TPluginLibrary(const std::string& path);
+  explicit TPluginLibrary(const std::string &path);
   ~TPluginLibrary();
-  TPluginLibrary(const TPluginLibrary&) = delete;
-  TPluginLibrary& operator=(const TPluginLibrary&) = delete;
+  TPluginLibrary(const TPluginLibrary &) = delete;
+  TPluginLibrary &operator=(const TPluginLibrary &) = delete;
 
   // The export named `name`; throws std::runtime_error when there is none.
-  template <typename F> F Export(const char* name) const {
+  template <typename F> F Export(const char *name) const {
     return reinterpret_cast<F>(Symbol(name));
   }
 
 private:
-  void* Symbol(const char* name) const;
-  void* Handle;
+  void *Symbol(const char *name) const;
+  void *Handle;
 };

@@ -30,7 +30,7 @@ int Usage() {
   return 2;
 }
 
-int Info(const TPluginLibrary& plugin) {
+int Info(const TPluginLibrary &plugin) {
   std::printf("GUID: %s\n", plugin.Export<TGetTextProc>("GetGUID")());
   std::printf("Name: %s\n", plugin.Export<TGetTextProc>("GetPluginName")());
   std::printf("Description: [%s]\n", plugin.Export<TGetTextProc>("GetPluginDescription")());
@@ -39,8 +39,8 @@ int Info(const TPluginLibrary& plugin) {
 
 // Reports what the plug-in left in the buffer: the text up to the first NUL,
 // or that it wrote nothing; a byte changed after that NUL is a fault.
-int ReportBuffer(const std::vector<char>& buffer) {
-  const char* nul = static_cast<const char*>(std::memchr(buffer.data(), '\0', buffer.size()));
+int ReportBuffer(const std::vector<char> &buffer) {
+  const char *nul = static_cast<const char *>(std::memchr(buffer.data(), '\0', buffer.size()));
   if (!nul) {
     if (buffer[0] == kSentinel && buffer[1] == kSentinel) {
       std::printf("text: (untouched)\n");
@@ -60,11 +60,11 @@ int ReportBuffer(const std::vector<char>& buffer) {
   return 0;
 }
 
-int Working(const TPluginLibrary& plugin, const char* exportName, const char* iniFile,
-            const char* section) {
+int Working(const TPluginLibrary &plugin, const char *exportName, const char *iniFile,
+            const char *section) {
   auto proc = plugin.Export<TWorkingProc>(exportName);
   std::vector<char> buffer(kBufferSize, kSentinel);
-  char* hostText = buffer.data();
+  char *hostText = buffer.data();
   const bool result = proc(iniFile, section, &hostText);
   std::fflush(stdout);
   if (hostText != buffer.data()) {
@@ -79,7 +79,7 @@ int Working(const TPluginLibrary& plugin, const char* exportName, const char* in
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
   if (argc < 3) return Usage();
   const std::string command = argv[1];
   try {
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     if (command == "config" && argc == 5)
       return Working(plugin, "GetConfigString", argv[3], argv[4]);
     return Usage();
-  } catch (const std::exception& e) {
+  } catch (const std::exception &e) {
     std::fprintf(stderr, "plughost: %s\n", e.what());
     return 2;
   }

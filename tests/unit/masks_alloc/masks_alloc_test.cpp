@@ -1,4 +1,4 @@
-// Part 2.3's memory rules, counted: compiling allocates the element array
+// The matcher's memory rules, counted: compiling allocates the element array
 // once plus one member set per set element; matching allocates nothing;
 // MatchesMask allocates nothing for a valid mask; a malformed mask leaves
 // nothing allocated.
@@ -16,21 +16,20 @@ bool Counting = false;
 long News = 0;
 long Deletes = 0;
 
-void* Allocate(std::size_t size) {
+void *Allocate(std::size_t size) {
   if (Counting) ++News;
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  if (void *p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
 
-void Release(void* p) {
+void Release(void *p) {
   if (!p) return;
   if (Counting) ++Deletes;
   std::free(p);
 }
 
 // Counts the allocations and releases made by `body`.
-template <class TBody>
-std::pair<long, long> Count(TBody body) {
+template <class TBody> std::pair<long, long> Count(TBody body) {
   News = Deletes = 0;
   Counting = true;
   body();
@@ -40,12 +39,12 @@ std::pair<long, long> Count(TBody body) {
 
 } // namespace
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+void *operator new(std::size_t size) { return Allocate(size); }
+void *operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void *p) noexcept { Release(p); }
+void operator delete[](void *p) noexcept { Release(p); }
+void operator delete(void *p, std::size_t) noexcept { Release(p); }
+void operator delete[](void *p, std::size_t) noexcept { Release(p); }
 
 namespace {
 
@@ -55,15 +54,12 @@ TEST(MaskAlloc, CompilingAllocatesTheArrayOncePlusOneSetPerSet) {
     long Allocations;
   };
   std::string big;
-  for (int i = 0; i < 1000; ++i) big += "ab[c-e]?"; // no star: no star limit
+  for (int i = 0; i < 1000; ++i)
+    big += "ab[c-e]?"; // no star: no star limit
   const TCase cases[] = {
-      {"", 1},
-      {"http://*.*", 1},
-      {"Cookie:*news*", 1},
-      {"[a][b]x[!c]*", 4},
-      {big, 1001},
+      {"", 1}, {"http://*.*", 1}, {"Cookie:*news*", 1}, {"[a][b]x[!c]*", 4}, {big, 1001},
   };
-  for (const TCase& c : cases) {
+  for (const TCase &c : cases) {
     SCOPED_TRACE(c.Mask.substr(0, 40));
     const auto [news, deletes] = Count([&] {
       TMask mask(c.Mask);
@@ -89,19 +85,20 @@ TEST(MaskAlloc, MatchingAllocatesNothing) {
 
 TEST(MaskAlloc, AMalformedMaskLeavesNothingAllocated) {
   std::string tooManyStars;
-  for (int i = 0; i < 31; ++i) tooManyStars += "*[ab]";
-  for (const std::string& mask : {std::string("[a][b][c][]"), tooManyStars}) {
+  for (int i = 0; i < 31; ++i)
+    tooManyStars += "*[ab]";
+  for (const std::string &mask : {std::string("[a][b][c][]"), tooManyStars}) {
     SCOPED_TRACE(mask);
     const auto [news, deletes] = Count([&] {
       try {
         TMask compiled(mask);
         ADD_FAILURE() << "compiled";
-      } catch (const EMaskException&) {
+      } catch (const EMaskException &) {
       }
       try {
         (void)MatchesMask("x", mask);
         ADD_FAILURE() << "matched";
-      } catch (const EMaskException&) {
+      } catch (const EMaskException &) {
       }
     });
     EXPECT_EQ(news, deletes);
