@@ -39,12 +39,12 @@ printf '%s\r\n' \
   "[Other plug-in]" "Keep=this line" "" \
   "[IE Norvane]" \
   "DeleteCache=1" "DeleteCacheType=0" "CacheMask=*.*" \
-  "DeleteCookies=1" "DeleteCookiesType=1" "CookiesMask=*news*" \
-  "DeleteHistory=1" "DeleteHistoryType=1" "HistoryMask=*photo*" \
+  "DeleteCookies=1" "DeleteCookiesType=1" "CookiesMask=*weather*" \
+  "DeleteHistory=1" "DeleteHistoryType=1" "HistoryMask=*.gif*" \
   > "$ini_dir/Norvane.ini"
 
 echo
-echo "== The host's INI file (C:\\norvane\\Norvane.ini): every http entry, cookies of news sites, visited photo pages"
+echo "== The host's INI file (C:\\norvane\\Norvane.ini): every http entry, cookies of weather sites, visited GIF images"
 tr -d '\r' < "$ini_dir/Norvane.ini"
 
 echo
