@@ -36,20 +36,6 @@ HINSTANCE ThisModule() {
   return module;
 }
 
-struct TGdiObjectTraits {
-  using TValue = HGDIOBJ;
-  static TValue Invalid() { return nullptr; }
-  static void Close(TValue object) { DeleteObject(object); }
-};
-using TGdiObject = TUniqueHandle<TGdiObjectTraits>;
-
-struct TWindowTraits {
-  using TValue = HWND;
-  static TValue Invalid() { return nullptr; }
-  static void Close(TValue window) { DestroyWindow(window); }
-};
-using TWindowHandle = TUniqueHandle<TWindowTraits>;
-
 // A window class registered for the life of one dialog. A DLL's classes are
 // not unregistered when it is unloaded, so each dialog unregisters its own.
 class TWindowClass {

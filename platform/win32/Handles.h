@@ -75,6 +75,22 @@ struct TKernelHandleTraits {
 };
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 
+// A GDI object (font, brush, bitmap), deleted by DeleteObject.
+struct TGdiObjectTraits {
+  using TValue = HGDIOBJ;
+  static TValue Invalid() { return nullptr; }
+  static void Close(TValue object) { DeleteObject(object); }
+};
+using TGdiObject = TUniqueHandle<TGdiObjectTraits>;
+
+// A window, destroyed by DestroyWindow.
+struct TWindowTraits {
+  using TValue = HWND;
+  static TValue Invalid() { return nullptr; }
+  static void Close(TValue window) { DestroyWindow(window); }
+};
+using TWindowHandle = TUniqueHandle<TWindowTraits>;
+
 // A file handle of CreateFileA, whose failure value is INVALID_HANDLE_VALUE.
 struct TFileHandleTraits {
   using TValue = HANDLE;
