@@ -1,7 +1,13 @@
 #include "Masks.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 TLeadByteSet LeadBytes;
 
@@ -223,17 +229,10 @@ inline bool Accepts(const TMaskElement &element, const uchar *t) {
 inline size_t Width(const TMaskElement &element) { return element.Kind == mekDoubleByte ? 2 : 1; }
 
 // The first position at or after `t` whose byte is `want` (upper-cased;
-// never 0), either case of a letter, or null. With `last` null the search
-// ends at the text's terminating zero; otherwise after `last`, and every
-// byte up to `last` is known to be nonzero.
-inline const uchar *SeekLiteral(uchar want, const uchar *t, const uchar *last) {
+// never 0), either case of a letter, or null at the text's terminating zero.
+inline const uchar *SeekLiteral(uchar want, const uchar *t) {
   if (want >= 'A' && want <= 'Z') {
     const uchar lower = static_cast<uchar>(want | 0x20);
-    if (last) {
-      for (; t <= last; ++t)
-        if ((*t | 0x20) == lower) return t;
-      return nullptr;
-    }
     // A plain loop over the first bytes (URLs are short, and a library call
     // costs more than it saves there), the library's wide scan beyond.
     for (const uchar *stop = t + 32; t != stop; ++t) {
@@ -244,60 +243,165 @@ inline const uchar *SeekLiteral(uchar want, const uchar *t, const uchar *last) {
     const char both[] = {static_cast<char>(want), static_cast<char>(lower), 0};
     return reinterpret_cast<const uchar *>(std::strpbrk(reinterpret_cast<const char *>(t), both));
   }
-  if (last) {
-    if (t > last) return nullptr;
-    return static_cast<const uchar *>(std::memchr(t, want, static_cast<size_t>(last - t) + 1));
-  }
   return reinterpret_cast<const uchar *>(std::strchr(reinterpret_cast<const char *>(t), want));
 }
 
-// The first position at or after `t` where `first` accepts, or null; `last`
-// as for SeekLiteral.
-inline const uchar *Seek(const TMaskElement &first, const uchar *t, const uchar *last) {
-  if (first.Kind == mekLiteral) return SeekLiteral(first.Literal, t, last);
-  if (last) {
+// One byte of a segment's search key, ready for a scan of many bytes at a
+// time: a text byte b matches when (b | Fold) == Want. Fold is 0x20 for a
+// letter, which maps both its cases onto the lower one, and 0 otherwise, so
+// that every other byte (those above 0x7F too) matches only itself; Fold
+// and Want 0xFF match any byte.
+struct TKeyByte {
+  uchar Fold = 0xFF, Want = 0xFF;
+  TKeyByte() = default;
+  explicit TKeyByte(uchar upper)
+      : Fold(upper >= 'A' && upper <= 'Z' ? 0x20 : 0), Want(static_cast<uchar>(upper | Fold)) {}
+  bool Matches(uchar b) const { return (b | Fold) == Want; }
+};
+
+#if defined(__SSE2__)
+// Sixteen positions at once: bit i set when `a` matches c[i] and `b` c[i + 1].
+inline unsigned KeyBits16(const uchar *c, TKeyByte a, TKeyByte b) {
+  auto matches = [](const uchar *p, TKeyByte key) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    return _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(static_cast<char>(key.Fold))),
+                          _mm_set1_epi8(static_cast<char>(key.Want)));
+  };
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(matches(c, a), matches(c + 1, b))));
+}
+#endif
+
+constexpr uint64_t EachByte = 0x0101010101010101u;
+
+inline uint64_t Load8(const uchar *p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// The high bit of each byte of `word` that matches `key`, every other bit 0
+// (exact: no carry runs from one byte into the next).
+inline uint64_t MatchBits(uint64_t word, TKeyByte key) {
+  const uint64_t x = (word | EachByte * key.Fold) ^ (EachByte * key.Want);
+  const uint64_t low7 = EachByte * 0x7F;
+  return ~(((x & low7) + low7) | x | low7);
+}
+
+// The position within its word of the first byte flagged in `bits` (nonzero).
+inline size_t FirstFlagged(uint64_t bits) {
+  if constexpr (std::endian::native == std::endian::little)
+    return static_cast<size_t>(std::countr_zero(bits)) / 8;
+  else
+    return static_cast<size_t>(std::countl_zero(bits)) / 8;
+}
+
+// The first position c in [c, last] where `a` matches c[0] and `b` c[1],
+// or null; the bytes up to last + 1 are readable. Sixteen positions a step
+// where the processor has the instructions for it, else eight, then one.
+const uchar *FindKey(TKeyByte a, TKeyByte b, const uchar *c, const uchar *last) {
+#if defined(__SSE2__)
+  if (last - c >= 15) {
+    for (; last - c >= 15; c += 16)
+      if (const unsigned bits = KeyBits16(c, a, b)) return c + std::countr_zero(bits);
+    if (c > last) return nullptr;
+    // The rest in one block that ends at `last`, less the positions seen.
+    const uchar *block = last - 15;
+    const unsigned bits = KeyBits16(block, a, b) >> (c - block);
+    return bits ? c + std::countr_zero(bits) : nullptr;
+  }
+#endif
+  for (; last - c >= 7; c += 8)
+    if (const uint64_t bits = MatchBits(Load8(c), a) & MatchBits(Load8(c + 1), b))
+      return c + FirstFlagged(bits);
+  for (; c <= last; ++c)
+    if (a.Matches(c[0]) && b.Matches(c[1])) return c;
+  return nullptr;
+}
+
+// How common an (upper-cased) byte is in URLs, roughly: higher is more
+// common, 0 for the bytes not listed. Used to pick the rarest key of a
+// segment, so that the scan stops at few positions where the rest fails.
+struct TCommonness {
+  uchar Of[256];
+  constexpr TCommonness() : Of() {
+    const char common[] = "%&?=_-YVKFBGUD9876543210WLPHMCRNSIOAET:./"; // rarest first
+    for (size_t i = 0; common[i] != 0; ++i)
+      Of[static_cast<uchar>(common[i])] = static_cast<uchar>(i + 1);
+  }
+};
+constexpr TCommonness Commonness;
+
+// Fills in the segment that the starred element `first` starts, up to the
+// next starred element: its length and its key, the rarest two adjacent
+// literals in it (or else its rarest literal). Scanning for the key many
+// bytes at a time and checking the whole segment only where it stands skips
+// most positions of the text at a fraction of a byte's cost each.
+void DescribeSegment(TMaskElement *first) {
+  TMaskElement *x = first;
+  unsigned best = ~0u;       // the commonness of the key so far; pairs count below singles
+  bool afterLiteral = false; // the element before is a literal
+  do {
+    const uchar literal = x->Kind == mekLiteral ? x->Literal : 0;
+    if (literal && afterLiteral) {
+      const uchar before = x[-1].Literal;
+      const unsigned cost = 0u + Commonness.Of[before] + Commonness.Of[literal];
+      if (first->Key[1] == 0 || cost < best) {
+        first->Key[0] = before;
+        first->Key[1] = literal;
+        first->KeyOffset = first->SegmentLength - 1;
+        best = cost;
+      }
+    } else if (literal && first->Key[1] == 0 &&
+               (first->Key[0] == 0 || Commonness.Of[literal] < best)) {
+      first->Key[0] = literal;
+      first->KeyOffset = first->SegmentLength;
+      best = Commonness.Of[literal];
+    }
+    afterLiteral = literal != 0;
+    first->SegmentLength += Width(*x);
+    ++x;
+  } while (!x->Star && !(x->Kind == mekLiteral && x->Literal == 0));
+  first->SegmentCount = static_cast<size_t>(x - first);
+}
+
+// Whether every element of the segment `s` starts accepts the text from `t` on.
+inline bool SegmentAt(const TMaskElement &s, const uchar *t) {
+  for (const TMaskElement *x = &s, *end = x + s.SegmentCount; x != end; ++x) {
+    if (!Accepts(*x, t)) return false;
+    t += Width(*x);
+  }
+  return true;
+}
+
+// The leftmost position in [t, last] where the whole of `s` accepts, or null.
+const uchar *PlaceSegment(const TMaskElement &s, const uchar *t, const uchar *last) {
+  if (s.Key[0] == 0) { // no literal to look for: try every position
     for (; t <= last; ++t)
-      if (Accepts(first, t)) return t;
+      if (SegmentAt(s, t)) return t;
     return nullptr;
   }
-  for (; *t != 0; ++t)
-    if (Accepts(first, t)) return t;
+  // Reading one byte past the last candidate is safe: at worst it is the
+  // text's terminating zero.
+  const TKeyByte a(s.Key[0]), b = s.Key[1] ? TKeyByte(s.Key[1]) : TKeyByte();
+  for (const uchar *c = t + s.KeyOffset; (c = FindKey(a, b, c, last + s.KeyOffset)) != nullptr; ++c)
+    if (SegmentAt(s, c - s.KeyOffset)) return c - s.KeyOffset;
   return nullptr;
 }
 
 // Places the floating segments of [first, stop) one after the other, each at
-// its leftmost position, within [t, limit) (limit null: up to the text's
-// end). A segment runs from an element with the star flag up to the next one
+// its leftmost position, within [t, limit), limit at or before the text's
+// end. A segment runs from an element with the star flag up to the next one
 // with it; it consumes a fixed number of bytes, so the leftmost placement of
 // each leaves the most room to the rest and is as good as any other: this
 // gives the backtracking search's answer without its backtracking.
 bool PlaceSegments(const TMaskElement *first, const TMaskElement *stop, const uchar *t,
                    const uchar *limit) {
   while (first != stop) {
-    const TMaskElement *segmentEnd = first + 1;
-    size_t length = Width(*first);
-    while (segmentEnd != stop && !segmentEnd->Star)
-      length += Width(*segmentEnd++);
-
-    const uchar *last = nullptr; // the last position where the segment still fits
-    if (limit) {
-      if (static_cast<size_t>(limit - t) < length) return false;
-      last = limit - length;
-    }
-    for (;; ++t) {
-      t = Seek(*first, t, last);
-      if (!t) return false;
-      const uchar *r = t + Width(*first);
-      const TMaskElement *x = first + 1;
-      for (; x != segmentEnd && Accepts(*x, r); ++x)
-        r += Width(*x);
-      if (x == segmentEnd) {
-        t = r;
-        break;
-      }
-      if (*r == 0) return false; // the text ends inside the segment from here on
-    }
-    first = segmentEnd;
+    if (static_cast<size_t>(limit - t) < first->SegmentLength) return false;
+    t = PlaceSegment(*first, t, limit - first->SegmentLength);
+    if (!t) return false;
+    t += first->SegmentLength;
+    first += first->SegmentCount;
   }
   return true;
 }
@@ -314,12 +418,12 @@ bool PlaceSegments(const TMaskElement *first, const TMaskElement *stop, const uc
 __attribute__((noinline))
 #endif
 bool MatchAfterHead(const TMaskElement* k, const TMaskElement* end, const uchar* t) {
-  if (end->Star) return PlaceSegments(k, end, t, nullptr);
+  const uchar *q = t + std::strlen(reinterpret_cast<const char *>(t));
+  if (end->Star) return PlaceSegments(k, end, t, q);
 
   const TMaskElement *tail = end;
   while (!tail->Star)
     --tail; // stops at k at the latest
-  const uchar *q = t + std::strlen(reinterpret_cast<const char *>(t));
   for (const TMaskElement *x = end; x != tail;) {
     --x;
     const size_t width = Width(*x);
@@ -415,7 +519,7 @@ bool AcceptsText(const TTextElement &e, const uchar *t, const TLeadByteSet &lead
 // The first position at or after `t` where `e` (not the end of the mask)
 // accepts, or null at the end of the text.
 const uchar *SeekText(const TTextElement &e, const uchar *t, const TLeadByteSet &lead) {
-  if (e.Kind == mekLiteral) return SeekLiteral(e.Literal, t, nullptr);
+  if (e.Kind == mekLiteral) return SeekLiteral(e.Literal, t);
   for (; *t != 0; ++t)
     if (AcceptsText(e, t, lead)) return t;
   return nullptr;
@@ -476,6 +580,8 @@ TMask::TMask(const char *mask) {
   const size_t count = CountElements(text, lead, starFault);
   auto elements = std::make_unique<TMaskElement[]>(count);
   FillElements(text, lead, elements.get());
+  for (size_t i = 0; i + 1 < count; ++i)
+    if (elements[i].Star) DescribeSegment(&elements[i]);
   Elements = std::move(elements);
   Count = count;
 }

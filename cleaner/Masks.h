@@ -41,10 +41,16 @@ using TMaskMemberSet = std::bitset<256>;
 // element without the star flag.
 struct TMaskElement {
   TMaskElementKind Kind = mekLiteral;
-  bool Star = false;                       // one or more "*" stood before it
-  unsigned char Literal = 0;               // mekLiteral: the upper-cased byte; 0 = end of mask
-  bool Negated = false;                    // mekSet: "[!...]"
-  unsigned char Lead = 0, Trail = 0;       // mekDoubleByte: the two bytes as written
+  bool Star = false;                 // one or more "*" stood before it
+  unsigned char Literal = 0;         // mekLiteral: the upper-cased byte; 0 = end of mask
+  bool Negated = false;              // mekSet: "[!...]"
+  unsigned char Lead = 0, Trail = 0; // mekDoubleByte: the two bytes as written
+  // With the star flag, before the end of the mask: the segment this element
+  // starts, up to the next element with the flag. Its element count and byte
+  // length, and the key the matcher scans for: two adjacent literals
+  // (upper-cased; Key[1] 0: one literal; Key[0] 0: none) KeyOffset bytes in.
+  unsigned char Key[2] = {0, 0};
+  size_t SegmentCount = 0, SegmentLength = 0, KeyOffset = 0;
   std::unique_ptr<TMaskMemberSet> Members; // mekSet: owned; null for the other kinds
 };
 

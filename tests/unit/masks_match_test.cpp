@@ -118,4 +118,70 @@ TEST(MaskMatch, StarsThatNeedBacktracking) {
   });
 }
 
+// A starred piece is found by scanning for two of its literals many bytes a
+// step: rows where the piece stands past the first block of sixteen, at the
+// very end, folded in case (first and last letters of the alphabet), next to
+// bytes that differ from a letter only in the case bit, and with sets, "?"
+// and bytes above 0x7F inside.
+TEST(MaskMatch, StarredPiecesInLongTexts) {
+  const std::string pad = "0123456789-_0123456789-_0123456789"; // 34 bytes
+  const std::string rows[][3] = {
+      {"*az*", pad + "AZ", "1"},
+      {"*AZ*", pad + "az", "1"},
+      {"*za*", pad + "zA" + pad, "1"},
+      {"*zz*", pad + "z", "0"},
+      {"*zz*", pad + "z_z", "0"},
+      {"*news*", pad + "NeWs", "1"},
+      {"*news*", pad + "NeW", "0"},
+      {"*news*x", pad + "news" + pad + "x", "1"},
+      {"*news*x", pad + "newsx", "1"},
+      {"*news*x", pad + "newx", "0"},
+      {"*@a*", pad + "`a" + pad, "0"},
+      {"*`a*", pad + "@A" + pad, "0"},
+      {"*^~*", pad + "~^" + pad, "0"},
+      {"*^~*", pad + "^~" + pad, "1"},
+      {"*\xC9x*", pad + "\xE9x" + pad, "0"},
+      {"*\xC9x*", pad + "\xE9X\xC9X", "1"},
+      {"*\xE9\xE9*", pad + "\xC9\xC9", "0"},
+      {"*q=?[a-c]*", pad + "Q=.B", "1"},
+      {"*q=?[a-c]*", pad + "q=.d" + pad, "0"},
+      {"*?[!x]q=*", pad + "xyq=", "1"},
+      {"*?[!x]q=*", pad + "yxq=" + pad, "0"},
+      {"*[a-c]?[!x]*", pad, "0"},
+      {"*[a-c]?[!x]*", pad + "c x", "0"},
+      {"*[a-c]?[!x]*", pad + "c y", "1"},
+      {"*.co.uk/*", "http://www.cloud" + pad + ".com/.co.uk", "0"},
+      {"*.co.uk/*", "http://www.cloud" + pad + ".com/.CO.UK/", "1"},
+      {"*ab*cd", pad + "abcd", "1"},
+      {"*ab*cd", pad + "acd", "0"},
+      {"*ab*ab*", pad + "aba", "0"},
+      {"*ab*ab*", pad + "abab", "1"},
+      {"*s*q*", pad + pad + "s" + pad + "Q", "1"},
+  };
+  std::vector<TMatchCase> table;
+  for (const auto &row : rows)
+    table.push_back({row[0].c_str(), row[1].c_str(), row[2] == "1"});
+  CheckTable(table);
+}
+
+TEST(MaskMatch, StarredPiecesWithDoubleByteCharacters) {
+  TCodePageGuard cp(932);
+  const std::string pad = "0123456789-_0123456789-_"; // 24 bytes
+  const std::string rows[][3] = {
+      {"*\x82\xA0x*", pad + "\x82\xA0X", "1"},
+      {"*x\x82\xA0*", pad + "X\x82\xA0" + pad, "1"},
+      {"*x\x82\xA0*", pad + "X\x82\xA1" + pad, "0"},
+      {"*?\x82\xA0"
+       "ab*",
+       pad + "\x81\x82\xA0"
+             "AB",
+       "1"},
+      {"*ab\x82\xA0*", pad + "ab\x82", "0"},
+  };
+  std::vector<TMatchCase> table;
+  for (const auto &row : rows)
+    table.push_back({row[0].c_str(), row[1].c_str(), row[2] == "1"});
+  CheckTable(table);
+}
+
 } // namespace
