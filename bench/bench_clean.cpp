@@ -110,7 +110,9 @@ struct TLiteralSweep {
     if (std::strncmp(Pattern.c_str(), "http://", 7) == 0 &&
         (std::strncmp(url, "Cookie:", 7) == 0 || std::strncmp(url, "Visited:", 8) == 0))
       return;
-    if (!MatchesMask(url, Pattern.c_str())) return;
+    // One-shot matching as first described: the mask compiled anew, into an
+    // allocated element array, for every entry.
+    if (!TMask(Pattern).Matches(url)) return;
     if (Cache.Delete(url)) {
       ++Deleted;
       Bytes += (uint64_t{record.dwSizeHigh} << 32) | record.dwSizeLow;
