@@ -149,4 +149,21 @@ size_t EmptyUrlCache() {
     if (DeleteUrlCacheEntryA(entry.Url.c_str())) ++deleted;
   return deleted;
 }
+
+const std::vector<TSampleEntry> &SampleCacheEntries() {
+  static const std::vector<TSampleEntry> entries = {
+      {"http://www.example.com/index.html", 1000},
+      {"Cookie:john@example.com/", 0},
+      {"http://www.example.com/logo.gif", 2345},
+      {"Visited: john@http://www.example.com/index.html", 0},
+      {"http://news.example.org/story/today.html", 4000},
+      {"Cookie:john@ads.tracker.net/", 0},
+      {"http://localhost/", 700}, // no "." anywhere
+      {"Cookie:john@localhost/", 0},
+      {"Visited: john@http://news.example.org/story/today.html", 0},
+      {"Visited: john@about:blank", 0},
+  };
+  return entries;
+}
+
 #endif

@@ -19,6 +19,16 @@ struct TListedEntry {
   uint32_t Type = 0; // CacheEntryType bits
 };
 
+// One entry of the sample cache that the clean's Wine tests seed.
+struct TSampleEntry {
+  const char *Url;
+  uint32_t Size; // file size of an http entry; cookies and history have none
+};
+
+// The sample cache: http pages of two sites and localhost, their cookies and
+// visited entries, in the order the tests seed them.
+const std::vector<TSampleEntry> &SampleCacheEntries();
+
 // Adds an http entry whose file holds `size` bytes; returns the file's path.
 // Throws std::runtime_error when the platform refuses.
 std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *extension = "htm");

@@ -17,24 +17,6 @@
 
 namespace {
 
-struct TSeeded {
-  const char *Url;
-  uint32_t Size; // file size of an http entry; cookies and history have none
-};
-
-const TSeeded kSeeds[] = {
-    {"http://www.example.com/index.html", 1000},
-    {"Cookie:john@example.com/", 0},
-    {"http://www.example.com/logo.gif", 2345},
-    {"Visited: john@http://www.example.com/index.html", 0},
-    {"http://news.example.org/story/today.html", 4000},
-    {"Cookie:john@ads.tracker.net/", 0},
-    {"http://localhost/", 700}, // no "." anywhere
-    {"Cookie:john@localhost/", 0},
-    {"Visited: john@http://news.example.org/story/today.html", 0},
-    {"Visited: john@about:blank", 0},
-};
-
 std::set<std::string> WalkSet(IUrlCache &cache, const std::string &pattern) {
   std::set<std::string> urls;
   Walk(cache, pattern, [&](const TCacheEntryView &entry) { urls.insert(entry.Url); });
@@ -46,7 +28,7 @@ protected:
   void SetUp() override {
     EmptyUrlCache();
     ASSERT_TRUE(ListWholeUrlCache().empty());
-    for (const TSeeded &seed : kSeeds)
+    for (const TSampleEntry &seed : SampleCacheEntries())
       SeedEntry(seed.Url, seed.Size);
   }
   void TearDown() override { EmptyUrlCache(); }
@@ -58,8 +40,8 @@ protected:
 
 TEST_F(CleanRealCache, SeededEntriesAreListedWithTheirSizes) {
   std::vector<TListedEntry> listed = ListWholeUrlCache();
-  ASSERT_EQ(listed.size(), std::size(kSeeds));
-  for (const TSeeded &seed : kSeeds) {
+  ASSERT_EQ(listed.size(), SampleCacheEntries().size());
+  for (const TSampleEntry &seed : SampleCacheEntries()) {
     auto found = std::find_if(listed.begin(), listed.end(),
                               [&](const TListedEntry &e) { return e.Url == seed.Url; });
     ASSERT_NE(found, listed.end()) << seed.Url;

@@ -12,24 +12,6 @@
 
 namespace {
 
-struct TSeeded {
-  const char *Url;
-  uint32_t Size;
-};
-
-const TSeeded kSeeds[] = {
-    {"http://www.example.com/index.html", 1000},
-    {"Cookie:john@example.com/", 0},
-    {"http://www.example.com/logo.gif", 2345},
-    {"Visited: john@http://www.example.com/index.html", 0},
-    {"http://news.example.org/story/today.html", 4000},
-    {"Cookie:john@ads.tracker.net/", 0},
-    {"http://localhost/", 700},
-    {"Cookie:john@localhost/", 0},
-    {"Visited: john@http://news.example.org/story/today.html", 0},
-    {"Visited: john@about:blank", 0},
-};
-
 using TKeys = std::map<std::string, std::string>;
 
 struct TDllCase {
@@ -47,7 +29,7 @@ std::vector<std::string> Sorted(std::vector<std::string> urls) {
 
 std::vector<std::string> AllBut(std::initializer_list<const char *> gone) {
   std::vector<std::string> left;
-  for (const TSeeded &seed : kSeeds)
+  for (const TSampleEntry &seed : SampleCacheEntries())
     if (std::find_if(gone.begin(), gone.end(),
                      [&](const char *g) { return std::string(g) == seed.Url; }) == gone.end())
       left.push_back(seed.Url);
@@ -127,7 +109,7 @@ TEST(CleanDll, CleansAsTheSectionSays) {
   for (const TDllCase &c : cases) {
     SCOPED_TRACE(c.Name);
     EmptyUrlCache();
-    for (const TSeeded &seed : kSeeds)
+    for (const TSampleEntry &seed : SampleCacheEntries())
       SeedEntry(seed.Url, seed.Size);
     DeleteFileA(ini.c_str());
     for (const auto &[key, value] : c.Keys)
