@@ -54,6 +54,8 @@ const char *const TypicalMasks[] = {
     "http://*/*.gif",               // images by extension
     "Visited:*@http://*search*q=*", // searches in the history
     "http://*.co.uk/*",
+    "http://*.gif*", // the clean benchmark's masks
+    "http://www.*",
 };
 constexpr size_t TypeZeroMasks = 3;
 

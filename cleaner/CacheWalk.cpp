@@ -72,10 +72,11 @@ bool BeginsWith(const char *text, const char *prefix) {
   return true;
 }
 
-class TWalker {
+// The walk itself, for any visitor: the sweep's visitor is called directly
+// (inlined), not through a std::function, as it runs once per deleted entry.
+template <typename TVisit> class TWalker {
 public:
-  TWalker(IUrlCache &cache, const std::string &pattern,
-          const std::function<void(const TCacheEntryView &)> &visit)
+  TWalker(IUrlCache &cache, const std::string &pattern, TVisit &visit)
       : Cache(cache), Pattern(pattern), Visit(visit), Mask(pattern),
         HttpPattern(BeginsWith(pattern.c_str(), "http://")), Enumeration(cache) {}
 
@@ -141,7 +142,7 @@ private:
 
   IUrlCache &Cache;
   const std::string &Pattern;
-  const std::function<void(const TCacheEntryView &)> &Visit;
+  TVisit &Visit;
   TLazyMask Mask;
   const bool HttpPattern;
   TEntryBuffer Buffer;
@@ -169,16 +170,17 @@ std::optional<std::string> SweepPattern(TCategory category, int32_t type, const 
 
 void Walk(IUrlCache &cache, const std::string &pattern,
           const std::function<void(const TCacheEntryView &)> &visit) {
-  TWalker(cache, pattern, visit).Run();
+  TWalker<const std::function<void(const TCacheEntryView &)>>(cache, pattern, visit).Run();
 }
 
 TCategoryTotals Sweep(IUrlCache &cache, const std::string &pattern) {
   TCategoryTotals totals;
-  Walk(cache, pattern, [&](const TCacheEntryView &entry) {
+  auto deleteEntry = [&](const TCacheEntryView &entry) {
     // A failed deletion is passed over: the entry stays and counts nothing.
     if (!cache.Delete(entry.Url)) return;
     ++totals.Count;
     totals.Bytes += entry.Size;
-  });
+  };
+  TWalker(cache, pattern, deleteEntry).Run();
   return totals;
 }

@@ -246,32 +246,40 @@ inline const uchar *SeekLiteral(uchar want, const uchar *t) {
   return reinterpret_cast<const uchar *>(std::strchr(reinterpret_cast<const char *>(t), want));
 }
 
-// One byte of a segment's search key, ready for a scan of many bytes at a
-// time: a text byte b matches when (b | Fold) == Want. Fold is 0x20 for a
+constexpr uint64_t EachByte = 0x0101010101010101u;
+
+// One byte of a segment's search key, repeated across a word for scans of
+// many bytes at a time: a text byte b matches when (b | fold) == want, fold
+// and want being the bytes of Fold and Want. The fold byte is 0x20 for a
 // letter, which maps both its cases onto the lower one, and 0 otherwise, so
-// that every other byte (those above 0x7F too) matches only itself; Fold
-// and Want 0xFF match any byte.
-struct TKeyByte {
-  uchar Fold = 0xFF, Want = 0xFF;
-  TKeyByte() = default;
-  explicit TKeyByte(uchar upper)
-      : Fold(upper >= 'A' && upper <= 'Z' ? 0x20 : 0), Want(static_cast<uchar>(upper | Fold)) {}
-  bool Matches(uchar b) const { return (b | Fold) == Want; }
+// that every other byte (those above 0x7F too) matches only itself; all-ones
+// words match any byte. Kept in the segment's element, ready, so that a
+// match builds nothing before its scan.
+struct TKeyWord {
+  uint64_t Fold = ~uint64_t{0}, Want = ~uint64_t{0};
+  TKeyWord() = default;
+  TKeyWord(uint64_t fold, uint64_t want) : Fold(fold), Want(want) {}
+  explicit TKeyWord(uchar upper) {
+    const uchar fold = upper >= 'A' && upper <= 'Z' ? 0x20 : 0;
+    Fold = EachByte * fold;
+    Want = EachByte * static_cast<uchar>(upper | fold);
+  }
+  bool Matches(uchar b) const {
+    return static_cast<uchar>(b | static_cast<uchar>(Fold)) == static_cast<uchar>(Want);
+  }
 };
 
 #if defined(__SSE2__)
 // Sixteen positions at once: bit i set when `a` matches c[i] and `b` c[i + 1].
-inline unsigned KeyBits16(const uchar *c, TKeyByte a, TKeyByte b) {
-  auto matches = [](const uchar *p, TKeyByte key) {
+inline unsigned KeyBits16(const uchar *c, TKeyWord a, TKeyWord b) {
+  auto matches = [](const uchar *p, TKeyWord key) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    return _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi8(static_cast<char>(key.Fold))),
-                          _mm_set1_epi8(static_cast<char>(key.Want)));
+    return _mm_cmpeq_epi8(_mm_or_si128(bytes, _mm_set1_epi64x(static_cast<long long>(key.Fold))),
+                          _mm_set1_epi64x(static_cast<long long>(key.Want)));
   };
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(matches(c, a), matches(c + 1, b))));
 }
 #endif
-
-constexpr uint64_t EachByte = 0x0101010101010101u;
 
 inline uint64_t Load8(const uchar *p) {
   uint64_t word;
@@ -281,8 +289,8 @@ inline uint64_t Load8(const uchar *p) {
 
 // The high bit of each byte of `word` that matches `key`, every other bit 0
 // (exact: no carry runs from one byte into the next).
-inline uint64_t MatchBits(uint64_t word, TKeyByte key) {
-  const uint64_t x = (word | EachByte * key.Fold) ^ (EachByte * key.Want);
+inline uint64_t MatchBits(uint64_t word, TKeyWord key) {
+  const uint64_t x = (word | key.Fold) ^ key.Want;
   const uint64_t low7 = EachByte * 0x7F;
   return ~(((x & low7) + low7) | x | low7);
 }
@@ -298,7 +306,7 @@ inline size_t FirstFlagged(uint64_t bits) {
 // The first position c in [c, last] where `a` matches c[0] and `b` c[1],
 // or null; the bytes up to last + 1 are readable. Sixteen positions a step
 // where the processor has the instructions for it, else eight, then one.
-const uchar *FindKey(TKeyByte a, TKeyByte b, const uchar *c, const uchar *last) {
+const uchar *FindKey(TKeyWord a, TKeyWord b, const uchar *c, const uchar *last) {
 #if defined(__SSE2__)
   if (last - c >= 15) {
     for (; last - c >= 15; c += 16)
@@ -362,6 +370,12 @@ void DescribeSegment(TMaskElement *first) {
     ++x;
   } while (!x->Star && !(x->Kind == mekLiteral && x->Literal == 0));
   first->SegmentCount = static_cast<size_t>(x - first);
+  for (int i = 0; i < 2; ++i) {
+    if (first->Key[i] == 0) break;
+    const TKeyWord key(first->Key[i]);
+    first->KeyFold[i] = key.Fold;
+    first->KeyWant[i] = key.Want;
+  }
 }
 
 // Whether every element of the segment `s` starts accepts the text from `t` on.
@@ -382,7 +396,7 @@ const uchar *PlaceSegment(const TMaskElement &s, const uchar *t, const uchar *la
   }
   // Reading one byte past the last candidate is safe: at worst it is the
   // text's terminating zero.
-  const TKeyByte a(s.Key[0]), b = s.Key[1] ? TKeyByte(s.Key[1]) : TKeyByte();
+  const TKeyWord a(s.KeyFold[0], s.KeyWant[0]), b(s.KeyFold[1], s.KeyWant[1]);
   for (const uchar *c = t + s.KeyOffset; (c = FindKey(a, b, c, last + s.KeyOffset)) != nullptr; ++c)
     if (SegmentAt(s, c - s.KeyOffset)) return c - s.KeyOffset;
   return nullptr;
@@ -582,6 +596,10 @@ TMask::TMask(const char *mask) {
   FillElements(text, lead, elements.get());
   for (size_t i = 0; i + 1 < count; ++i)
     if (elements[i].Star) DescribeSegment(&elements[i]);
+  size_t head = 0;
+  while (head + 1 < count && !elements[head].Star && elements[head].Kind == mekLiteral)
+    ++head;
+  elements[0].HeadLiterals = head;
   Elements = std::move(elements);
   Count = count;
 }
@@ -607,6 +625,10 @@ bool TMask::Matches(const char *text) const {
   const uchar *t = reinterpret_cast<const uchar *>(text ? text : "");
   const TMaskElement *k = Elements.get();
   const TMaskElement *end = k + Count - 1;
+  // The literal head first; the text's terminating 0 equals no literal in it.
+  for (size_t n = k->HeadLiterals; n != 0; --n, ++k, ++t)
+    if (Upper.Byte[*t] != k->Literal) return false;
+  if (k == end && k->Star) return true; // a literal head and then "*": done
   for (; !k->Star; ++k) {
     if (k->Kind == mekLiteral) { // the end-of-mask element too: its 0 matches the text's
       if (Upper.Byte[*t] != k->Literal) return false;

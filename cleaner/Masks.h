@@ -10,6 +10,7 @@
 // are byte strings that end at their first zero byte.
 #include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -50,7 +51,15 @@ struct TMaskElement {
   // length, and the key the matcher scans for: two adjacent literals
   // (upper-cased; Key[1] 0: one literal; Key[0] 0: none) KeyOffset bytes in.
   unsigned char Key[2] = {0, 0};
+  // The key ready for the scan, each byte repeated across a word: a text
+  // byte b matches Key[i] when (b | fold) == want for the bytes of
+  // KeyFold[i] and KeyWant[i]; all-ones words match any byte.
+  uint64_t KeyFold[2] = {~uint64_t{0}, ~uint64_t{0}}, KeyWant[2] = {~uint64_t{0}, ~uint64_t{0}};
   size_t SegmentCount = 0, SegmentLength = 0, KeyOffset = 0;
+  // On the first element only: how many elements from it on are literals
+  // without the star flag (the end-of-mask element not counted), so that the
+  // match compares a literal head like "http://" in a tight loop.
+  size_t HeadLiterals = 0;
   std::unique_ptr<TMaskMemberSet> Members; // mekSet: owned; null for the other kinds
 };
 

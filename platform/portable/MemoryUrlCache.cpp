@@ -22,6 +22,10 @@ bool StartsWithNoCase(const char *text, const char *prefix) {
 
 enum class TKind : uint8_t { Content, Cookie, History };
 
+constexpr uint8_t KindBit(TKind kind) {
+  return static_cast<uint8_t>(1u << static_cast<unsigned>(kind));
+}
+
 TKind KindOf(const std::string &url) {
   if (url.rfind("Cookie:", 0) == 0) return TKind::Cookie;
   if (url.rfind("Visited:", 0) == 0) return TKind::History;
@@ -57,8 +61,8 @@ struct TMemoryUrlCache::TFaults {
 };
 
 struct TMemoryUrlCache::TEnumeration {
-  TSelector Selector = TSelector::All;
-  size_t Next = 0; // index of the first entry not yet delivered
+  uint8_t Kinds = 0; // the KindBit of each kind of entry it selects
+  size_t Next = 0;   // index of the first entry not yet delivered
 };
 
 TMemoryUrlCache::TMemoryUrlCache() = default;
@@ -150,18 +154,21 @@ TMemoryUrlCache::TSelector TMemoryUrlCache::SelectorOf(const char *pattern) {
   return TSelector::All;
 }
 
-bool TMemoryUrlCache::Selected(const TEntry &entry, TSelector selector) const {
-  if (entry.Deleted) return false;
+uint8_t TMemoryUrlCache::KindsOf(TSelector selector) {
   switch (selector) {
-  case TSelector::Cookies: return entry.Kind == TKind::Cookie;
-  case TSelector::History: return entry.Kind == TKind::History;
-  case TSelector::All: return true;
+  case TSelector::Cookies: return KindBit(TKind::Cookie);
+  case TSelector::History: return KindBit(TKind::History);
+  case TSelector::All: break;
   }
-  return false;
+  return KindBit(TKind::Content) | KindBit(TKind::Cookie) | KindBit(TKind::History);
 }
 
-size_t TMemoryUrlCache::NextSelected(size_t from, TSelector selector) const {
-  while (from < Entries.size() && !Selected(Entries[from], selector))
+// A walk of a million entries spends most of its time here and in Deliver,
+// so both stay small: one flag test per entry passed over.
+size_t TMemoryUrlCache::NextSelected(size_t from, uint8_t kinds) const {
+  const TEntry *entries = Entries.data();
+  const size_t count = Entries.size();
+  while (from < count && (entries[from].Deleted || !(KindBit(entries[from].Kind) & kinds)))
     ++from;
   return from;
 }
@@ -171,12 +178,12 @@ bool TMemoryUrlCache::Fail(uint32_t code) const {
   return false;
 }
 
-// Copies the entry at the enumeration's position into `buffer` and moves on;
-// fails with 122 (not moving) when the buffer is missing or short, with 259
-// at the end, and with an entry's injected faults.
-bool TMemoryUrlCache::Deliver(TEnumeration &enumeration, TUrlCacheEntryInfo *buffer,
+// Copies the entry at `index` (the enumeration's next selected one, or
+// Entries.size() at the end) into `buffer` and moves past it; fails with 122
+// (not moving) when the buffer is missing or short, with 259 at the end, and
+// with an entry's injected fetch fault.
+bool TMemoryUrlCache::Deliver(TEnumeration &enumeration, size_t index, TUrlCacheEntryInfo *buffer,
                               uint32_t *size) {
-  const size_t index = NextSelected(enumeration.Next, enumeration.Selector);
   enumeration.Next = index;
   if (index == Entries.size()) return Fail(kErrorNoMoreItems);
   const TEntry &entry = Entries[index];
@@ -186,8 +193,8 @@ bool TMemoryUrlCache::Deliver(TEnumeration &enumeration, TUrlCacheEntryInfo *buf
     return Fail(kErrorInsufficientBuffer);
   }
   enumeration.Next = index + 1;
-  if (const TFaults *faults = FaultsOf(entry); faults && faults->FailFetchCode != 0)
-    return Fail(faults->FailFetchCode);
+  if (entry.HasFaults && FaultsOf(entry)->FailFetchCode != 0)
+    return Fail(FaultsOf(entry)->FailFetchCode);
 
   auto *record = new (buffer) TUrlCacheEntryInfo{};
   char *texts = reinterpret_cast<char *>(buffer) + sizeof(TUrlCacheEntryInfo);
@@ -212,8 +219,8 @@ TCacheEnumHandle TMemoryUrlCache::FindFirst(const char *pattern, TUrlCacheEntryI
                                             uint32_t *size) {
   ++Counts.FindFirst;
   auto enumeration = std::make_unique<TEnumeration>();
-  enumeration->Selector = SelectorOf(pattern);
-  if (!Deliver(*enumeration, buffer, size)) {
+  enumeration->Kinds = KindsOf(SelectorOf(pattern));
+  if (!Deliver(*enumeration, NextSelected(0, enumeration->Kinds), buffer, size)) {
     // Like the platform, a first call that returns no entry keeps no handle.
     if (Error == kErrorNoMoreItems) *size = 0;
     return nullptr;
@@ -222,22 +229,27 @@ TCacheEnumHandle TMemoryUrlCache::FindFirst(const char *pattern, TUrlCacheEntryI
   return Enumerations.back().get();
 }
 
+TMemoryUrlCache::TEnumeration *TMemoryUrlCache::OpenEnumeration(TCacheEnumHandle handle) {
+  for (const auto &open : Enumerations)
+    if (open.get() == handle) return open.get();
+  return nullptr;
+}
+
 bool TMemoryUrlCache::FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo *buffer,
                                uint32_t *size) {
   ++Counts.FindNext;
-  auto open = std::find_if(Enumerations.begin(), Enumerations.end(),
-                           [handle](const auto &e) { return e.get() == handle; });
-  if (open == Enumerations.end()) return Fail(kErrorInvalidHandle);
-  TEnumeration &enumeration = **open;
-  enumeration.Next = NextSelected(enumeration.Next, enumeration.Selector);
-  if (enumeration.Next < Entries.size()) {
-    TFaults *faults = FaultsOf(Entries[enumeration.Next]);
-    if (faults && faults->NextErrorTimes > 0) {
+  TEnumeration *enumeration = OpenEnumeration(handle);
+  if (!enumeration) return Fail(kErrorInvalidHandle);
+  const size_t index = NextSelected(enumeration->Next, enumeration->Kinds);
+  if (index < Entries.size() && Entries[index].HasFaults) {
+    TFaults *faults = FaultsOf(Entries[index]);
+    if (faults->NextErrorTimes > 0) {
+      enumeration->Next = index;
       if (faults->NextErrorTimes != kForever) --faults->NextErrorTimes;
       return Fail(faults->NextErrorCode);
     }
   }
-  return Deliver(enumeration, buffer, size);
+  return Deliver(*enumeration, index, buffer, size);
 }
 
 uint32_t TMemoryUrlCache::LastError() const {

@@ -94,11 +94,14 @@ private:
   };
 
   static TSelector SelectorOf(const char *pattern);
-  bool Selected(const TEntry &entry, TSelector selector) const;
-  size_t NextSelected(size_t from, TSelector selector) const;
+  // The kinds of entry (a bit each) that a selector enumerates.
+  static uint8_t KindsOf(TSelector selector);
+  // The first entry at or after `from` that is present and of one of `kinds`.
+  size_t NextSelected(size_t from, uint8_t kinds) const;
+  TEnumeration *OpenEnumeration(TCacheEnumHandle handle);
   TFaults *FaultsOf(const TEntry &entry);
   TFaults &AddFaults(const std::string &url);
-  bool Deliver(TEnumeration &enumeration, TUrlCacheEntryInfo *buffer, uint32_t *size);
+  bool Deliver(TEnumeration &enumeration, size_t index, TUrlCacheEntryInfo *buffer, uint32_t *size);
   bool Fail(uint32_t code) const;
   std::string_view UrlOf(const TEntry &entry) const;
   // The index of the entry with this URL; Entries.size() when there is none.
