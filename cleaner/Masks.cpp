@@ -431,21 +431,22 @@ bool PlaceSegments(const TMaskElement *first, const TMaskElement *stop, const uc
 #if defined(__GNUC__)
 __attribute__((noinline))
 #endif
-bool MatchAfterHead(const TMaskElement* k, const TMaskElement* end, const uchar* t) {
+bool MatchAfterHead(const TMaskElement *k, const TMaskElement *end, const uchar *t) {
   const uchar *q = t + std::strlen(reinterpret_cast<const char *>(t));
-  if (end->Star) return PlaceSegments(k, end, t, q);
-
-  const TMaskElement *tail = end;
-  while (!tail->Star)
-    --tail; // stops at k at the latest
-  for (const TMaskElement *x = end; x != tail;) {
-    --x;
-    const size_t width = Width(*x);
-    if (static_cast<size_t>(q - t) < width) return false;
-    q -= width;
-    if (!Accepts(*x, q)) return false;
+  const TMaskElement *floating = end; // where the floating segments stop
+  if (!end->Star) {
+    while (!floating->Star)
+      --floating; // stops at k at the latest
+    for (const TMaskElement *x = end; x != floating;) {
+      --x;
+      const size_t width = Width(*x);
+      if (static_cast<size_t>(q - t) < width) return false;
+      q -= width;
+      if (!Accepts(*x, q)) return false;
+    }
   }
-  return PlaceSegments(k, tail, t, q);
+  // One call, so that the placement is inlined here.
+  return PlaceSegments(k, floating, t, q);
 }
 
 // Matching straight off a valid mask's text, for MatchesMask. An element is
