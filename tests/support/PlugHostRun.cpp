@@ -8,19 +8,36 @@
 
 #include "Handles.h"
 
+#include <algorithm>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace {
 
-std::string ReadAll(HANDLE pipe) {
-  std::string output;
+// Collects what the child writes until it has exited and the pipe holds
+// nothing more; false when `timeoutMs` passes first. It never waits for the
+// pipe's end: under Wine, when the child is the first process of the session
+// to need a window, the desktop process it starts is handed the child's
+// standard error and keeps the pipe open for as long as this process lives.
+bool ReadUntilExit(HANDLE pipe, HANDLE process, uint32_t timeoutMs, std::string &output) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0)
-    output.append(chunk, read);
-  return output;
+  for (;;) {
+    // Exit is checked before the pipe, so that an empty pipe after the exit
+    // means every write of the child has been read.
+    const bool exited = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) available = 0;
+    if (available > 0) {
+      DWORD read = 0;
+      if (ReadFile(pipe, chunk, std::min<DWORD>(available, sizeof chunk), &read, nullptr))
+        output.append(chunk, read);
+      continue;
+    }
+    if (exited) return true;
+    if (GetTickCount64() >= deadline) return false;
+    WaitForSingleObject(process, 5);
+  }
 }
 
 } // namespace
@@ -48,11 +65,10 @@ TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs) {
   writeEnd.Reset(); // the child holds the only write end now
 
   std::string output;
-  std::thread reader([&] { output = ReadAll(readEnd.Get()); });
-  const DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-  reader.join();
-  if (waited != WAIT_OBJECT_0) throw std::runtime_error("did not finish: " + commandLine);
+  if (!ReadUntilExit(readEnd.Get(), process.hProcess, timeoutMs, output)) {
+    TerminateProcess(process.hProcess, 99);
+    throw std::runtime_error("did not finish: " + commandLine);
+  }
 
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);

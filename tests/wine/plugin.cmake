@@ -6,5 +6,6 @@ add_test(NAME PluginDll.ExportAndImportTables
 add_test(NAME PluginDll.PlughostInfo
          COMMAND plughost info $<TARGET_FILE_NAME:IENorvane>
          WORKING_DIRECTORY $<TARGET_FILE_DIR:IENorvane>)
-set_tests_properties(PluginDll.PlughostInfo PROPERTIES PASS_REGULAR_EXPRESSION
+set_tests_properties(PluginDll.PlughostInfo PROPERTIES FIXTURES_REQUIRED gui_display
+  PASS_REGULAR_EXPRESSION
   "GUID: {5B1E09C4-7A3D-4F62-8C15-2E9047D3A6B8}\r?\nName: IE Norvane\r?\nDescription: \\[Interner explorer cache, cookies and Norvane plugin for Norvane\\. \\]")
