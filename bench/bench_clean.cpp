@@ -62,10 +62,7 @@ TMemoryUrlCache &Cache() {
     auto *built = new TMemoryUrlCache;
     TSeededRandom random(2024);
     for (size_t i = 0; i < kEntries; ++i) {
-      const size_t roll = random.Below(100);
-      const TCacheUrlKind kind = roll < 80   ? TCacheUrlKind::Http
-                                 : roll < 95 ? TCacheUrlKind::Cookie
-                                             : TCacheUrlKind::Visited;
+      const TCacheUrlKind kind = DrawCleanMixKind(random);
       const std::string url = GenerateCacheUrl(kind, random);
       if (kind == TCacheUrlKind::Http)
         built->Add(url, "C:\\Cache\\" + std::to_string(random.Below(100000)) + "\\file[1]",

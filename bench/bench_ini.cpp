@@ -4,9 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "IENorvaneU.h"
-#include "MemoryUrlCache.h"
-#include "PortableIniStore.h"
-#include "RecordingHistoryStore.h"
+#include "StandInPlatform.h"
 #include "TempDir.h"
 
 namespace {
@@ -23,14 +21,10 @@ std::string HostFile(int sections) {
   return content;
 }
 
-struct TBenchFixture {
+struct TBenchFixture : TStandInPlatform {
   explicit TBenchFixture(int sections) { WriteFileBytes(Path, HostFile(sections)); }
   TTempDir Dir;
   std::string Path = Dir.File("host.ini");
-  TPortableIniStore Profiles;
-  TMemoryUrlCache Cache;
-  TRecordingHistoryStore History;
-  TPlatformServices Services{Profiles, Cache, History};
 };
 
 void BM_LoadSettings(benchmark::State &state) {

@@ -21,13 +21,9 @@ rounds="${3:-3}"
 bin="$(cd "$build/bin" && pwd)"
 wine_run="$(cd "$build" && pwd)/wine-run.sh"
 
-prefix_root="$(mktemp -d "${TMPDIR:-/tmp}/nv-timing.XXXXXX")"
-export NV_WINEPREFIX="$prefix_root/prefix"
-cleanup() {
-  WINEPREFIX="$NV_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix_root"
-}
-trap cleanup EXIT
+# shellcheck source=/dev/null
+source scripts/throwaway-prefix.sh
+use_throwaway_prefix timing
 
 run() { (cd "$bin" && "$wine_run" "$@") | tr -d '\r'; }
 # Wall time of one run in milliseconds; the program's output goes to stderr.

@@ -15,13 +15,9 @@ for program in IENorvane.dll plughost.exe seedcache.exe ienorvane.exe; do
   [[ -f "$bin/$program" ]] || { echo "demo: $bin/$program is missing; build the win preset first" >&2; exit 2; }
 done
 
-prefix_root="$(mktemp -d "${TMPDIR:-/tmp}/nv-demo.XXXXXX")"
-export NV_WINEPREFIX="$prefix_root/prefix"
-cleanup() {
-  WINEPREFIX="$NV_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$prefix_root"
-}
-trap cleanup EXIT
+# shellcheck source=/dev/null
+source scripts/throwaway-prefix.sh
+use_throwaway_prefix demo
 
 wine_run="$(cd "$build" && pwd)/wine-run.sh"
 run() { (cd "$bin" && "$wine_run" "$@") | tr -d '\r'; }

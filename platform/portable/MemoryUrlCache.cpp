@@ -148,18 +148,9 @@ void TMemoryUrlCache::OnDelivered(std::function<void(const std::string &url)> ho
 
 size_t TMemoryUrlCache::OpenEnumerations() const { return Enumerations.size(); }
 
-TMemoryUrlCache::TSelector TMemoryUrlCache::SelectorOf(const char *pattern) {
-  if (pattern && StartsWithNoCase(pattern, "cookie:")) return TSelector::Cookies;
-  if (pattern && StartsWithNoCase(pattern, "visited:")) return TSelector::History;
-  return TSelector::All;
-}
-
-uint8_t TMemoryUrlCache::KindsOf(TSelector selector) {
-  switch (selector) {
-  case TSelector::Cookies: return KindBit(TKind::Cookie);
-  case TSelector::History: return KindBit(TKind::History);
-  case TSelector::All: break;
-  }
+uint8_t TMemoryUrlCache::KindsSelectedBy(const char *pattern) {
+  if (pattern && StartsWithNoCase(pattern, "cookie:")) return KindBit(TKind::Cookie);
+  if (pattern && StartsWithNoCase(pattern, "visited:")) return KindBit(TKind::History);
   return KindBit(TKind::Content) | KindBit(TKind::Cookie) | KindBit(TKind::History);
 }
 
@@ -219,7 +210,7 @@ TCacheEnumHandle TMemoryUrlCache::FindFirst(const char *pattern, TUrlCacheEntryI
                                             uint32_t *size) {
   ++Counts.FindFirst;
   auto enumeration = std::make_unique<TEnumeration>();
-  enumeration->Kinds = KindsOf(SelectorOf(pattern));
+  enumeration->Kinds = KindsSelectedBy(pattern);
   if (!Deliver(*enumeration, NextSelected(0, enumeration->Kinds), buffer, size)) {
     // Like the platform, a first call that returns no entry keeps no handle.
     if (Error == kErrorNoMoreItems) *size = 0;

@@ -84,7 +84,6 @@ private:
   struct TEntry;
   struct TFaults;
   struct TEnumeration;
-  enum class TSelector { All, Cookies, History };
 
   // Hashes and compares std::string and std::string_view alike, so that a
   // lookup by a URL pointer allocates nothing.
@@ -93,9 +92,8 @@ private:
     size_t operator()(std::string_view url) const { return std::hash<std::string_view>{}(url); }
   };
 
-  static TSelector SelectorOf(const char *pattern);
-  // The kinds of entry (a bit each) that a selector enumerates.
-  static uint8_t KindsOf(TSelector selector);
+  // The kinds of entry (a bit each) that an enumeration by `pattern` lists.
+  static uint8_t KindsSelectedBy(const char *pattern);
   // The first entry at or after `from` that is present and of one of `kinds`.
   size_t NextSelected(size_t from, uint8_t kinds) const;
   TEnumeration *OpenEnumeration(TCacheEnumHandle handle);

@@ -91,6 +91,14 @@ const TIniReadCase kPreparedReads[] = {
 
 std::span<const TIniNumberCase> IniNumberCases() { return kNumberCases; }
 
+std::string IniNumberCasesFile() {
+  std::string content = "[n]\r\n";
+  const auto cases = IniNumberCases();
+  for (size_t i = 0; i < cases.size(); ++i)
+    content += "k" + std::to_string(i) + "=" + cases[i].Text + "\r\n";
+  return content;
+}
+
 const char kPreparedIniFile[] =
     "; comment k=1\r\n  \r\njunk before\r\npre=0\r\n [ Sec ] trailing\r\n"
     "a = 1 = 2 \r\n B=  \"quoted\"  \r\nc='x'\r\nd=\"\r\ne=\"abc'\r\nnoeq\r\nnoeq=5\r\n"

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 // A stored number text and what it parses to (nothing: it does not parse).
 struct TIniNumberCase {
@@ -12,6 +13,9 @@ struct TIniNumberCase {
   std::optional<int32_t> Expected;
 };
 std::span<const TIniNumberCase> IniNumberCases();
+// A file whose section [n] holds the number cases in order, case i under
+// the key "k<i>".
+std::string IniNumberCasesFile();
 
 // A file as other writers leave it: comments, blank lines, blanks around
 // names and values, quote marks, duplicates, lines without "=", every kind

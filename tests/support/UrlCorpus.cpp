@@ -74,6 +74,13 @@ std::string Path(TSeededRandom &random) {
 
 } // namespace
 
+TCacheUrlKind DrawCleanMixKind(TSeededRandom &random) {
+  const size_t roll = random.Below(100);
+  return roll < 80   ? TCacheUrlKind::Http
+         : roll < 95 ? TCacheUrlKind::Cookie
+                     : TCacheUrlKind::Visited;
+}
+
 std::string GenerateCacheUrl(TCacheUrlKind kind, TSeededRandom &random) {
   switch (kind) {
   case TCacheUrlKind::Http: return "http://" + Host(random) + Path(random);

@@ -12,9 +12,7 @@
 #include <vector>
 
 #include "IENorvaneU.h"
-#include "MemoryUrlCache.h"
-#include "PortableIniStore.h"
-#include "RecordingHistoryStore.h"
+#include "StandInPlatform.h"
 #include "TempDir.h"
 #include "frmIENorvane.h"
 
@@ -66,9 +64,9 @@ inline std::vector<std::string> RowsOf(const TListView &list) {
 
 // A cleaner on an in-memory cache and a real INI file, with a configuration
 // run that plays a script.
-class DialogFixture : public ::testing::Test {
+class DialogFixture : public ::testing::Test, public TStandInPlatform {
 protected:
-  DialogFixture() : Cleaner(TPlatformServices{Profiles, Cache, History}) {}
+  DialogFixture() : Cleaner(Services) {}
 
   // Loads the settings from the INI file and runs the configuration with
   // `script`; the view's record is kept in View.
@@ -96,9 +94,6 @@ protected:
 
   TTempDir Folder;
   const std::string Section = "IE Norvane";
-  TPortableIniStore Profiles;
-  TMemoryUrlCache Cache;
-  TRecordingHistoryStore History;
   TIENorvane Cleaner;
   TScriptedFormView::TRecord View;
 };

@@ -9,9 +9,7 @@
 
 #include "IENorvaneU.h"
 #include "IniScenario.h"
-#include "MemoryUrlCache.h"
-#include "PortableIniStore.h"
-#include "RecordingHistoryStore.h"
+#include "StandInPlatform.h"
 #include "TempDir.h"
 
 namespace {
@@ -24,13 +22,6 @@ const std::string kTail = "[Other plug-in]\r\nDeleteCache=keep\r\n;DeleteCache=0
 const char *const kKeys[] = {"DeleteCache",   "DeleteCacheType",   "CacheMask",
                              "DeleteCookies", "DeleteCookiesType", "CookiesMask",
                              "DeleteHistory", "DeleteHistoryType", "HistoryMask"};
-
-struct TServices {
-  TPortableIniStore Profiles;
-  TMemoryUrlCache Cache;
-  TRecordingHistoryStore History;
-  TPlatformServices Services{Profiles, Cache, History};
-};
 
 // Two settings that differ in every key; the masks differ in length, so
 // each save moves the rest of the file.
@@ -58,7 +49,7 @@ std::vector<std::string> SectionLines(const TIENorvane &c) {
 // Saves the two settings in turn until the process is killed.
 [[noreturn]] void SaveForever(const std::string &path) {
   try {
-    TServices services;
+    TStandInPlatform services;
     TIENorvane first(services.Services), second(services.Services);
     Fill(first, true), Fill(second, false);
     for (;;) {
@@ -73,7 +64,7 @@ std::vector<std::string> SectionLines(const TIENorvane &c) {
 // The file is the host's head and tail around the section, whose nine lines
 // each hold the first or the second value. Returns what is wrong, or "".
 std::string CheckWhole(const std::string &content, bool &mixed) {
-  TServices services;
+  TStandInPlatform services;
   TIENorvane first(services.Services), second(services.Services);
   Fill(first, true), Fill(second, false);
   const auto a = SectionLines(first), b = SectionLines(second);
@@ -101,7 +92,7 @@ TEST(IniCrash, KilledSavesLeaveEveryFileWhole) {
   const std::string path = dir.File("host.ini");
   WriteFileBytes(path, kHead + "[IE Norvane]\r\n" + kTail);
   {
-    TServices services;
+    TStandInPlatform services;
     TIENorvane initial(services.Services);
     Fill(initial, true);
     initial.SaveSettings(path, "IE Norvane");
@@ -123,7 +114,7 @@ TEST(IniCrash, KilledSavesLeaveEveryFileWhole) {
     leftovers += FileExists(path + ".nvsave");
   }
   // A save after all that, over whatever temporary file the last kill left.
-  TServices services;
+  TStandInPlatform services;
   TIENorvane last(services.Services);
   Fill(last, false);
   last.SaveSettings(path, "IE Norvane");

@@ -22,11 +22,8 @@ protected:
 };
 
 TEST_F(IniFilesTest, NumbersAndFlagsReadFromTheirStoredText) {
-  std::string content = "[n]\r\n";
+  WriteFileBytes(Path, IniNumberCasesFile());
   const auto cases = IniNumberCases();
-  for (size_t i = 0; i < cases.size(); ++i)
-    content += "k" + std::to_string(i) + "=" + cases[i].Text + "\r\n";
-  WriteFileBytes(Path, content);
   TIniFile ini(Store, Path);
   for (size_t i = 0; i < cases.size(); ++i) {
     const auto &c = cases[i];

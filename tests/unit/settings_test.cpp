@@ -6,9 +6,8 @@
 
 #include "IENorvaneU.h"
 #include "IniFiles.h"
-#include "MemoryUrlCache.h"
-#include "PortableIniStore.h"
-#include "RecordingHistoryStore.h"
+#include "SettingsExpect.h"
+#include "StandInPlatform.h"
 #include "TempDir.h"
 
 namespace {
@@ -17,7 +16,7 @@ const char *const kKeys[] = {"DeleteCache",   "DeleteCacheType",   "CacheMask",
                              "DeleteCookies", "DeleteCookiesType", "CookiesMask",
                              "DeleteHistory", "DeleteHistoryType", "HistoryMask"};
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test, public TStandInPlatform {
 protected:
   TIENorvane Loaded(const std::string &section = "IE Norvane") {
     TIENorvane cleaner(Services);
@@ -29,10 +28,6 @@ protected:
 
   TTempDir Dir;
   std::string Path = Dir.File("host.ini");
-  TPortableIniStore Profiles;
-  TMemoryUrlCache Cache;
-  TRecordingHistoryStore History;
-  TPlatformServices Services{Profiles, Cache, History};
 };
 
 void ExpectDefaults(const TIENorvane &c) {
@@ -43,18 +38,6 @@ void ExpectDefaults(const TIENorvane &c) {
   EXPECT_EQ(c.CacheMask, "*.*");
   EXPECT_EQ(c.CookiesMask, "*.*");
   EXPECT_EQ(c.HistoryMask, "*.*");
-}
-
-void ExpectSameSettings(const TIENorvane &a, const TIENorvane &b) {
-  EXPECT_EQ(a.DeleteCache, b.DeleteCache);
-  EXPECT_EQ(a.DeleteCacheType, b.DeleteCacheType);
-  EXPECT_EQ(a.CacheMask, b.CacheMask);
-  EXPECT_EQ(a.DeleteCookies, b.DeleteCookies);
-  EXPECT_EQ(a.DeleteCookiesType, b.DeleteCookiesType);
-  EXPECT_EQ(a.CookiesMask, b.CookiesMask);
-  EXPECT_EQ(a.DeleteHistory, b.DeleteHistory);
-  EXPECT_EQ(a.DeleteHistoryType, b.DeleteHistoryType);
-  EXPECT_EQ(a.HistoryMask, b.HistoryMask);
 }
 
 TEST_F(SettingsTest, MissingFileOrSectionGivesDefaultsAndCreatesNothing) {

@@ -8,6 +8,7 @@
 #include "IniFiles.h"
 #include "Platform.h"
 #include "PortableIniStore.h"
+#include "SettingsExpect.h"
 #include "TempDir.h"
 #include "Win32ProfileStore.h"
 
@@ -42,11 +43,8 @@ TEST_F(IniPlatformTest, ReadsPreparedFileAsTheTableSays) {
 }
 
 TEST_F(IniPlatformTest, NumbersAndFlagsReadFromTheirStoredText) {
-  std::string content = "[n]\r\n";
+  WriteFileBytes(Path, IniNumberCasesFile());
   const auto cases = IniNumberCases();
-  for (size_t i = 0; i < cases.size(); ++i)
-    content += "k" + std::to_string(i) + "=" + cases[i].Text + "\r\n";
-  WriteFileBytes(Path, content);
   TIniFile ini(Store, Path);
   for (size_t i = 0; i < cases.size(); ++i) {
     const std::string_view text = cases[i].Text;
@@ -123,16 +121,7 @@ TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
     saved.CacheMask = row.Mask, saved.CookiesMask = std::string(row.Mask) + "c";
     saved.HistoryMask = "h" + std::string(row.Mask);
     saved.SaveSettings(Path, "IE Norvane");
-    const TIENorvane loaded = Loaded();
-    EXPECT_EQ(loaded.DeleteCache, saved.DeleteCache);
-    EXPECT_EQ(loaded.DeleteCookies, saved.DeleteCookies);
-    EXPECT_EQ(loaded.DeleteHistory, saved.DeleteHistory);
-    EXPECT_EQ(loaded.DeleteCacheType, saved.DeleteCacheType);
-    EXPECT_EQ(loaded.DeleteCookiesType, saved.DeleteCookiesType);
-    EXPECT_EQ(loaded.DeleteHistoryType, saved.DeleteHistoryType);
-    EXPECT_EQ(loaded.CacheMask, saved.CacheMask);
-    EXPECT_EQ(loaded.CookiesMask, saved.CookiesMask);
-    EXPECT_EQ(loaded.HistoryMask, saved.HistoryMask);
+    ExpectSameSettings(Loaded(), saved);
   }
 }
 

@@ -47,10 +47,7 @@ int Seed(size_t count, uint32_t seed) {
   size_t http = 0, cookies = 0, visited = 0;
   uint64_t bytes = 0;
   for (size_t i = 0; i < count; ++i) {
-    const size_t roll = random.Below(100);
-    const TCacheUrlKind kind = roll < 80   ? TCacheUrlKind::Http
-                               : roll < 95 ? TCacheUrlKind::Cookie
-                                           : TCacheUrlKind::Visited;
+    const TCacheUrlKind kind = DrawCleanMixKind(random);
     const std::string url = GenerateCacheUrl(kind, random);
     const uint32_t size = kind == TCacheUrlKind::Http ? RealisticSize(random) : 0;
     SeedEntry(url, size);

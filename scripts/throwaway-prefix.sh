@@ -1,0 +1,9 @@
+# Sourced by the scripts that run Wine: a Wine prefix of their own in a
+# temporary folder (NV_WINEPREFIX, which the build's wine-run.sh honours),
+# with its wineserver stopped and the folder removed when the script exits.
+#   use_throwaway_prefix NAME
+use_throwaway_prefix() {
+  prefix_root="$(mktemp -d "${TMPDIR:-/tmp}/nv-$1.XXXXXX")"
+  export NV_WINEPREFIX="$prefix_root/prefix"
+  trap 'WINEPREFIX="$NV_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix_root"' EXIT
+}
