@@ -1,54 +1,69 @@
 #include "IENorvaneU.h"
 
-#include "IniFiles.h"
-#include "frmIENorvane.h"
-
 #include <cstring>
 #include <string_view>
 
-TIENorvane::TIENorvane(const TPlatformServices &platform) : Platform(platform) {}
+#include "IniFiles.h"
+
+TCategoryTotals &TCleanTotals::Of(TCategory category) {
+  switch (category) {
+  case TCategory::Cookies: return Cookies;
+  case TCategory::History: return History;
+  case TCategory::Cache: break;
+  }
+  return Cache;
+}
+
+const TCategoryTotals &TCleanTotals::Of(TCategory category) const {
+  return const_cast<TCleanTotals *>(this)->Of(category);
+}
+
+TIENorvane::TIENorvane(IPlatform &platform) : System(platform) {}
+
+const std::array<TCategoryFields, 3> &TIENorvane::Categories() {
+  static const std::array<TCategoryFields, 3> table{{
+      {TCategory::Cache, &TIENorvane::DeleteCache, &TIENorvane::DeleteCacheType,
+       &TIENorvane::CacheMask, "DeleteCache", "DeleteCacheType", "CacheMask"},
+      {TCategory::Cookies, &TIENorvane::DeleteCookies, &TIENorvane::DeleteCookiesType,
+       &TIENorvane::CookiesMask, "DeleteCookies", "DeleteCookiesType", "CookiesMask"},
+      {TCategory::History, &TIENorvane::DeleteHistory, &TIENorvane::DeleteHistoryType,
+       &TIENorvane::HistoryMask, "DeleteHistory", "DeleteHistoryType", "HistoryMask"},
+  }};
+  return table;
+}
+
+const TCategoryFields &TIENorvane::FieldsOf(TCategory category) {
+  return Categories()[static_cast<size_t>(category)];
+}
 
 void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &section) {
-  TIniFile ini(Platform.Profiles, iniFile);
-  DeleteCache = ini.ReadFlag(section, "DeleteCache", true);
-  DeleteCacheType = ini.ReadNumber(section, "DeleteCacheType", 0);
-  CacheMask = ini.ReadText(section, "CacheMask", "*.*");
-  DeleteCookies = ini.ReadFlag(section, "DeleteCookies", true);
-  DeleteCookiesType = ini.ReadNumber(section, "DeleteCookiesType", 0);
-  CookiesMask = ini.ReadText(section, "CookiesMask", "*.*");
-  DeleteHistory = ini.ReadFlag(section, "DeleteHistory", true);
-  DeleteHistoryType = ini.ReadNumber(section, "DeleteHistoryType", 0);
-  HistoryMask = ini.ReadText(section, "HistoryMask", "*.*");
+  TIniFile ini(System.Profiles(), iniFile);
+  for (const TCategoryFields &c : Categories()) {
+    this->*c.Flag = ini.ReadFlag(section, c.FlagKey, true);
+    this->*c.Type = ini.ReadNumber(section, c.TypeKey, 0);
+    this->*c.Mask = ini.ReadText(section, c.MaskKey, "*.*");
+  }
 }
 
 void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &section) {
-  TIniFile ini(Platform.Profiles, iniFile);
-  ini.WriteFlag(section, "DeleteCache", DeleteCache);
-  ini.WriteNumber(section, "DeleteCacheType", DeleteCacheType);
-  ini.WriteText(section, "CacheMask", CacheMask);
-  ini.WriteFlag(section, "DeleteCookies", DeleteCookies);
-  ini.WriteNumber(section, "DeleteCookiesType", DeleteCookiesType);
-  ini.WriteText(section, "CookiesMask", CookiesMask);
-  ini.WriteFlag(section, "DeleteHistory", DeleteHistory);
-  ini.WriteNumber(section, "DeleteHistoryType", DeleteHistoryType);
-  ini.WriteText(section, "HistoryMask", HistoryMask);
+  TIniFile ini(System.Profiles(), iniFile);
+  for (const TCategoryFields &c : Categories()) {
+    ini.WriteFlag(section, c.FlagKey, this->*c.Flag);
+    ini.WriteNumber(section, c.TypeKey, this->*c.Type);
+    ini.WriteText(section, c.MaskKey, this->*c.Mask);
+  }
 }
 
-void TIENorvane::SweepCategory(TCategory category, bool enabled, int32_t type,
-                               const std::string &mask, TCategoryTotals &totals) {
-  if (!enabled) return;
-  if (auto pattern = SweepPattern(category, type, mask))
-    totals = Sweep(Platform.UrlCache, *pattern);
-}
-
-TCleanTotals TIENorvane::Clean() {
+TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   TCleanTotals totals;
-  SweepCategory(TCategory::Cache, DeleteCache, DeleteCacheType, CacheMask, totals.Cache);
-  SweepCategory(TCategory::Cookies, DeleteCookies, DeleteCookiesType, CookiesMask, totals.Cookies);
-  SweepCategory(TCategory::History, DeleteHistory, DeleteHistoryType, HistoryMask, totals.History);
+  for (const TCategoryFields &c : Categories()) {
+    if (!(this->*c.Flag)) continue;
+    if (auto pattern = SweepPattern(c.Category, this->*c.Type, this->*c.Mask))
+      totals.Of(c.Category) = Sweep(System, *pattern, observer);
+  }
   // The history store is emptied whatever the history type: a mask only
   // narrows the sweep of the "Visited:" entries before it.
-  if (DeleteHistory) Platform.History.Clear();
+  if (DeleteHistory) totals.HistoryStore = System.History().Clear();
   return totals;
 }
 
@@ -63,66 +78,38 @@ std::string_view FileNameOf(const char *path) {
   return slash ? slash + 1 : path;
 }
 
-// One section's type, radio buttons and mask, as the form's filling sets them.
-void WriteSection(TConfForm &form, int32_t type, TRadioButton &all, TRadioButton &byMask,
-                  TEdit &maskEdit, const std::string &mask) {
-  form.HandleEvent([&] {
-    if (type == 0) {
-      all.SetChecked(true);
-      maskEdit.SetEnabled(false);
-    } else if (type == 1) {
-      byMask.SetChecked(true);
-      maskEdit.SetEnabled(true);
-    }
-    maskEdit.SetText(mask); // fires the change handler, which fills the list
-  });
-}
-
-int32_t TypeOfSection(const TRadioButton &all, const TRadioButton &byMask, int32_t loaded) {
-  int32_t type = loaded;
-  if (all.Checked()) type = 0;
-  if (byMask.Checked()) type = 1;
-  return type;
-}
-
 } // namespace
 
-void TIENorvane::WriteToForm(TConfForm &form) {
-  form.cbDeleteCache.SetChecked(DeleteCache);
-  form.cbDeleteCookies.SetChecked(DeleteCookies);
-  form.cbDeleteHistory.SetChecked(DeleteHistory);
-  WriteSection(form, DeleteCacheType, form.rbDeleteCacheAll, form.rbDeleteCacheMask,
-               form.edtCacheMask, CacheMask);
-  WriteSection(form, DeleteCookiesType, form.rbDeleteCookiesAll, form.rbDeleteCookiesMask,
-               form.edtCookiesMask, CookiesMask);
-  WriteSection(form, DeleteHistoryType, form.rbDeleteHistoryAll, form.rbDeleteHistoryMask,
-               form.edtHistoryMask, HistoryMask);
-  IUrlCache &cache = Platform.UrlCache;
-  form.HandleEvent([&] { FillPreviewList(cache, form.lvCache, "http://" + CacheMask); });
-  form.HandleEvent([&] { FillPreviewList(cache, form.lvCookies, "Cookie:" + CookiesMask); });
-  form.HandleEvent([&] { FillPreviewList(cache, form.lvHistory, "Visited:" + HistoryMask); });
+void TIENorvane::WriteToForm(ISettingsForm &form) {
+  for (const TCategoryFields &c : Categories())
+    form.SetSwitch(c.Category, this->*c.Flag);
+  for (const TCategoryFields &c : Categories())
+    form.HandleEvent([&] {
+      form.SetType(c.Category, this->*c.Type);
+      form.SetMask(c.Category, this->*c.Mask); // a change fills the list
+    });
+  for (const TCategoryFields &c : Categories())
+    form.HandleEvent([&] {
+      FillPreviewList(System, form.PreviewList(c.Category),
+                      CategoryPrefix(c.Category) + this->*c.Mask);
+    });
 }
 
-void TIENorvane::ReadFromForm(TConfForm &form) {
-  DeleteCache = form.cbDeleteCache.Checked();
-  DeleteCookies = form.cbDeleteCookies.Checked();
-  DeleteHistory = form.cbDeleteHistory.Checked();
-  DeleteCacheType = TypeOfSection(form.rbDeleteCacheAll, form.rbDeleteCacheMask, DeleteCacheType);
-  DeleteCookiesType =
-      TypeOfSection(form.rbDeleteCookiesAll, form.rbDeleteCookiesMask, DeleteCookiesType);
-  DeleteHistoryType =
-      TypeOfSection(form.rbDeleteHistoryAll, form.rbDeleteHistoryMask, DeleteHistoryType);
-  CacheMask = form.edtCacheMask.Text();
-  CookiesMask = form.edtCookiesMask.Text();
-  HistoryMask = form.edtHistoryMask.Text();
+void TIENorvane::ReadFromForm(const ISettingsForm &form) {
+  for (const TCategoryFields &c : Categories()) {
+    this->*c.Flag = form.Switch(c.Category);
+    this->*c.Type = form.Type(c.Category).value_or(this->*c.Type);
+    this->*c.Mask = form.Mask(c.Category);
+  }
 }
 
-void TIENorvane::FillPreviewList(IUrlCache &cache, TListView &list, const std::string &pattern) {
+void TIENorvane::FillPreviewList(IPlatform &platform, IPreviewList &list,
+                                 const std::string &pattern) {
   // The bracket closes on every path, also when the matcher raises: the
   // list then repaints once, empty.
-  TListUpdateBracket bracket(list);
+  TPreviewUpdateBracket bracket(list);
   list.Clear();
-  Walk(cache, pattern, [&list](const TCacheEntryView &entry) {
+  Walk(platform, pattern, [&list](const TCacheEntryView &entry) {
     const std::string_view fileName =
         entry.LocalFileName ? FileNameOf(entry.LocalFileName) : std::string_view();
     list.AddRow(entry.Url, fileName, entry.Size);

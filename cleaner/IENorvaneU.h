@@ -1,24 +1,22 @@
 #pragma once
 // The cleaner: the nine settings, their INI storage, the clean and the
 // preview lists of the options dialog.
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "CacheWalk.h"
 #include "Platform.h"
+#include "SettingsForm.h"
 
-class TConfForm;
-class TListView;
-
-// What one category's sweep deleted.
-struct TCategoryTotals {
-  uint64_t Count = 0; // entries deleted
-  uint64_t Bytes = 0; // their sizes added up
-};
-
-// What a clean deleted, category by category.
+// What a clean did, category by category.
 struct TCleanTotals {
   TCategoryTotals Cache, Cookies, History;
+  // The history store's answer; none when history was off.
+  std::optional<THistoryAnswer> HistoryStore;
+
+  TCategoryTotals &Of(TCategory category);
+  const TCategoryTotals &Of(TCategory category) const;
   uint64_t FreedBytes() const { return Cache.Bytes + Cookies.Bytes + History.Bytes; }
   // What the host is told: "Exempted space is <FreedBytes> bytes", the total
   // in full (64-bit, so a clean of 4 GiB or more is not reported as 0).
@@ -27,11 +25,25 @@ struct TCleanTotals {
   }
 };
 
+class TIENorvane;
+
+// One category's three settings: the fields of TIENorvane, their INI keys
+// (each field's own name) and the category's prefix.
+struct TCategoryFields {
+  TCategory Category;
+  bool TIENorvane::*Flag;
+  int32_t TIENorvane::*Type;
+  std::string TIENorvane::*Mask;
+  const char *FlagKey;
+  const char *TypeKey;
+  const char *MaskKey;
+};
+
 class TIENorvane {
 public:
   // The cleaner works through `platform`, which must outlive it. A new
   // cleaner holds false, 0 and empty masks until LoadSettings runs.
-  explicit TIENorvane(const TPlatformServices &platform);
+  explicit TIENorvane(IPlatform &platform);
 
   // The settings, in the order in which they are read and saved.
   bool DeleteCache = false;
@@ -43,6 +55,14 @@ public:
   bool DeleteHistory = false;
   int32_t DeleteHistoryType = 0;
   std::string HistoryMask;
+
+  // The three categories' settings in the order cache, cookies, history.
+  static const std::array<TCategoryFields, 3> &Categories();
+  static const TCategoryFields &FieldsOf(TCategory category);
+
+  bool Enabled(TCategory category) const { return this->*FieldsOf(category).Flag; }
+  int32_t TypeOf(TCategory category) const { return this->*FieldsOf(category).Type; }
+  const std::string &MaskOf(TCategory category) const { return this->*FieldsOf(category).Mask; }
 
   // Reads the nine settings from `section` of `iniFile`; a missing file,
   // section, key or unparsable number yields that setting's default. Never
@@ -58,32 +78,30 @@ public:
   // that order), then empties the history store if history is on. Raises
   // EMaskException for a malformed mask met by an entry, and the history
   // store's failures; entries deleted before a failure stay deleted.
-  TCleanTotals Clean();
+  // `observer`, when set, hears of every selected entry and its delete.
+  TCleanTotals Clean(const TSweepObserver &observer = {});
 
-  // Puts the settings into the dialog's controls and fills its three preview
+  // Puts the settings into the form's controls and fills its three preview
   // lists with the stored masks (whatever the types). Each step runs as an
-  // event of the form: a malformed stored mask empties its list and is
-  // reported by the form once it is visible, and the other steps still run.
-  void WriteToForm(TConfForm &form);
+  // event of the form, so a malformed stored mask is reported by the form
+  // and the other steps still run.
+  void WriteToForm(ISettingsForm &form);
   // Takes the settings back from the controls; a type stays as loaded when
-  // neither of its radio buttons is checked. Masks are taken as typed.
-  void ReadFromForm(TConfForm &form);
+  // neither of its choices is checked. Masks are taken as typed.
+  void ReadFromForm(const ISettingsForm &form);
 
   // Empties `list` and fills it with one row per entry that `pattern`
   // selects (URL, file name of the local file, size), repainting it once.
   // Uses nothing of a cleaner. A malformed pattern met by an entry raises
   // EMaskException with the list left empty.
-  static void FillPreviewList(IUrlCache &cache, TListView &list, const std::string &pattern);
+  static void FillPreviewList(IPlatform &platform, IPreviewList &list, const std::string &pattern);
 
   // The part of `path` after its last backslash; the whole path when it has
   // none; empty when it ends in a backslash.
   static std::string FileNameOfPath(const std::string &path);
 
-  IUrlCache &UrlCache() const { return Platform.UrlCache; }
+  IPlatform &Platform() const { return System; }
 
 private:
-  void SweepCategory(TCategory category, bool enabled, int32_t type, const std::string &mask,
-                     TCategoryTotals &totals);
-
-  TPlatformServices Platform;
+  IPlatform &System;
 };

@@ -9,8 +9,6 @@
 #include <emmintrin.h>
 #endif
 
-TLeadByteSet LeadBytes;
-
 namespace {
 
 using uchar = unsigned char;
@@ -26,8 +24,7 @@ struct TUpperTable {
 constexpr TUpperTable Upper;
 
 [[noreturn]] void Fault(const uchar *mask, size_t position) {
-  throw EMaskException("'" + std::string(reinterpret_cast<const char *>(mask)) +
-                       "' is an invalid mask at (" + std::to_string(position) + ")");
+  throw EMaskException(reinterpret_cast<const char *>(mask), position);
 }
 
 // The walk over the mask, in two passes: the
@@ -449,148 +446,14 @@ bool MatchAfterHead(const TMaskElement *k, const TMaskElement *end, const uchar 
   return PlaceSegments(k, floating, t, q);
 }
 
-// Matching straight off a valid mask's text, for MatchesMask. An element is
-// decoded where it stands in the mask each time it is needed; a set is
-// tested by reading its members from the mask. The search keeps one retry
-// point, the last element with the star flag met: as the segments between
-// star flags have fixed lengths, placing each at its leftmost position is as
-// good as any other (see PlaceSegments), so when a later part fails only the
-// last starred element needs to move on, and when its search reaches the
-// end of the text no placement of the earlier ones can help.
-struct TTextElement {
-  bool Star = false;
-  TMaskElementKind Kind = mekLiteral;
-  uchar Literal = 0; // mekLiteral: upper-cased; 0 = end of mask
-  bool Negated = false;
-  uchar Lead = 0, Trail = 0;
-  const uchar *Members = nullptr;    // mekSet: from after "[" or "[!" ...
-  const uchar *MembersEnd = nullptr; // ... up to the closing "]"
-  size_t Next = 0;                   // where the next element's bytes begin
-};
-
-TTextElement DecodeAt(const uchar *mask, size_t i, const TLeadByteSet &lead) {
-  TTextElement e;
-  for (;; ++i) { // "*" sets the star flag; a "?" while it is set is dropped
-    if (mask[i] == '*')
-      e.Star = true;
-    else if (!(mask[i] == '?' && e.Star))
-      break;
-  }
-  const uchar c = mask[i];
-  e.Next = i + 1;
-  if (c == 0) {
-    e.Next = i;
-  } else if (c == '?') {
-    e.Kind = mekAny;
-  } else if (c == '[') {
-    bool negated;
-    const size_t close = ScanSet<false>(mask, i, lead, negated, nullptr);
-    e.Kind = mekSet;
-    e.Negated = negated;
-    e.Members = mask + i + 1 + (negated ? 1 : 0);
-    e.MembersEnd = mask + close;
-    e.Next = close + 1;
-  } else if (lead[c] && mask[i + 1] != 0) {
-    e.Kind = mekDoubleByte;
-    e.Lead = c;
-    e.Trail = mask[i + 1];
-    e.Next = i + 2;
-  } else {
-    e.Literal = Upper.Byte[c];
-  }
-  return e;
-}
-
-// Whether the upper-cased byte `u` is a member of the set written in
-// [p, end), by the rules of the set scan (the set is known to be valid).
-bool SetHas(const uchar *p, const uchar *end, uchar u, const TLeadByteSet &lead) {
-  uchar last = 0;
-  while (p < end) {
-    const uchar c = *p;
-    if (lead[c]) {
-      p += 2; // a double-byte character is never a member
-    } else if (c == '-') {
-      if (u >= last && u <= Upper.Byte[p[1]]) return true;
-      p += 2;
-    } else {
-      last = Upper.Byte[c];
-      if (u == last) return true;
-      ++p;
-    }
-  }
-  return false;
-}
-
-bool AcceptsText(const TTextElement &e, const uchar *t, const TLeadByteSet &lead) {
-  switch (e.Kind) {
-  case mekLiteral: return Upper.Byte[*t] == e.Literal;
-  case mekAny: return *t != 0;
-  case mekSet: return *t != 0 && SetHas(e.Members, e.MembersEnd, Upper.Byte[*t], lead) != e.Negated;
-  case mekDoubleByte: return t[0] == e.Lead && t[1] == e.Trail;
-  }
-  return false;
-}
-
-// The first position at or after `t` where `e` (not the end of the mask)
-// accepts, or null at the end of the text.
-const uchar *SeekText(const TTextElement &e, const uchar *t, const TLeadByteSet &lead) {
-  if (e.Kind == mekLiteral) return SeekLiteral(e.Literal, t);
-  for (; *t != 0; ++t)
-    if (AcceptsText(e, t, lead)) return t;
-  return nullptr;
-}
-
-bool MatchMaskText(const uchar *mask, const uchar *t, const TLeadByteSet &lead) {
-  size_t retryElement = 0;          // the mask position of the last starred element ...
-  const uchar *retryText = nullptr; // ... and where it was last placed; null: none yet
-  size_t i = 0;
-  for (;;) {
-    if (const uchar u = PlainUpper.Byte[mask[i]]) { // a literal without the star flag
-      if (Upper.Byte[*t] == u) {
-        ++i, ++t;
-        continue;
-      }
-      if (!retryText) return false;
-      i = retryElement;
-      t = retryText + 1;
-      continue;
-    }
-    const TTextElement e = DecodeAt(mask, i, lead);
-    const bool end = e.Kind == mekLiteral && e.Literal == 0;
-    if (e.Star) {
-      if (end) return true; // a trailing star takes the rest of any text
-      t = SeekText(e, t, lead);
-      if (!t) return false;
-      retryElement = i;
-      retryText = t;
-    } else if (!AcceptsText(e, t, lead)) {
-      if (!retryText) return false;
-      i = retryElement; // the last starred element moves on by one byte
-      t = retryText + 1;
-      continue;
-    }
-    if (end) return true;
-    t += e.Kind == mekDoubleByte ? 2 : 1;
-    i = e.Next;
-  }
-}
-
-// True when `mask` compiles without a fault whatever it holds besides: it
-// has no "[" (so no set) and at most MaxStarGroups "*" (so no more star
-// groups). A quick look for MatchesMask, which then skips the counting pass.
-bool CannotFail(const char *mask) {
-  if (std::strchr(mask, '[')) return false;
-  int stars = 0;
-  for (const char *p = std::strchr(mask, '*'); p; p = std::strchr(p + 1, '*'))
-    if (++stars > MaxStarGroups) return false;
-  return true;
-}
-
 } // namespace
 
-TMask::TMask(const char *mask) {
+EMaskException::EMaskException(const std::string &mask, size_t position)
+    : Exception("'" + mask + "' is an invalid mask at (" + std::to_string(position) + ")"),
+      Mask(mask), Position(position) {}
+
+TMask::TMask(const char *mask, const TLeadByteSet &lead) {
   const uchar *text = reinterpret_cast<const uchar *>(mask ? mask : "");
-  const TLeadByteSet &lead = LeadBytes;
   size_t starFault; // the filling pass is the one that reports it
   const size_t count = CountElements(text, lead, starFault);
   auto elements = std::make_unique<TMaskElement[]>(count);
@@ -605,7 +468,7 @@ TMask::TMask(const char *mask) {
   Count = count;
 }
 
-TMask::TMask(const std::string &mask) : TMask(mask.c_str()) {}
+TMask::TMask(const std::string &mask, const TLeadByteSet &lead) : TMask(mask.c_str(), lead) {}
 
 TMask::~TMask() = default;
 
@@ -643,24 +506,10 @@ bool TMask::Matches(const char *text) const {
   return MatchAfterHead(k, end, t);
 }
 
-// MatchesMask gives the answer and the exception of constructing a TMask,
-// matching once and destroying it, by a shorter road that
-// allocates nothing: the counting pass, which finds every set fault and where
-// the star limit would be met (unless CannotFail shows that there is no
-// fault to find); that fault if there is one; then a match straight off the
-// mask text (MatchMaskText).
-bool MatchesMask(const char *text, const char *mask) {
-  if (!mask) mask = "";
-  const uchar *maskBytes = reinterpret_cast<const uchar *>(mask);
-  const TLeadByteSet &lead = LeadBytes;
-  if (!CannotFail(mask)) {
-    size_t starFault;
-    CountElements(maskBytes, lead, starFault);
-    if (starFault) Fault(maskBytes, starFault);
-  }
-  return MatchMaskText(maskBytes, reinterpret_cast<const uchar *>(text ? text : ""), lead);
+bool MatchesMask(const char *text, const char *mask, const TLeadByteSet &lead) {
+  return TMask(mask, lead).Matches(text);
 }
 
-bool MatchesMask(const std::string &text, const std::string &mask) {
-  return MatchesMask(text.c_str(), mask.c_str());
+bool MatchesMask(const std::string &text, const std::string &mask, const TLeadByteSet &lead) {
+  return MatchesMask(text.c_str(), mask.c_str(), lead);
 }

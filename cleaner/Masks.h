@@ -21,17 +21,17 @@
 // the position 1-based in the mask text where compilation stood.
 class EMaskException : public Exception {
 public:
-  using Exception::Exception;
+  EMaskException(const std::string &mask, size_t position);
+  const std::string Mask; // the whole mask text as compiled
+  const size_t Position;  // 1-based, in Mask
 };
 
 // The largest number of elements of one mask that may carry the star flag,
 // the end-of-mask element included.
 constexpr int MaxStarGroups = 30;
 
-// The bytes that begin a double-byte character in the code page of the texts.
-// Empty (every byte single) until someone fills it: the plug-in does when it
-// is loaded, tests through a scoped guard. Read only while a mask compiles.
-extern TLeadByteSet LeadBytes;
+// No lead bytes: every byte is a character of its own (single-byte code pages).
+inline const TLeadByteSet kSingleByte{};
 
 enum TMaskElementKind : unsigned char { mekLiteral, mekAny, mekSet, mekDoubleByte };
 
@@ -70,9 +70,11 @@ public:
   // Compiles `mask` (null reads as the empty mask) in two passes: one that
   // counts the elements and finds every set fault, then one that fills an
   // array allocated once at exactly that count and enforces the star limit.
-  // Raises EMaskException for a malformed mask; nothing stays allocated then.
-  explicit TMask(const char *mask);
-  explicit TMask(const std::string &mask);
+  // `lead` names the bytes that begin a double-byte character in the code
+  // page of the mask and the texts. Raises EMaskException for a malformed
+  // mask; nothing stays allocated then.
+  explicit TMask(const char *mask, const TLeadByteSet &lead = kSingleByte);
+  explicit TMask(const std::string &mask, const TLeadByteSet &lead = kSingleByte);
   ~TMask();
 
   TMask(const TMask &) = delete;
@@ -97,12 +99,9 @@ private:
 };
 
 // Whether the whole `text` matches the whole `mask` (null reads as empty):
-// the answer and the exception of compiling a TMask from `mask`, matching
-// `text` once and releasing it, every call anew (nothing is cached). Raises
-// EMaskException for a malformed mask, whatever the text; catches nothing.
-// Text first, mask second. It looks for faults by the counting pass of the
-// compilation (skipped for a mask without "[" and with at most MaxStarGroups
-// "*", which cannot have one) and then matches straight off the mask's text,
-// allocating nothing; to match many texts, compile a TMask once.
-bool MatchesMask(const char *text, const char *mask);
-bool MatchesMask(const std::string &text, const std::string &mask);
+// compiles a TMask from `mask` in the code page of `lead`, matches `text`
+// once and releases it. Raises EMaskException for a malformed mask, whatever
+// the text. To match many texts, compile a TMask once.
+bool MatchesMask(const char *text, const char *mask, const TLeadByteSet &lead = kSingleByte);
+bool MatchesMask(const std::string &text, const std::string &mask,
+                 const TLeadByteSet &lead = kSingleByte);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "SettingsForm.h"
+
 // Position and size of a control within its parent, in pixels at 96 dpi.
 struct TBounds {
   int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -176,7 +178,7 @@ public:
 // A read-only report-mode list view whose rows live in its own storage: a
 // caption and two sub-items per row, all texts kept in one pool so that a
 // refill costs no allocation per row once the pool has grown.
-class TListView : public TControl {
+class TListView : public TControl, public IPreviewList {
 public:
   TListView(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
             std::vector<TListColumn> columns);
@@ -187,19 +189,19 @@ public:
 
   // Opens an update bracket: nothing is repainted until the outermost one
   // closes. Brackets nest.
-  void BeginUpdate();
+  void BeginUpdate() override;
   // Closes a bracket; closing the outermost one repaints once.
-  void EndUpdate();
+  void EndUpdate() override;
   int UpdateCount() const { return Updates; }
   // How often the list has repainted (or would have, without a window).
   uint64_t RepaintCount() const { return Repaints; }
 
   // Removes every row.
-  void Clear();
+  void Clear() override;
   // Appends a row: its caption and the texts of the two sub-items.
   void AddRow(std::string_view caption, std::string_view subItem1, std::string_view subItem2);
   // Appends a row whose second sub-item is `number` in decimal.
-  void AddRow(std::string_view caption, std::string_view subItem1, uint64_t number);
+  void AddRow(std::string_view caption, std::string_view subItem1, uint64_t number) override;
 
   size_t RowCount() const { return Rows.size(); }
   // Column `column` (0: caption, 1 and 2: sub-items) of row `row`,

@@ -40,7 +40,7 @@ TCheckBox &BoldCaption(TCheckBox &box) {
 
 } // namespace
 
-TConfForm::TConfForm(IUrlCache &cache)
+TConfForm::TConfForm(IPlatform &platform)
     : Panel11("Panel11", nullptr, {0, 0, 546, 31}, 0),
       Label4("Label4", &Panel11, {10, 8, 0, 16}, "IE Norvane plugin options"),
       Panel1("Panel1", nullptr, {0, 31, 546, 463}, 1),
@@ -68,7 +68,7 @@ TConfForm::TConfForm(IUrlCache &cache)
       lvCache("lvCache", &Panel5, kListBounds, 4, PreviewColumns()),
       Label1("Label1", &Panel5, kPrefixBounds, "http://"),
       Label2("Label2", &Panel4, kPrefixBounds, "Cookie:"),
-      Label3("Label3", &Panel3, kPrefixBounds, "Visited:"), Cache(cache) {
+      Label3("Label3", &Panel3, kPrefixBounds, "Visited:"), Platform(platform) {
   Panel11.BevelOuter = TBevel::Lowered;
   Panel11.BevelInner = TBevel::Lowered;
   Panel11.Color = Rgb(60, 85, 108);
@@ -141,17 +141,60 @@ void TConfForm::rbDeleteCookiesAllClick() { edtCookiesMask.SetEnabled(false); }
 void TConfForm::rbDeleteHistoryAllClick() { edtHistoryMask.SetEnabled(false); }
 void TConfForm::rbDeleteHistoryMaskClick() { edtHistoryMask.SetEnabled(true); }
 
-void TConfForm::edtCacheMaskChange() {
-  TIENorvane::FillPreviewList(Cache, lvCache, "http://" + edtCacheMask.Text());
+void TConfForm::edtCacheMaskChange() { RefreshList(TCategory::Cache); }
+void TConfForm::edtCookiesMaskChange() { RefreshList(TCategory::Cookies); }
+void TConfForm::edtHistoryMaskChange() { RefreshList(TCategory::History); }
+
+void TConfForm::RefreshList(TCategory category) {
+  const TSectionControls section = Section(category);
+  TIENorvane::FillPreviewList(Platform, section.List,
+                              CategoryPrefix(category) + section.MaskEdit.Text());
 }
 
-void TConfForm::edtCookiesMaskChange() {
-  TIENorvane::FillPreviewList(Cache, lvCookies, "Cookie:" + edtCookiesMask.Text());
+TSectionControls TConfForm::Section(TCategory category) {
+  switch (category) {
+  case TCategory::Cookies:
+    return {cbDeleteCookies, rbDeleteCookiesAll, rbDeleteCookiesMask, edtCookiesMask, lvCookies};
+  case TCategory::History:
+    return {cbDeleteHistory, rbDeleteHistoryAll, rbDeleteHistoryMask, edtHistoryMask, lvHistory};
+  case TCategory::Cache: break;
+  }
+  return {cbDeleteCache, rbDeleteCacheAll, rbDeleteCacheMask, edtCacheMask, lvCache};
 }
 
-void TConfForm::edtHistoryMaskChange() {
-  TIENorvane::FillPreviewList(Cache, lvHistory, "Visited:" + edtHistoryMask.Text());
+const TSectionControls TConfForm::Section(TCategory category) const {
+  return const_cast<TConfForm *>(this)->Section(category);
 }
+
+bool TConfForm::Switch(TCategory category) const { return Section(category).Switch.Checked(); }
+
+void TConfForm::SetSwitch(TCategory category, bool on) { Section(category).Switch.SetChecked(on); }
+
+std::optional<int32_t> TConfForm::Type(TCategory category) const {
+  const TSectionControls section = Section(category);
+  if (section.ByMask.Checked()) return 1;
+  if (section.All.Checked()) return 0;
+  return std::nullopt;
+}
+
+void TConfForm::SetType(TCategory category, int32_t type) {
+  const TSectionControls section = Section(category);
+  if (type == 0) {
+    section.All.SetChecked(true);
+    section.MaskEdit.SetEnabled(false);
+  } else if (type == 1) {
+    section.ByMask.SetChecked(true);
+    section.MaskEdit.SetEnabled(true);
+  }
+}
+
+std::string TConfForm::Mask(TCategory category) const { return Section(category).MaskEdit.Text(); }
+
+void TConfForm::SetMask(TCategory category, const std::string &mask) {
+  Section(category).MaskEdit.SetText(mask);
+}
+
+IPreviewList &TConfForm::PreviewList(TCategory category) { return Section(category).List; }
 
 void TConfForm::BitBtn2Click() { ModalResult = mrOk; }
 void TConfForm::BitBtn1Click() { ModalResult = mrCancel; }
@@ -207,7 +250,7 @@ public:
 std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::string &iniFile,
                                             const std::string &section,
                                             const TFormViewFactory &makeView) {
-  auto form = std::make_unique<TConfForm>(cleaner.UrlCache());
+  auto form = std::make_unique<TConfForm>(cleaner.Platform());
   TConfFormSlot slot(*form);
   std::unique_ptr<IFormView> view = makeView ? makeView(*ConfForm) : nullptr;
   cleaner.WriteToForm(*ConfForm);
@@ -219,14 +262,11 @@ std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::stri
 
 std::string SummaryText(const TIENorvane &cleaner) {
   std::string summary;
-  if (cleaner.DeleteCache) summary += "http://" + cleaner.CacheMask;
-  if (cleaner.DeleteCookies) {
-    if (cleaner.DeleteCache) summary += ", ";
-    summary += "Cookie:" + cleaner.CookiesMask;
-  }
-  if (cleaner.DeleteHistory) {
-    if (cleaner.DeleteCache || cleaner.DeleteCookies) summary += ", ";
-    summary += "Visited:" + cleaner.HistoryMask;
+  for (const TCategoryFields &c : TIENorvane::Categories()) {
+    if (!cleaner.Enabled(c.Category)) continue;
+    // An earlier category that is on has put its prefix here already.
+    if (!summary.empty()) summary += ", ";
+    summary += CategoryPrefix(c.Category) + cleaner.MaskOf(c.Category);
   }
   return summary;
 }

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "Controls.h"
-#include "UrlCache.h"
+#include "Platform.h"
+#include "SettingsForm.h"
 
 class TIENorvane;
 
@@ -32,12 +33,21 @@ public:
   virtual void ShowFailure(const std::string &message) = 0;
 };
 
-class TConfForm {
+// The controls of one category's section.
+struct TSectionControls {
+  TCheckBox &Switch;
+  TRadioButton &All;
+  TRadioButton &ByMask;
+  TEdit &MaskEdit;
+  TListView &List;
+};
+
+class TConfForm : public ISettingsForm {
 public:
   // A form laid out and hidden, with nothing checked and every edit box
-  // enabled; its mask handlers fill the lists from `cache`, which must
-  // outlive the form.
-  explicit TConfForm(IUrlCache &cache);
+  // enabled; its mask handlers fill the lists from `platform`'s cache, which
+  // must outlive the form.
+  explicit TConfForm(IPlatform &platform);
   TConfForm(const TConfForm &) = delete;
   TConfForm &operator=(const TConfForm &) = delete;
 
@@ -94,6 +104,19 @@ public:
   // Every control, in declared order.
   std::vector<TControl *> Controls();
 
+  // The controls of `category`'s section.
+  TSectionControls Section(TCategory category);
+  const TSectionControls Section(TCategory category) const;
+
+  // ISettingsForm
+  bool Switch(TCategory category) const override;
+  void SetSwitch(TCategory category, bool on) override;
+  std::optional<int32_t> Type(TCategory category) const override;
+  void SetType(TCategory category, int32_t type) override;
+  std::string Mask(TCategory category) const override;
+  void SetMask(TCategory category, const std::string &mask) override;
+  IPreviewList &PreviewList(TCategory category) override;
+
   // Shows the form modally through its view and returns the modal result.
   // Without a view the form cannot be shown and the result is mrCancel.
   int ShowModal();
@@ -101,7 +124,7 @@ public:
   // Runs `event` as the message loop runs an event handler: a failure it
   // raises is caught and shown in the view's error box. Before the form is
   // visible the failure is kept (once per message) and shown by Shown.
-  void HandleEvent(const std::function<void()> &event);
+  void HandleEvent(const std::function<void()> &event) override;
 
   // Called by the view once the form is visible: shows the failures kept
   // while the form was being filled.
@@ -116,8 +139,9 @@ public:
 private:
   void BindHandlers();
   void ShowFailure(const std::string &message);
+  void RefreshList(TCategory category);
 
-  IUrlCache &Cache;
+  IPlatform &Platform;
   IFormView *View = nullptr;
   bool Visible = false;
   std::vector<std::string> Pending;

@@ -49,16 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string textUpToZero = text.c_str();
   const std::string shortText = textUpToZero.substr(0, MaxOracleText);
 
-  const std::string fault = FaultOf([&] { TMask m(mask); });
+  const std::string fault = FaultOf([&] { TMask m(mask, TestLeadBytes()); });
   const std::string oracleFault = FaultOf([&] { TOracleMask m(mask); });
   if (fault != oracleFault) Disagree("fault", mask, text);
   if (!fault.empty()) {
-    if (FaultOf([&] { MatchesMask(text, mask); }) != fault)
+    if (FaultOf([&] { MatchesMask(text, mask, TestLeadBytes()); }) != fault)
       Disagree("MatchesMask fault", mask, text);
     return 0;
   }
 
-  const TMask compiled(mask);
+  const TMask compiled(mask, TestLeadBytes());
   const TOracleMask oracle(mask);
   if (!DifferenceOfElements(compiled, oracle).empty()) Disagree("elements", mask, text);
 
@@ -71,9 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   };
   const auto maskBuffer = exact(mask);
   const auto textBuffer = exact(textUpToZero);
-  const bool whole = TMask(maskBuffer.get()).Matches(textBuffer.get());
+  const bool whole = TMask(maskBuffer.get(), TestLeadBytes()).Matches(textBuffer.get());
   if (compiled.Matches(text) != whole) Disagree("TMask", mask, text);
-  if (MatchesMask(textBuffer.get(), maskBuffer.get()) != whole) Disagree("MatchesMask", mask, text);
+  if (MatchesMask(textBuffer.get(), maskBuffer.get(), TestLeadBytes()) != whole)
+    Disagree("MatchesMask", mask, text);
   if (textUpToZero.size() <= MaxOracleText) {
     const auto expected = oracle.Matches(text, OracleBudget);
     if (expected && *expected != whole) Disagree("answer", mask, text);

@@ -19,12 +19,20 @@ public:
   using Exception::Exception;
 };
 
+// What the store answered when asked to empty itself.
+struct THistoryAnswer {
+  int32_t Code = 0; // the platform's result code; 0 (S_OK) when it emptied the store
+  std::string Text; // the system's text for a failing code ("OLE error XXXXXXXX" when none)
+  bool Cleared() const { return Code == 0; }
+};
+
 class IHistoryStore {
 public:
   virtual ~IHistoryStore() = default;
 
-  // Empties the history store. Raises EOleSysError when the store's object
-  // cannot be created and EIntfCastError ("Interface not supported") when it
-  // lacks the clearing interface.
-  virtual void Clear() = 0;
+  // Asks the history store to empty itself and returns its answer. Raises
+  // EOleSysError when the store's object cannot be created and
+  // EIntfCastError ("Interface not supported") when it lacks the clearing
+  // interface.
+  virtual THistoryAnswer Clear() = 0;
 };

@@ -7,9 +7,3 @@ using TLeadByteSet = std::bitset<256>;
 // The lead bytes of a code page by number: the ranges of the double-byte code
 // pages 932, 936, 949 and 950; empty for every other (single-byte) page.
 TLeadByteSet LeadBytesOfCodePage(unsigned codePage);
-
-// The lead bytes of the system's default ANSI code page. On Windows from the
-// thread locale's code page (GetThreadLocale, GetLocaleInfoA, GetACP,
-// GetCPInfo); elsewhere empty, since the portable build runs on single-byte
-// texts unless a test chooses a code page.
-TLeadByteSet SystemLeadBytes();

@@ -10,10 +10,14 @@ class TRecordingHistoryStore : public IHistoryStore {
 public:
   // How the next clears fail.
   enum class TFailure {
-    None,          // clears succeed
-    OleSysError,   // EOleSysError, as when the history object cannot be created
-    IntfCastError, // EIntfCastError, as when it lacks IUrlHistoryStg2
+    None,           // clears succeed
+    OleSysError,    // EOleSysError, as when the history object cannot be created
+    IntfCastError,  // EIntfCastError, as when it lacks IUrlHistoryStg2
+    NotImplemented, // the store answers E_NOTIMPL, as Wine's does
   };
+
+  // The result code a NotImplemented answer carries (E_NOTIMPL).
+  static constexpr int32_t kNotImplemented = static_cast<int32_t>(0x80004001u);
 
   // The result code an OleSysError failure carries (REGDB_E_CLASSNOTREG).
   static constexpr int32_t kClassNotRegistered = static_cast<int32_t>(0x80040154u);
@@ -23,11 +27,11 @@ public:
 
   // Clear calls made, failed ones included.
   uint32_t Calls() const { return CallCount; }
-  // Clear calls that emptied the store.
+  // Clear calls that emptied the store (answered 0).
   uint32_t Clears() const { return ClearCount; }
 
   // IHistoryStore
-  void Clear() override;
+  THistoryAnswer Clear() override;
 
 private:
   TFailure Failure = TFailure::None;

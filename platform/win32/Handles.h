@@ -91,14 +91,6 @@ struct TWindowTraits {
 };
 using TWindowHandle = TUniqueHandle<TWindowTraits>;
 
-// A file handle of CreateFileA, whose failure value is INVALID_HANDLE_VALUE.
-struct TFileHandleTraits {
-  using TValue = HANDLE;
-  static TValue Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(TValue handle) { CloseHandle(handle); }
-};
-using TFileHandle = TUniqueHandle<TFileHandleTraits>;
-
 // A COM interface reference, given back by Release.
 template <typename Interface> struct TComTraits {
   using TValue = Interface *;
@@ -106,21 +98,3 @@ template <typename Interface> struct TComTraits {
   static void Close(TValue reference) { reference->Release(); }
 };
 template <typename Interface> using TComRef = TUniqueHandle<TComTraits<Interface>>;
-
-// Runs a function when the scope ends, on every path, unless dismissed.
-template <typename F> class TScopeExit {
-public:
-  explicit TScopeExit(F function) : Function(std::move(function)) {}
-  ~TScopeExit() {
-    if (Armed) Function();
-  }
-  TScopeExit(const TScopeExit &) = delete;
-  TScopeExit &operator=(const TScopeExit &) = delete;
-
-  // The function will not run.
-  void Dismiss() { Armed = false; }
-
-private:
-  F Function;
-  bool Armed = true;
-};

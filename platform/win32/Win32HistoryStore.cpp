@@ -50,7 +50,7 @@ std::string TWin32HistoryStore::OleErrorMessage(int32_t code) {
   return fallback;
 }
 
-void TWin32HistoryStore::Clear() {
+THistoryAnswer TWin32HistoryStore::Clear() {
   // Declared before the references so that they are released first.
   TComApartment apartment;
   TComRef<IUnknown> object;
@@ -64,5 +64,7 @@ void TWin32HistoryStore::Clear() {
                                           reinterpret_cast<void **>(store.Put()))) ||
       !store)
     throw EIntfCastError("Interface not supported");
-  store.Get()->ClearHistory(); // what the store does with it is the platform's
+  const HRESULT answer = store.Get()->ClearHistory(); // what the store does is the platform's
+  if (SUCCEEDED(answer)) return {};
+  return {answer, OleErrorMessage(answer)};
 }

@@ -8,12 +8,12 @@
 class TWin32HistoryStore : public IHistoryStore {
 public:
   // Initialises COM on the calling thread, creates the URL history object,
-  // asks it for IUrlHistoryStg2 and calls ClearHistory (whose result is
-  // ignored), releases both references, and uninitialises COM again if this
+  // asks it for IUrlHistoryStg2 and calls ClearHistory, whose answer it
+  // returns (code 0 for any success), releases both references, and uninitialises COM again if this
   // call initialised it (a thread that already had an apartment keeps it as
   // it was). Raises EOleSysError when the object cannot be created and
   // EIntfCastError ("Interface not supported") when it lacks the interface.
-  void Clear() override;
+  THistoryAnswer Clear() override;
 
   // The text an EOleSysError carries for `code`: the system's message
   // (language neutral, at most 255 characters, trailing blanks, line breaks

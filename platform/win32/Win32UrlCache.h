@@ -4,22 +4,23 @@
 
 class TWin32UrlCache : public IUrlCache {
 public:
-  // Selectors the platform enumerates by, for a CachePattern: the container
-  // of the pattern's category (see FindFirst). Null stands for the platform's
-  // null selector (the content entries; under Wine every container).
+  // The selectors WinInet enumerates `category`'s container by, tried in
+  // order until one lists something. Null stands for the platform's null
+  // selector (the content entries; under Wine every container).
   struct TSelectors {
     const char *Documented; // "cookie:", "visited:" or null
     const char *Fallback;   // "Cookie:", "Visited:", or null when there is none
   };
-  static TSelectors SelectorsOf(const char *pattern);
+  static TSelectors SelectorsOf(TCategory category);
 
-  // Starts an enumeration of the container of `pattern`'s category. The
-  // platform's search pattern selects a container and is no wildcard, so the
-  // pattern itself is not handed on; the walk filters and matches.
-  TCacheEnumHandle FindFirst(const char *pattern, TUrlCacheEntryInfo *buffer,
-                             uint32_t *size) override;
-  bool FindNext(TCacheEnumHandle handle, TUrlCacheEntryInfo *buffer, uint32_t *size) override;
-  uint32_t LastError() const override;
-  bool Delete(const char *url) override;
-  void FindClose(TCacheEnumHandle handle) override;
+  // How many next-entry queries in a row may fetch nothing (a code other
+  // than 122 and 259, or a fetch that fails after the sizing call) before an
+  // enumeration gives up. WinInet documents only 122 and 259; a query that
+  // kept failing otherwise would never end the walk. A real cache never
+  // fails this often in a row, and under Wine this many queries take about
+  // half a second.
+  static constexpr unsigned kMaxFruitlessQueries = 1000;
+
+  std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  TDeleteResult Delete(const TCacheEntryView &entry) override;
 };

@@ -1,5 +1,7 @@
 #include "MaskOracle.h"
 
+#include "CodePageGuard.h"
+
 // Written step by step from the mask language's definition, keeping its
 // structure rather than speed, so that a reader can check it line by line.
 
@@ -9,11 +11,10 @@ using uchar = unsigned char;
 
 uchar UpperCase(uchar b) { return b >= 0x61 && b <= 0x7A ? static_cast<uchar>(b - 0x20) : b; }
 
-bool IsLeadByte(uchar b) { return LeadBytes.test(b); }
+bool IsLeadByte(uchar b) { return TestLeadBytes().test(b); }
 
 [[noreturn]] void Malformed(const char *mask, size_t position1) {
-  throw EMaskException("'" + std::string(mask) + "' is an invalid mask at (" +
-                       std::to_string(position1) + ")");
+  throw EMaskException(mask, position1);
 }
 
 // One pass of the walk. countingPass: count only, no star limit; otherwise

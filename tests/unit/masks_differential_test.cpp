@@ -44,7 +44,7 @@ std::string Printable(const std::string &bytes) {
 bool CheckMask(const std::string &mask, const std::vector<std::string> &texts, size_t &pairs,
                size_t &matched, size_t &faults) {
   const std::string expectedFault = FaultOf([&] { TOracleMask m(mask); });
-  const std::string fault = FaultOf([&] { TMask m(mask); });
+  const std::string fault = FaultOf([&] { TMask m(mask, TestLeadBytes()); });
   if (fault != expectedFault) {
     ADD_FAILURE() << "mask '" << Printable(mask) << "': fault '" << fault << "', oracle '"
                   << expectedFault << "'";
@@ -52,11 +52,11 @@ bool CheckMask(const std::string &mask, const std::vector<std::string> &texts, s
   }
   if (!fault.empty()) {
     ++faults;
-    return FaultOf([&] { MatchesMask(texts.front(), mask); }) == fault ||
+    return FaultOf([&] { MatchesMask(texts.front(), mask, TestLeadBytes()); }) == fault ||
            (ADD_FAILURE() << "MatchesMask fault differs for '" << Printable(mask) << "'", false);
   }
   const TOracleMask oracle(mask);
-  const TMask compiled(mask);
+  const TMask compiled(mask, TestLeadBytes());
   const std::string difference = DifferenceOfElements(compiled, oracle);
   if (!difference.empty()) {
     ADD_FAILURE() << "mask '" << Printable(mask) << "': " << difference;
@@ -65,7 +65,7 @@ bool CheckMask(const std::string &mask, const std::vector<std::string> &texts, s
   for (size_t i = 0; i < texts.size(); ++i) {
     const bool expected = *oracle.Matches(texts[i]);
     const bool actual = compiled.Matches(texts[i]);
-    const bool oneShot = MatchesMask(texts[i], mask);
+    const bool oneShot = MatchesMask(texts[i], mask, TestLeadBytes());
     if (actual != expected || oneShot != expected) {
       ADD_FAILURE() << "mask '" << Printable(mask) << "', text '" << Printable(texts[i])
                     << "': " << actual << " (MatchesMask " << oneShot << "), oracle " << expected;

@@ -22,8 +22,8 @@ void CheckTable(const std::vector<TCase> &table) {
   for (size_t i = 0; i < table.size(); ++i) {
     const TCase &c = table[i];
     SCOPED_TRACE("row " + std::to_string(i));
-    EXPECT_EQ(TMask(c.Mask).Matches(c.Text), c.Expected);
-    EXPECT_EQ(MatchesMask(c.Text, c.Mask), c.Expected);
+    EXPECT_EQ(TMask(c.Mask, TestLeadBytes()).Matches(c.Text), c.Expected);
+    EXPECT_EQ(MatchesMask(c.Text, c.Mask, TestLeadBytes()), c.Expected);
     EXPECT_EQ(TOracleMask(c.Mask).Matches(c.Text), c.Expected);
   }
 }
@@ -57,7 +57,7 @@ TEST(MaskDoubleByte, SingleBytePageReadsTheSameMasksByteByByte) {
       {"\x82\x61", "\x82\x41", true}, // now 'a' is a literal and folds
       {"[\x82]]", "\x82]", true},     // 0x82 is a member, "]" a literal
   });
-  EXPECT_EQ(TMask("\x82\xA0").ElementCount(), 3u);
+  EXPECT_EQ(TMask("\x82\xA0", TestLeadBytes()).ElementCount(), 3u);
 }
 
 TEST(MaskDoubleByte, StarSearchIsByteByByte) {
@@ -112,7 +112,7 @@ TEST(MaskDoubleByte, CharactersInSetsAreNeverMembers) {
     SCOPED_TRACE(f.Mask);
     const std::string message =
         "'" + f.Mask + "' is an invalid mask at (" + std::to_string(f.Position) + ")";
-    EXPECT_EQ(FaultOf([&] { TMask m(f.Mask); }), message);
+    EXPECT_EQ(FaultOf([&] { TMask m(f.Mask, TestLeadBytes()); }), message);
     EXPECT_EQ(FaultOf([&] { TOracleMask m(f.Mask); }), message);
   }
 }
@@ -121,7 +121,7 @@ TEST(MaskDoubleByte, CharactersInSetsAreNeverMembers) {
 // it compiles as a literal of itself and compilation stops at the mask's end.
 TEST(MaskDoubleByte, LeadByteAtTheEndOfTheMaskIsALiteral) {
   TCodePageGuard cp(932);
-  const TMask mask("ab\x82");
+  const TMask mask("ab\x82", TestLeadBytes());
   ASSERT_EQ(mask.ElementCount(), 4u);
   EXPECT_EQ(mask.Element(2).Kind, mekLiteral);
   EXPECT_EQ(mask.Element(2).Literal, 0x82);
@@ -150,8 +150,8 @@ TEST(MaskDoubleByte, LeadByteAtTheEndOfTheMaskIsALiteral) {
     const auto maskBuffer = exact(bytes);
     const auto textBuffer = exact("a\xE0");
     const bool expected = *TOracleMask(maskBuffer.get()).Matches(textBuffer.get());
-    EXPECT_EQ(TMask(maskBuffer.get()).Matches(textBuffer.get()), expected);
-    EXPECT_EQ(MatchesMask(textBuffer.get(), maskBuffer.get()), expected);
+    EXPECT_EQ(TMask(maskBuffer.get(), TestLeadBytes()).Matches(textBuffer.get()), expected);
+    EXPECT_EQ(MatchesMask(textBuffer.get(), maskBuffer.get(), TestLeadBytes()), expected);
   }
 }
 
@@ -162,14 +162,14 @@ TEST(MaskDoubleByte, StarLimitPositionIsTheSecondByte) {
            {thirty + "*\x82\xA0", 63}, {thirty + "*\x82", 62}, {thirty + "\x82\xA0*", 64}}) {
     const std::string message =
         "'" + mask + "' is an invalid mask at (" + std::to_string(position) + ")";
-    EXPECT_EQ(FaultOf([&] { TMask m(mask); }), message);
+    EXPECT_EQ(FaultOf([&] { TMask m(mask, TestLeadBytes()); }), message);
     EXPECT_EQ(FaultOf([&] { TOracleMask m(mask); }), message);
   }
 }
 
 TEST(MaskDoubleByte, ElementsHoldTheBytesAsWritten) {
   TCodePageGuard cp(932);
-  const TMask mask("*\x82\x61[!x]?");
+  const TMask mask("*\x82\x61[!x]?", TestLeadBytes());
   ASSERT_EQ(mask.ElementCount(), 4u);
   EXPECT_TRUE(mask.Element(0).Star);
   EXPECT_EQ(mask.Element(0).Kind, mekDoubleByte);
@@ -190,11 +190,11 @@ TEST(MaskDoubleByte, OtherDoubleBytePagesAndTheGuard) {
     CheckTable({{"\xFE\x40", "\xFE\x40", true}, {"\xFE\x61", "\xFE\x41", false}});
     {
       TCodePageGuard inner(1252);
-      EXPECT_TRUE(MatchesMask("\xFE\x41", "\xFE\x61"));
+      EXPECT_TRUE(MatchesMask("\xFE\x41", "\xFE\x61", TestLeadBytes()));
     }
-    EXPECT_FALSE(MatchesMask("\xFE\x41", "\xFE\x61")); // restored to 936
+    EXPECT_FALSE(MatchesMask("\xFE\x41", "\xFE\x61", TestLeadBytes())); // restored to 936
   }
-  EXPECT_TRUE(LeadBytes.none());
+  EXPECT_TRUE(TestLeadBytes().none());
 }
 
 } // namespace

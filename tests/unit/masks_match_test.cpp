@@ -22,9 +22,9 @@ void CheckTable(const std::vector<TMatchCase> &table) {
   for (size_t i = 0; i < table.size(); ++i) {
     const TMatchCase &c = table[i];
     SCOPED_TRACE("row " + std::to_string(i) + ": mask '" + c.Mask + "', text '" + c.Text + "'");
-    EXPECT_EQ(TMask(c.Mask).Matches(c.Text), c.Expected);
-    EXPECT_EQ(MatchesMask(c.Text, c.Mask), c.Expected);
-    EXPECT_EQ(MatchesMask(std::string(c.Text), std::string(c.Mask)), c.Expected);
+    EXPECT_EQ(TMask(c.Mask, TestLeadBytes()).Matches(c.Text), c.Expected);
+    EXPECT_EQ(MatchesMask(c.Text, c.Mask, TestLeadBytes()), c.Expected);
+    EXPECT_EQ(MatchesMask(std::string(c.Text), std::string(c.Mask), TestLeadBytes()), c.Expected);
     EXPECT_EQ(TOracleMask(c.Mask).Matches(c.Text), c.Expected);
   }
 }

@@ -2,13 +2,12 @@
 
 #include <exception>
 
-#include "AnsiText.h"
 #include "CommandLine.h"
 #include "HistoryStore.h"
 #include "IENorvaneU.h"
 #include "IniProbe.h"
 #include "JsonWriter.h"
-#include "ObservedUrlCache.h"
+#include "ObservedPlatform.h"
 #include "Preview.h"
 #include "Progress.h"
 #include "Reports.h"
@@ -29,13 +28,11 @@ const char *CommandName(TCliCommand command) {
 // the streams.
 class TCommandRun {
 public:
-  TCommandRun(const TCliOptions &options, const TPlatformServices &platform,
-              const TCliStreams &streams)
-      : Options(options), Streams(streams), Observed(platform.UrlCache),
-        Cleaner(TPlatformServices{platform.Profiles, Observed, platform.History}),
+  TCommandRun(const TCliOptions &options, IPlatform &platform, const TCliStreams &streams)
+      : Options(options), Streams(streams), Observed(platform), Cleaner(Observed),
         Progress(streams.Err, streams.ErrIsTerminal && !options.Json, ProgressWhat(options)) {
     Observed.OnDelivered([this](uint64_t delivered) { Progress.Update(delivered); });
-    NoteSettingsSource(platform.Profiles);
+    NoteSettingsSource();
     Cleaner.LoadSettings(Options.IniFile, Options.Section);
   }
 
@@ -54,13 +51,17 @@ private:
     return options.Command == TCliCommand::Clean ? "cleaning" : "previewing";
   }
 
+  TJsonWriter::TAnsiToUtf8 AnsiText() const {
+    return [this](std::string_view ansi) { return Observed.AnsiToUtf8(ansi); };
+  }
+
   void Note(const std::string &text) { Streams.Err << "ienorvane: " << text << '\n'; }
 
-  void NoteSettingsSource(IProfileStore &profiles) {
+  void NoteSettingsSource() {
     const std::string file = "INI file '" + Options.IniFile + "'";
-    if (auto problem = IniFileProblem(Options.IniFile)) {
+    if (auto problem = IniFileProblem(Observed, Options.IniFile)) {
       Note(file + " " + *problem + "; the default settings apply");
-    } else if (SectionHoldsNoSettings(profiles, Options.IniFile, Options.Section)) {
+    } else if (SectionHoldsNoSettings(Observed.Profiles(), Options.IniFile, Options.Section)) {
       Note("section [" + Options.Section + "] of " + file +
            " holds none of the settings; the default settings apply");
     }
@@ -72,9 +73,9 @@ private:
     json.Key("command");
     json.String(CommandName(Options.Command));
     json.Key("ini");
-    json.String(AnsiToUtf8(Options.IniFile));
+    json.Ansi(Options.IniFile);
     json.Key("section");
-    json.String(AnsiToUtf8(Options.Section));
+    json.Ansi(Options.Section);
   }
 
   int Preview() {
@@ -91,7 +92,7 @@ private:
     const bool historyStoreToBeCleared =
         Cleaner.DeleteHistory && (!Options.Category || *Options.Category == TCategory::History);
     if (Options.Json) {
-      TJsonWriter json(Streams.Out);
+      TJsonWriter json(Streams.Out, AnsiText());
       BeginJson(json);
       WriteListingJson(json, listing);
       json.Key("historyStoreToBeCleared");
@@ -108,7 +109,9 @@ private:
   int Clean() {
     TCleanTotals totals;
     try {
-      totals = Cleaner.Clean();
+      totals =
+          Cleaner.Clean([this](TCategory category, const TCacheEntryView &entry,
+                               TDeleteResult result) { Deleted.Record(category, entry, result); });
     } catch (const EMaskException &failure) {
       Progress.Erase();
       return CleanMaskFault(failure);
@@ -121,10 +124,10 @@ private:
       return HistoryStoreFault(failure);
     }
     Progress.Erase();
-    const TListing deleted = DeletedListing(Cleaner, Observed);
+    const TListing deleted = Deleted.Listing(Cleaner);
     const std::string report = totals.ReportText();
     if (Options.Json) {
-      TJsonWriter json(Streams.Out);
+      TJsonWriter json(Streams.Out, AnsiText());
       BeginCleanJson(json, deleted, Cleaner.DeleteHistory);
       json.Key("report");
       json.String(report);
@@ -152,17 +155,15 @@ private:
   // A malformed mask stopped the clean in the category whose walk ran last;
   // what was deleted before it is reported too.
   int CleanMaskFault(const EMaskException &failure) {
-    const TCategory category = Observed.LastCategory().value_or(TCategory::Cache);
-    const TCategoryListing head = ListingHead(Cleaner, category);
-    const TListing deleted = DeletedListing(Cleaner, Observed);
-    return MaskFault(MaskFaultOf(category, head.Pattern.value_or(""), failure), &deleted);
+    const TListing deleted = Deleted.Listing(Cleaner);
+    return MaskFault(MaskFaultOf(failure), &deleted);
   }
 
   // Reports a malformed mask; `deleted` is what a clean deleted before it.
   int MaskFault(const TMaskFault &fault, const TListing *deleted) {
     Note(MaskFaultText(fault));
     if (Options.Json) {
-      TJsonWriter json(Streams.Out);
+      TJsonWriter json(Streams.Out, AnsiText());
       if (deleted)
         BeginCleanJson(json, *deleted, false);
       else
@@ -179,16 +180,16 @@ private:
 
   int HistoryStoreFault(const Exception &failure) {
     Note("the history store could not be emptied: " + failure.Message());
-    const TListing deleted = DeletedListing(Cleaner, Observed);
+    const TListing deleted = Deleted.Listing(Cleaner);
     if (Options.Json) {
-      TJsonWriter json(Streams.Out);
+      TJsonWriter json(Streams.Out, AnsiText());
       BeginCleanJson(json, deleted, false);
       json.Key("error");
       json.BeginObject();
       json.Key("kind");
       json.String("history-store");
       json.Key("message");
-      json.String(AnsiToUtf8(failure.Message()));
+      json.Ansi(failure.Message());
       json.EndObject();
       json.EndObject();
       Streams.Out << '\n';
@@ -205,13 +206,13 @@ private:
 
   const TCliOptions &Options;
   const TCliStreams &Streams;
-  TObservedUrlCache Observed;
+  TObservedPlatform Observed;
   TIENorvane Cleaner;
+  TDeletedEntries Deleted;
   TProgressLine Progress;
 };
 
-int RunParsed(const TCliOptions &options, const TPlatformServices &platform,
-              const TCliStreams &streams) {
+int RunParsed(const TCliOptions &options, IPlatform &platform, const TCliStreams &streams) {
   if (options.Command == TCliCommand::Help) {
     streams.Out << UsageText();
     return kExitOk;
@@ -222,7 +223,7 @@ int RunParsed(const TCliOptions &options, const TPlatformServices &platform,
 
 } // namespace
 
-int RunCli(const std::vector<std::string> &arguments, const TPlatformServices &platform,
+int RunCli(const std::vector<std::string> &arguments, IPlatform &platform,
            const TCliStreams &streams) {
   int code = kExitFailure;
   try {

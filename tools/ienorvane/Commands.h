@@ -18,5 +18,5 @@ struct TCliStreams {
 // `platform` and returns the exit code (TExitCode). Results go to Out; notes,
 // errors, the usage after a bad command line and progress go to Err. Catches
 // every failure.
-int RunCli(const std::vector<std::string> &arguments, const TPlatformServices &platform,
+int RunCli(const std::vector<std::string> &arguments, IPlatform &platform,
            const TCliStreams &streams);

@@ -5,13 +5,6 @@
 #include <cstring>
 #include <memory>
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
-
 namespace {
 
 struct TFileCloser {
@@ -19,16 +12,12 @@ struct TFileCloser {
 };
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
 
-// The path the platform's INI services read for `iniFile`.
-std::string PlacedPath(const std::string &iniFile) {
-#ifdef _WIN32
-  if (iniFile.find_first_of("\\/") == std::string::npos) {
-    char folder[MAX_PATH];
-    const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) return std::string(folder, length) + "\\" + iniFile;
-  }
-#endif
-  return iniFile;
+// The path the platform's INI services read for `iniFile`: a name without a
+// folder lies in the Windows directory, where the system has one.
+std::string PlacedPath(const IPlatform &platform, const std::string &iniFile) {
+  if (iniFile.find_first_of("\\/") != std::string::npos) return iniFile;
+  const std::string folder = platform.WindowsDirectory();
+  return folder.empty() ? iniFile : folder + "\\" + iniFile;
 }
 
 constexpr const char *kSettingKeys[] = {"DeleteCache",   "DeleteCacheType",   "CacheMask",
@@ -41,8 +30,8 @@ constexpr const char *kAbsent = "\x01nv-absent\x01";
 
 } // namespace
 
-std::optional<std::string> IniFileProblem(const std::string &iniFile) {
-  const std::string path = PlacedPath(iniFile);
+std::optional<std::string> IniFileProblem(const IPlatform &platform, const std::string &iniFile) {
+  const std::string path = PlacedPath(platform, iniFile);
   errno = 0;
   TFile file(std::fopen(path.c_str(), "rb"));
   if (!file) {

@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "ProfileStore.h"
+#include "Platform.h"
 
 // Why the settings cannot come from `iniFile` ("does not exist", "cannot be
 // read: <reason>"), or none when it can be read. The name is placed as the
 // platform's INI services place it: on Windows a name without a folder lies
 // in the Windows directory.
-std::optional<std::string> IniFileProblem(const std::string &iniFile);
+std::optional<std::string> IniFileProblem(const IPlatform &platform, const std::string &iniFile);
 
 // True when none of the nine settings' keys is present in `section` of
 // `iniFile`, as read through `profiles`.

@@ -1,7 +1,5 @@
 #include "Preview.h"
 
-#include <charconv>
-
 namespace {
 
 constexpr TCategory kCategories[] = {TCategory::Cache, TCategory::Cookies, TCategory::History};
@@ -12,31 +10,15 @@ void AddEntry(TCategoryListing &listing, TReportedEntry entry) {
   listing.Entries.push_back(std::move(entry));
 }
 
-void FillByWalk(TCategoryListing &listing, IUrlCache &cache) {
+void FillByWalk(TCategoryListing &listing, IPlatform &platform) {
   if (!listing.Pattern) return;
   try {
-    Walk(cache, *listing.Pattern, [&listing](const TCacheEntryView &entry) {
-      std::optional<std::string> file;
-      if (entry.LocalFileName) file = entry.LocalFileName;
-      AddEntry(listing, TReportedEntry{entry.Url, std::move(file), entry.Size});
+    Walk(platform, *listing.Pattern, [&listing](const TCacheEntryView &entry) {
+      AddEntry(listing, TReportedEntry::Of(entry));
     });
   } catch (const EMaskException &failure) {
-    throw EMaskFault(MaskFaultOf(listing.Category, *listing.Pattern, failure));
+    throw EMaskFault(MaskFaultOf(failure));
   }
-}
-
-// The number in the message's last "(<digits>)".
-std::optional<uint64_t> PositionInMessage(const std::string &message) {
-  const size_t open = message.rfind('(');
-  const size_t close = message.rfind(')');
-  if (open == std::string::npos || close == std::string::npos || close <= open + 1)
-    return std::nullopt;
-  uint64_t position = 0;
-  const char *first = message.data() + open + 1;
-  const char *last = message.data() + close;
-  const auto [end, error] = std::from_chars(first, last, position);
-  if (error != std::errc() || end != last) return std::nullopt;
-  return position;
 }
 
 } // namespace
@@ -50,51 +32,43 @@ TCategoryTotals TListing::Total() const {
   return total;
 }
 
-TMaskFault MaskFaultOf(TCategory category, const std::string &pattern,
-                       const EMaskException &failure) {
-  return TMaskFault{category, pattern, PositionInMessage(failure.Message()), failure.Message()};
+TMaskFault MaskFaultOf(const EMaskException &failure) {
+  return TMaskFault{CategoryOfPattern(failure.Mask), failure.Mask, failure.Position,
+                    failure.Message()};
 }
 
 TCategoryListing ListingHead(const TIENorvane &settings, TCategory category) {
   TCategoryListing listing;
   listing.Category = category;
-  const std::string *mask = nullptr;
-  switch (category) {
-  case TCategory::Cache:
-    listing.Enabled = settings.DeleteCache;
-    listing.Type = settings.DeleteCacheType;
-    mask = &settings.CacheMask;
-    break;
-  case TCategory::Cookies:
-    listing.Enabled = settings.DeleteCookies;
-    listing.Type = settings.DeleteCookiesType;
-    mask = &settings.CookiesMask;
-    break;
-  case TCategory::History:
-    listing.Enabled = settings.DeleteHistory;
-    listing.Type = settings.DeleteHistoryType;
-    mask = &settings.HistoryMask;
-    break;
-  }
-  if (listing.Enabled) listing.Pattern = SweepPattern(category, listing.Type, *mask);
+  listing.Enabled = settings.Enabled(category);
+  listing.Type = settings.TypeOf(category);
+  if (listing.Enabled)
+    listing.Pattern = SweepPattern(category, listing.Type, settings.MaskOf(category));
   return listing;
 }
 
-TListing PreviewClean(const TIENorvane &settings, IUrlCache &cache, std::optional<TCategory> only) {
+TListing PreviewClean(const TIENorvane &settings, IPlatform &platform,
+                      std::optional<TCategory> only) {
   TListing listing;
   for (TCategory category : kCategories) {
     if (only && *only != category) continue;
     listing.Categories.push_back(ListingHead(settings, category));
-    FillByWalk(listing.Categories.back(), cache);
+    FillByWalk(listing.Categories.back(), platform);
   }
   return listing;
 }
 
-TListing DeletedListing(const TIENorvane &settings, const TObservedUrlCache &observed) {
+void TDeletedEntries::Record(TCategory category, const TCacheEntryView &entry,
+                             TDeleteResult result) {
+  if (result != TDeleteResult::Deleted) return;
+  Deleted[static_cast<size_t>(category)].push_back(TReportedEntry::Of(entry));
+}
+
+TListing TDeletedEntries::Listing(const TIENorvane &settings) const {
   TListing listing;
   for (TCategory category : kCategories) {
     TCategoryListing part = ListingHead(settings, category);
-    for (const TReportedEntry &entry : observed.Deleted(category))
+    for (const TReportedEntry &entry : Deleted[static_cast<size_t>(category)])
       AddEntry(part, entry);
     listing.Categories.push_back(std::move(part));
   }

@@ -10,7 +10,7 @@
 #include "CacheWalk.h"
 #include "IENorvaneU.h"
 #include "Masks.h"
-#include "ObservedUrlCache.h"
+#include "ObservedPlatform.h"
 
 // One category's part of a preview or a clean.
 struct TCategoryListing {
@@ -45,10 +45,8 @@ public:
   TMaskFault Fault;
 };
 
-// Describes the matcher's failure on `pattern` in `category`; the position is
-// read from the message's "at (<pos>)".
-TMaskFault MaskFaultOf(TCategory category, const std::string &pattern,
-                       const EMaskException &failure);
+// Describes the matcher's failure on the pattern it names.
+TMaskFault MaskFaultOf(const EMaskException &failure);
 
 // The category's flag, type and sweep pattern (none when it is off or its
 // type is neither 0 nor 1), without entries.
@@ -59,8 +57,16 @@ TCategoryListing ListingHead(const TIENorvane &settings, TCategory category);
 // every category or only `only`. Deletes nothing. Raises EMaskFault at the
 // first entry that reaches the match of a malformed pattern, as the clean
 // would fail there.
-TListing PreviewClean(const TIENorvane &settings, IUrlCache &cache,
+TListing PreviewClean(const TIENorvane &settings, IPlatform &platform,
                       std::optional<TCategory> only = std::nullopt);
 
-// What a clean through `observed` deleted, in the same form as a preview.
-TListing DeletedListing(const TIENorvane &settings, const TObservedUrlCache &observed);
+// The entries a clean deleted, by category, in the same form as a preview.
+class TDeletedEntries {
+public:
+  // Records `entry` of `category` when its delete succeeded.
+  void Record(TCategory category, const TCacheEntryView &entry, TDeleteResult result);
+  TListing Listing(const TIENorvane &settings) const;
+
+private:
+  std::vector<TReportedEntry> Deleted[3];
+};

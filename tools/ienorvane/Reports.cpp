@@ -2,7 +2,6 @@
 
 #include <iomanip>
 
-#include "AnsiText.h"
 #include "CommandLine.h"
 #include "frmIENorvane.h"
 
@@ -61,10 +60,10 @@ void WriteText(std::ostream &out, const char *key, const std::string &value) {
 void WriteEntryJson(TJsonWriter &json, const TReportedEntry &entry) {
   json.BeginObject();
   json.Key("url");
-  json.String(AnsiToUtf8(entry.Url));
+  json.Ansi(entry.Url);
   json.Key("file");
   if (entry.LocalFileName)
-    json.String(AnsiToUtf8(*entry.LocalFileName));
+    json.Ansi(*entry.LocalFileName);
   else
     json.Null();
   json.Key("size");
@@ -89,7 +88,7 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing) {
   json.Number(static_cast<int64_t>(listing.Type));
   json.Key("pattern");
   if (listing.Pattern)
-    json.String(AnsiToUtf8(*listing.Pattern));
+    json.Ansi(*listing.Pattern);
   else
     json.Null();
   json.Key("entries");
@@ -151,13 +150,13 @@ void WriteMaskFaultJson(TJsonWriter &json, const TMaskFault &fault) {
   json.Key("setting");
   json.String(MaskSettingOf(fault.Category));
   json.Key("pattern");
-  json.String(AnsiToUtf8(fault.Pattern));
+  json.Ansi(fault.Pattern);
   json.Key("position");
   if (fault.Position)
     json.Number(*fault.Position);
   else
     json.Null();
   json.Key("message");
-  json.String(AnsiToUtf8(fault.Message));
+  json.Ansi(fault.Message);
   json.EndObject();
 }

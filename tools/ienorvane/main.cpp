@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "Commands.h"
-#include "LeadBytes.h"
-#include "Masks.h"
 #include "Platform.h"
 
 #ifdef _WIN32
@@ -31,10 +29,8 @@ bool StandardErrorIsTerminal() {
 } // namespace
 
 int main(int argc, char **argv) {
-  // The matcher needs the code page's lead bytes, as when the plug-in loads.
-  LeadBytes = SystemLeadBytes();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  TSystemPlatform platform;
+  const auto platform = CreateSystemPlatform();
   const TCliStreams streams{std::cout, std::cerr, StandardErrorIsTerminal()};
-  return RunCli(arguments, platform.Services(), streams);
+  return RunCli(arguments, *platform, streams);
 }

@@ -1,31 +1,6 @@
-#include "AnsiText.h"
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "PortableText.h"
 
 namespace {
-
-#ifdef _WIN32
-
-std::string AnsiToUtf8OnPlatform(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  const int length = static_cast<int>(ansi.size());
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
-  const int utf8Length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(utf8Length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr,
-                      nullptr);
-  return utf8;
-}
-
-#else
 
 // What a UTF-8 lead byte says: the sequence's length, the smallest code
 // point it may carry (shortest form) and the payload bits of the lead.
@@ -69,7 +44,9 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
-std::string AnsiToUtf8OnPlatform(std::string_view ansi) {
+} // namespace
+
+std::string Latin1OrUtf8ToUtf8(std::string_view ansi) {
   if (IsUtf8(ansi)) return std::string(ansi);
   std::string utf8;
   utf8.reserve(ansi.size() * 2);
@@ -84,9 +61,3 @@ std::string AnsiToUtf8OnPlatform(std::string_view ansi) {
   }
   return utf8;
 }
-
-#endif
-
-} // namespace
-
-std::string AnsiToUtf8(std::string_view ansi) { return AnsiToUtf8OnPlatform(ansi); }

@@ -1,0 +1,60 @@
+#pragma once
+// What the cleaner needs of a form that shows its settings: the controls of
+// each category's section and its preview list. The dialog implements these;
+// the cleaner knows nothing else of it.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "UrlCache.h"
+
+// A list of preview rows: URL, file name of the local file, size.
+class IPreviewList {
+public:
+  virtual ~IPreviewList() = default;
+  // An update bracket: the list repaints once, when the outermost one closes.
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  virtual void Clear() = 0;
+  virtual void AddRow(std::string_view url, std::string_view fileName, uint64_t size) = 0;
+};
+
+// Holds a list's update bracket open for a scope: closes it on every path.
+class TPreviewUpdateBracket {
+public:
+  explicit TPreviewUpdateBracket(IPreviewList &list) : List(list) { List.BeginUpdate(); }
+  ~TPreviewUpdateBracket() { List.EndUpdate(); }
+  TPreviewUpdateBracket(const TPreviewUpdateBracket &) = delete;
+  TPreviewUpdateBracket &operator=(const TPreviewUpdateBracket &) = delete;
+
+private:
+  IPreviewList &List;
+};
+
+// One section per category: a switch, a choice between all entries (type 0)
+// and the mask (type 1), the mask's edit box and the preview list.
+class ISettingsForm {
+public:
+  virtual ~ISettingsForm() = default;
+
+  virtual bool Switch(TCategory category) const = 0;
+  virtual void SetSwitch(TCategory category, bool on) = 0;
+
+  // 0 or 1 by the checked choice; none when neither is checked.
+  virtual std::optional<int32_t> Type(TCategory category) const = 0;
+  // Type 0 checks "all" and disables the mask box, type 1 checks "mask" and
+  // enables it; any other type leaves both alone.
+  virtual void SetType(TCategory category, int32_t type) = 0;
+
+  virtual std::string Mask(TCategory category) const = 0;
+  // Sets the mask box's text; a change refreshes the section's list.
+  virtual void SetMask(TCategory category, const std::string &mask) = 0;
+
+  virtual IPreviewList &PreviewList(TCategory category) = 0;
+
+  // Runs `event` as the form's message loop runs an event handler: a failure
+  // it raises is caught and reported by the form.
+  virtual void HandleEvent(const std::function<void()> &event) = 0;
+};

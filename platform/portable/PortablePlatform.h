@@ -1,0 +1,25 @@
+#pragma once
+// The platform of a system without WinInet, COM or a Windows directory: the
+// portable INI store on real files, an empty URL cache that says it is no
+// real one, a recording history store, single-byte texts.
+#include "MemoryUrlCache.h"
+#include "Platform.h"
+#include "PortableIniStore.h"
+#include "RecordingHistoryStore.h"
+
+class TPortablePlatform : public IPlatform {
+public:
+  IProfileStore &Profiles() override { return IniStore; }
+  IUrlCache &UrlCache() override { return Cache; }
+  IHistoryStore &History() override { return HistoryStore; }
+  const TLeadByteSet &LeadBytes() const override { return NoLeadBytes; }
+  std::string WindowsDirectory() const override { return {}; }
+  std::string AnsiToUtf8(std::string_view ansi) const override;
+  bool HasUrlCache() const override { return false; }
+
+private:
+  TPortableIniStore IniStore;
+  TMemoryUrlCache Cache;
+  TRecordingHistoryStore HistoryStore;
+  TLeadByteSet NoLeadBytes;
+};

@@ -1,3 +1,0 @@
-#include "LeadBytes.h"
-
-TLeadByteSet SystemLeadBytes() { return {}; }

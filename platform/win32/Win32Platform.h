@@ -1,0 +1,28 @@
+#pragma once
+// The real platform of the Windows build: the private-profile calls,
+// WinInet's URL cache, the browser's COM history store and the thread
+// locale's ANSI code page.
+#include "Platform.h"
+#include "Win32HistoryStore.h"
+#include "Win32ProfileStore.h"
+#include "Win32UrlCache.h"
+
+class TWin32Platform : public IPlatform {
+public:
+  // Reads the code page's lead bytes once, when created.
+  TWin32Platform();
+
+  IProfileStore &Profiles() override { return ProfileStore; }
+  IUrlCache &UrlCache() override { return Cache; }
+  IHistoryStore &History() override { return HistoryStore; }
+  const TLeadByteSet &LeadBytes() const override { return CodePageLeadBytes; }
+  std::string WindowsDirectory() const override;
+  std::string AnsiToUtf8(std::string_view ansi) const override;
+  bool HasUrlCache() const override { return true; }
+
+private:
+  TWin32ProfileStore ProfileStore;
+  TWin32UrlCache Cache;
+  TWin32HistoryStore HistoryStore;
+  TLeadByteSet CodePageLeadBytes;
+};

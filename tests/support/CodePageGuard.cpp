@@ -1,0 +1,6 @@
+#include "CodePageGuard.h"
+
+TLeadByteSet &TestLeadBytes() {
+  static TLeadByteSet current;
+  return current;
+}
