@@ -7,6 +7,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 
 #include "Handles.h"
