@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "CommonControls.h"
 #include "DialogTemplate.h"
 #include "Glyphs.h"
-#include "Handles.h"
 #include "SysUtils.h"
 
 // The form is a dialog built from an in-memory template, each panel a child
@@ -32,7 +32,7 @@ namespace {
 
 constexpr const char *kNameProperty = "NvControl";
 constexpr int kFirstControlId = 100;
-constexpr int kManifestResource = 2; // CommonControls.rc
+constexpr int kCellsPerRow = 3; // a list row: its caption and two sub-items
 constexpr TTemplateFont kDialogFont{8, "MS Sans Serif"};
 
 // The messages posted to the dialog window, all handled by
@@ -40,57 +40,6 @@ constexpr TTemplateFont kDialogFont{8, "MS Sans Serif"};
 // thread: a message box's own loop dispatches the first and drops the second.
 enum TPostedMessage : UINT {
   kFormShown = WM_APP + 1, // the form is visible: show the failures kept while it was filled
-};
-
-// The module this code lives in: the plug-in DLL, or a test program.
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
-
-struct TActivationContextTraits {
-  using TValue = HANDLE;
-  static TValue Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(TValue context) { ReleaseActCtx(context); }
-};
-using TActivationContext = TUniqueHandle<TActivationContextTraits>;
-
-struct TImageListTraits {
-  using TValue = HIMAGELIST;
-  static TValue Invalid() { return nullptr; }
-  static void Close(TValue list) { ImageList_Destroy(list); }
-};
-using TImageList = TUniqueHandle<TImageListTraits>;
-
-// The context of the manifest this module carries: windows created while it
-// is active are the common controls of version 6, whose push buttons draw a
-// glyph beside their caption. Invalid without the manifest (plain buttons).
-TActivationContext CommonControlsContext() {
-  ACTCTXA info{};
-  info.cbSize = sizeof info;
-  info.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-  info.hModule = ThisModule();
-  info.lpResourceName = MAKEINTRESOURCEA(kManifestResource);
-  return TActivationContext(CreateActCtxA(&info));
-}
-
-// Keeps an activation context active for a scope.
-class TActivation {
-public:
-  explicit TActivation(const TActivationContext &context)
-      : Active(context && ActivateActCtx(context.Get(), &Cookie)) {}
-  ~TActivation() {
-    if (Active) DeactivateActCtx(0, Cookie);
-  }
-  TActivation(const TActivation &) = delete;
-  TActivation &operator=(const TActivation &) = delete;
-
-private:
-  ULONG_PTR Cookie = 0;
-  bool Active;
 };
 
 // The form's own dialog class, so that tools find the dialog by class name.
@@ -250,7 +199,7 @@ private:
   void ShowRowCount() const {
     SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(List.RowCount()), 0);
   }
-  template <typename TItem> void FillCell(TItem &item) const;
+  void FillCell(LVITEMA &item) const;
 
   TListView &List;
 };
@@ -345,7 +294,6 @@ private:
 
   TConfForm &Form;
   TDialogClass FormClass;
-  TActivationContext CommonControls;
   TGdiObject BoldFont, CaptionFont;
   TImageList Tick, Cross;
   std::vector<std::unique_ptr<TControlLink>> Links;
@@ -452,22 +400,19 @@ void TListViewLink::ResumePainting() {
                RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-template <typename TItem> void TListViewLink::FillCell(TItem &item) const {
+void TListViewLink::FillCell(LVITEMA &item) const {
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0 || item.iItem < 0 ||
       static_cast<size_t>(item.iItem) >= List.RowCount() || item.iSubItem < 0 ||
-      item.iSubItem >= static_cast<int>(List.Columns.size()))
+      item.iSubItem >= kCellsPerRow)
     return;
-  const char *cell = List.Cell(static_cast<size_t>(item.iItem), static_cast<size_t>(item.iSubItem));
-  if constexpr (sizeof(*item.pszText) == 1) {
-    lstrcpynA(item.pszText, cell, item.cchTextMax);
-  } else if (!MultiByteToWideChar(CP_ACP, 0, cell, -1, item.pszText, item.cchTextMax)) {
-    item.pszText[item.cchTextMax - 1] = L'\0';
-  }
+  lstrcpynA(item.pszText,
+            List.Cell(static_cast<size_t>(item.iItem), static_cast<size_t>(item.iSubItem)),
+            item.cchTextMax);
 }
 
+// The panels are ANSI windows, so the list views ask in ANSI.
 void TListViewLink::Notify(NMHDR &header) {
   if (header.code == LVN_GETDISPINFOA) FillCell(reinterpret_cast<NMLVDISPINFOA &>(header).item);
-  if (header.code == LVN_GETDISPINFOW) FillCell(reinterpret_cast<NMLVDISPINFOW &>(header).item);
 }
 
 INT_PTR TPanelView::Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -507,9 +452,11 @@ INT_PTR TPanelView::LabelColours(HDC dc, HWND label) const {
 
 // ---- TWin32FormView ----
 
-TWin32FormView::TWin32FormView(TConfForm &form)
-    : Form(form), FormClass(kConfFormClassName), CommonControls(CommonControlsContext()) {
-  const TActivation activation(CommonControls);
+TWin32FormView::TWin32FormView(TConfForm &form) : Form(form), FormClass(kConfFormClassName) {
+  // The windows keep their classes once created; the context is needed only
+  // while they are made.
+  const TActivationContext commonControls = CommonControlsContext();
+  const TActivation activation(commonControls);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   auto font = [](int height) {
