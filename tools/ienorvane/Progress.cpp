@@ -21,7 +21,7 @@ void TProgressLine::LookedAt(uint64_t delivered) {
 
 void TProgressLine::Deleted(uint64_t done, uint64_t toDo) {
   if (!Enabled || toDo < kShowFrom || done % kStep != 0 || done == 0) return;
-  const uint64_t filled = done >= toDo ? kBarWidth : done * kBarWidth / toDo;
+  const size_t filled = done >= toDo ? kBarWidth : static_cast<size_t>(done * kBarWidth / toDo);
   Show(TKind::Delete, "deleting [" + std::string(filled, '#') +
                           std::string(kBarWidth - filled, '.') + "] " + GroupedNumber(done) +
                           " of " + GroupedNumber(toDo));

@@ -17,7 +17,7 @@ public:
   // The least time between two updates after the first.
   static constexpr std::chrono::milliseconds kInterval{100};
   // Characters of the delete bar between its brackets.
-  static constexpr uint64_t kBarWidth = 20;
+  static constexpr size_t kBarWidth = 20;
 
   // Writes to `err` only when `enabled` (a terminal, and not --json).
   TProgressLine(std::ostream &err, bool enabled);
