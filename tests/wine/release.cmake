@@ -1,7 +1,7 @@
 # The release's own checks of the shipped files: their version resources read
 # under Wine (version_resource_test.cpp), their PE headers read with objdump.
 add_dependencies(wine_tests IENorvane ienorvane)
-target_link_libraries(wine_tests PRIVATE nv_version version)
+target_link_libraries(wine_tests PRIVATE nv_version version gdi32)
 target_compile_definitions(wine_tests PRIVATE NV_CLI_EXE="$<TARGET_FILE_NAME:ienorvane>"
                                               NV_EXPECTED_VERSION="${PROJECT_VERSION}")
 
