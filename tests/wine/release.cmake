@@ -19,3 +19,9 @@ set_tests_properties(Release.Reproducible PROPERTIES TIMEOUT 900 PROCESSORS 2)
 add_test(NAME Release.Sse2Matcher
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_sse2_matcher.sh $<TARGET_FILE:IENorvane>
                  "$<TARGET_OBJECTS:nv_core>")
+
+# The release archive (make dist) holds what a user needs and verifies. It
+# runs ienorvane.exe --help under Wine.
+add_test(NAME Release.Dist
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_dist.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+set_tests_properties(Release.Dist PROPERTIES FIXTURES_REQUIRED gui_display TIMEOUT 300)
