@@ -52,9 +52,13 @@ test-fuzz:
 	cmake --build --preset fuzz -j$(JOBS)
 	scripts/run-fuzzers.sh build/fuzz/bin $(FUZZ_SECONDS)
 
+# The native benchmarks (build/bench) and the Windows programs that the Wine
+# timings in bench/*.sh run (build/win); bench/report.sh runs them all.
 bench:
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j$(JOBS)
+	cmake --preset win >/dev/null
+	cmake --build --preset win -j$(JOBS) --target IENorvane plughost seedcache nvguihost nvpreviewtiming nvmasktiming
 
 clean:
 	rm -rf build

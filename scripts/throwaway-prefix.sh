@@ -7,5 +7,12 @@
 use_throwaway_prefix() {
   prefix_root="$(mktemp -d "${TMPDIR:-/tmp}/nv-$1.XXXXXX")"
   export NV_WINEPREFIX="$prefix_root/prefix"
-  trap 'WINEPREFIX="$NV_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix_root"' EXIT
+  trap end_throwaway_prefix EXIT
+}
+
+# Stops the prefix's wineserver and removes the folder; a script with more
+# to clean up on exit calls it from its own trap.
+end_throwaway_prefix() {
+  WINEPREFIX="$NV_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix_root"
 }
