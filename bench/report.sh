@@ -49,10 +49,12 @@ fmt() { awk -v v="$1" 'BEGIN {
   else if (a >= 1) printf "%.2f\n", v; else printf "%.3g\n", v }'; }
 
 # bench_value FILE NAME FIELD: FIELD (cpu_time, real_time or a counter) of
-# the benchmark run or aggregate named NAME in the JSON output FILE.
+# the benchmark run or aggregate named NAME (settings such as /min_time:2.000
+# after it aside) in the JSON output FILE.
 bench_value() {
   jq -r --arg name "$2" --arg field "$3" \
-    '[.benchmarks[] | select(.name == $name and (.error_occurred | not)) | .[$field]][0] // empty' "$1"
+    '[.benchmarks[] | select((.name == $name or (.name | startswith($name + "/"))) and
+       (.error_occurred | not)) | .[$field]][0] // empty' "$1"
 }
 bench_failed() {
   jq -e --arg name "$2" 'any(.benchmarks[]; .run_name == $name and .error_occurred)' "$1" >/dev/null
@@ -67,7 +69,7 @@ describe_machine() {
   echo "Measured on a machine with $(nproc) cores ($cpu) and $memory GiB of memory, shared with"
   echo "other work; $(uname -sr), $(g++ --version | head -n 1 | sed 's/ ([^)]*)//'),"
   echo "$(i686-w64-mingw32-g++-posix --version | head -n 1 | sed 's/ ([^)]*)//') for the 32-bit build," \
-    "run under $(wine --version) (Debian package $(dpkg-query -W -f='${Version}' wine 2>/dev/null || echo unknown))."
+    "run under Wine $(wine --version | sed 's/^wine-//; s/ .*//') (Debian package $(dpkg-query -W -f='${Version}' wine 2>/dev/null || echo unknown))."
   echo "Expect ±30 % between runs."
 }
 
