@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "CacheWalk.h"
-#include "Win32FormView.h"
-#include "Win32UrlCache.h"
+#include "FormViewFactory.h"
+#include "Win32Platform.h"
 #include "frmIENorvane.h"
 
 namespace {
@@ -79,10 +79,10 @@ void PumpMessages() {
 
 int main(int argc, char **argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  TWin32UrlCache cache;
-  TConfForm form(cache);
-  auto view = CreateWin32FormView(form);
-  HWND window = FindWindowA(kConfFormClassName, nullptr);
+  TWin32Platform platform;
+  TConfForm form(platform);
+  const auto view = SystemFormViewFactory()(form);
+  HWND window = FindWindowA(nullptr, form.Caption.c_str());
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   PumpMessages();
@@ -95,7 +95,7 @@ int main(int argc, char **argv) {
     bare.push_back(Time([&] { entries = BareEnumeration(); }));
     walk.push_back(Time([&] {
       walked = 0;
-      Walk(cache, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
+      Walk(platform, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
     }));
     // A refill is a change of the mask's text, as a keystroke makes it.
     refill.push_back(Time([&] { form.edtCacheMask.TextEdited(round % 2 ? "*.*" : "*"); }));

@@ -150,6 +150,63 @@ size_t EmptyUrlCache() {
   return deleted;
 }
 
+std::optional<std::string> ResolvedUrl(const std::string &url) {
+  std::vector<char> buffer(8192);
+  auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
+  DWORD size = static_cast<DWORD>(buffer.size());
+  if (!GetUrlCacheEntryInfoA(url.c_str(), record(), &size)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+    buffer.resize(size);
+    if (!GetUrlCacheEntryInfoA(url.c_str(), record(), &size)) return std::nullopt;
+  }
+  if (!record()->lpszSourceUrlName) return std::string();
+  return std::string(record()->lpszSourceUrlName);
+}
+
+std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted) {
+  EmptyUrlCache();
+  std::vector<TCollidingUrls> pairs;
+  for (unsigned byte = 0x80; byte <= 0xFF && pairs.size() < wanted; ++byte) {
+    const std::string candidate = "http://hc/" + std::string(1, static_cast<char>(byte));
+    if (const auto found = ResolvedUrl(candidate)) {
+      if (*found != candidate) pairs.push_back({*found, candidate});
+      continue;
+    }
+    SeedHttpEntry(candidate, 0);
+  }
+  EmptyUrlCache();
+  return pairs;
+}
+
+std::string EscapedUrl(const std::string &url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : url) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > 0x20 && byte < 0x7F && c != '%') {
+      text += c;
+      continue;
+    }
+    text += '%';
+    text += kHex[byte >> 4];
+    text += kHex[byte & 15];
+  }
+  return text;
+}
+
+std::string UnescapedUrl(const std::string &text) {
+  std::string url;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      url += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      url += text[i];
+    }
+  }
+  return url;
+}
+
 const std::vector<TSampleEntry> &SampleCacheEntries() {
   static const std::vector<TSampleEntry> entries = {
       {"http://www.example.com/index.html", 1000},

@@ -3,6 +3,10 @@
 //
 //   seedcache seed N [SEED]        N realistic entries: 80% http pages and
 //                                  images with files, 15% cookies, 5% visited
+//   seedcache add [--size N] URL...
+//                                  the entries named, the category by the
+//                                  URL's prefix; an http entry gets a file
+//                                  of N bytes (100 by default)
 //   seedcache list                 every entry: category, size, URL
 //   seedcache enum [--delete] [SELECTOR...]
 //                                  enumerates with one reused buffer and times
@@ -10,6 +14,12 @@
 //                                  (the default); --delete deletes each entry
 //                                  as it is listed
 //   seedcache empty                deletes every entry
+//   seedcache collide N            up to N pairs of URLs that the platform's
+//                                  index cannot tell apart, one "PRESENT
+//                                  ABSENT" line each (see FindCollidingUrls);
+//                                  leaves the cache empty
+//
+// URLs are read and printed with bytes outside printable ASCII as %XX.
 #include <windows.h>
 #include <wininet.h>
 
@@ -28,9 +38,11 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr, "usage: seedcache seed N [SEED]\n"
+                       "       seedcache add [--size N] URL...\n"
                        "       seedcache list\n"
                        "       seedcache enum [--delete] [SELECTOR...]\n"
-                       "       seedcache empty\n");
+                       "       seedcache empty\n"
+                       "       seedcache collide N\n");
   return 2;
 }
 
@@ -69,8 +81,27 @@ int List() {
   const std::vector<TListedEntry> entries = ListWholeUrlCache();
   for (const TListedEntry &entry : entries)
     std::printf("%s %9llu  %s\n", CategoryOf(entry.Url),
-                static_cast<unsigned long long>(entry.Size), entry.Url.c_str());
+                static_cast<unsigned long long>(entry.Size), EscapedUrl(entry.Url).c_str());
   std::printf("%zu entries\n", entries.size());
+  return 0;
+}
+
+int Add(int argc, char **argv) {
+  int first = 2;
+  uint32_t size = 100;
+  if (argc > 3 && std::strcmp(argv[2], "--size") == 0) {
+    size = static_cast<uint32_t>(std::stoul(argv[3]));
+    first = 4;
+  }
+  for (int i = first; i < argc; ++i)
+    SeedEntry(UnescapedUrl(argv[i]), size);
+  std::printf("added %d entries\n", argc - first);
+  return 0;
+}
+
+int Collide(size_t wanted) {
+  for (const TCollidingUrls &pair : FindCollidingUrls(wanted))
+    std::printf("%s %s\n", EscapedUrl(pair.Present).c_str(), EscapedUrl(pair.Absent).c_str());
   return 0;
 }
 
@@ -129,7 +160,9 @@ int main(int argc, char **argv) {
   try {
     if (command == "seed" && (argc == 3 || argc == 4))
       return Seed(std::stoul(argv[2]), argc == 4 ? static_cast<uint32_t>(std::stoul(argv[3])) : 1);
+    if (command == "add") return Add(argc, argv);
     if (command == "list" && argc == 2) return List();
+    if (command == "collide" && argc == 3) return Collide(std::stoul(argv[2]));
     if (command == "enum") return Enum(argc, argv);
     if (command == "empty" && argc == 2) {
       std::printf("deleted %zu entries\n", EmptyUrlCache());
