@@ -18,6 +18,7 @@
 
 #include "CacheWalk.h"
 #include "FormViewFactory.h"
+#include "Handles.h"
 #include "Win32Platform.h"
 #include "frmIENorvane.h"
 
@@ -36,23 +37,22 @@ size_t BareEnumeration() {
   std::vector<char> buffer(4096);
   auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
   DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+  TUrlCacheFind find(FindFirstUrlCacheEntryA(nullptr, entry(), &size), {&TWin32Api::System()});
   if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     buffer.resize(size);
-    find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    find.Reset(FindFirstUrlCacheEntryA(nullptr, entry(), &size));
   }
   if (!find) return 0;
   size_t count = 1;
   for (;;) {
     size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find, entry(), &size)) {
+    if (FindNextUrlCacheEntryA(find.Get(), entry(), &size)) {
       ++count;
       continue;
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     buffer.resize(size);
   }
-  FindCloseUrlCache(find);
   return count;
 }
 
@@ -83,6 +83,10 @@ int main(int argc, char **argv) {
   TConfForm form(platform);
   const auto view = SystemFormViewFactory()(form);
   HWND window = FindWindowA(nullptr, form.Caption.c_str());
+  if (!window) {
+    std::fprintf(stderr, "nvpreviewtiming: the dialog's window was not found\n");
+    return 1;
+  }
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   PumpMessages();

@@ -51,6 +51,13 @@ template <TWin32Call Id, auto Member> constexpr auto Wrapped() {
 
 } // namespace
 
+const char *NameOf(TWin32Call call) {
+#define NV_WIN32_CALL_NAME(name) #name,
+  static const char *const names[] = {NV_WIN32_CALLS(NV_WIN32_CALL_NAME)};
+#undef NV_WIN32_CALL_NAME
+  return call < TWin32Call::Count ? names[static_cast<size_t>(call)] : "?";
+}
+
 TFaultyWin32Api::TFaultyWin32Api(const TWin32Api &real)
     : RealApi(real),
 #define NV_WIN32_WRAPPED(name) .name = Wrapped<TWin32Call::name, &TWin32Api::name>(),

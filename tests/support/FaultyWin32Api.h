@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <ostream>
 
 #include "Win32Api.h"
 
@@ -51,6 +52,10 @@
 #define NV_WIN32_CALL_ID(name) name,
 enum class TWin32Call : size_t { NV_WIN32_CALLS(NV_WIN32_CALL_ID) Count };
 #undef NV_WIN32_CALL_ID
+
+// The call's name ("MoveFileExA"); googletest prints it in test names.
+const char *NameOf(TWin32Call call);
+inline void PrintTo(TWin32Call call, std::ostream *out) { *out << NameOf(call); }
 
 // How a call fails. A failed call does not reach the system: it sets the
 // last-error code to `Error` and returns the function's failure value

@@ -278,12 +278,6 @@ TEST_P(PortableSaveFaults, FileStaysWhole) {
 INSTANTIATE_TEST_SUITE_P(Steps, PortableSaveFaults,
                          ::testing::Values(TWin32Call::MoveFileExA, TWin32Call::WriteFile,
                                            TWin32Call::FlushFileBuffers),
-                         [](const auto &step) {
-                           switch (step.param) {
-                           case TWin32Call::MoveFileExA: return "Rename";
-                           case TWin32Call::WriteFile: return "Write";
-                           default: return "Flush";
-                           }
-                         });
+                         [](const auto &step) { return std::string(NameOf(step.param)); });
 
 } // namespace

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "CacheSeeder.h"
+#include "Handles.h"
 #include "SeededRandom.h"
 #include "UrlCorpus.h"
 
@@ -111,10 +112,10 @@ size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
   std::vector<char> buffer(4096);
   auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
   DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = FindFirstUrlCacheEntryA(selector, record(), &size);
+  TUrlCacheFind find(FindFirstUrlCacheEntryA(selector, record(), &size), {&TWin32Api::System()});
   if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     buffer.resize(size);
-    find = FindFirstUrlCacheEntryA(selector, record(), &size);
+    find.Reset(FindFirstUrlCacheEntryA(selector, record(), &size));
   }
   if (!find) return 0;
   size_t listed = 0;
@@ -122,12 +123,11 @@ size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
     ++listed;
     if (remove && DeleteUrlCacheEntryA(record()->lpszSourceUrlName)) ++deleted;
     size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find, record(), &size)) continue;
+    if (FindNextUrlCacheEntryA(find.Get(), record(), &size)) continue;
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     buffer.resize(size);
-    if (!FindNextUrlCacheEntryA(find, record(), &size)) break;
+    if (!FindNextUrlCacheEntryA(find.Get(), record(), &size)) break;
   }
-  FindCloseUrlCache(find);
   return listed;
 }
 
