@@ -29,7 +29,7 @@ struct TBenchFixture : TStandInPlatform {
 
 void BM_LoadSettings(benchmark::State &state) {
   TBenchFixture fixture(static_cast<int>(state.range(0)));
-  TIENorvane cleaner(fixture.Services);
+  TIENorvane cleaner(fixture);
   for (auto _ : state)
     cleaner.LoadSettings(fixture.Path, "IE Norvane");
 }
@@ -37,7 +37,7 @@ BENCHMARK(BM_LoadSettings)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMicros
 
 void BM_SaveSettingsUnchanged(benchmark::State &state) {
   TBenchFixture fixture(static_cast<int>(state.range(0)));
-  TIENorvane cleaner(fixture.Services);
+  TIENorvane cleaner(fixture);
   cleaner.LoadSettings(fixture.Path, "IE Norvane");
   cleaner.SaveSettings(fixture.Path, "IE Norvane");
   for (auto _ : state)
@@ -47,7 +47,7 @@ BENCHMARK(BM_SaveSettingsUnchanged)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark
 
 void BM_SaveSettingsChanged(benchmark::State &state) {
   TBenchFixture fixture(static_cast<int>(state.range(0)));
-  TIENorvane cleaner(fixture.Services);
+  TIENorvane cleaner(fixture);
   cleaner.LoadSettings(fixture.Path, "IE Norvane");
   for (auto _ : state) {
     cleaner.DeleteCache = !cleaner.DeleteCache, cleaner.DeleteCookies = !cleaner.DeleteCookies;

@@ -1,4 +1,4 @@
-// Benchmarks of the mask matcher (issue 3). Each benchmark iteration is one
+// Benchmarks of the mask matcher. Each benchmark iteration is one
 // match, so the Time column is the time of one match.
 //
 //   cmake --preset bench -B build/masks-bench

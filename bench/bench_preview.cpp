@@ -13,7 +13,7 @@
 #include "CacheWalk.h"
 #include "Controls.h"
 #include "IENorvaneU.h"
-#include "MemoryUrlCache.h"
+#include "StandInPlatform.h"
 
 namespace {
 
@@ -21,23 +21,24 @@ constexpr int64_t kEntries = 1000000;
 const std::string kPattern = "http://*.*";
 
 // The cache, built once: URLs of usual length, most with a local file.
-TMemoryUrlCache &Cache() {
-  static TMemoryUrlCache *cache = [] {
-    auto *c = new TMemoryUrlCache;
+TStandInPlatform &Platform() {
+  static TStandInPlatform *platform = [] {
+    auto *c = new TStandInPlatform;
     for (int64_t i = 0; i < kEntries; ++i) {
       const std::string n = std::to_string(i);
       std::optional<std::string> file;
       if (i % 10 != 0) file = "C:\\Cache\\X" + std::to_string(i % 64) + "\\page" + n + "[1].htm";
-      c->Add("http://host" + std::to_string(i % 997) + ".example.com/path/to/page" + n + ".htm",
-             file, static_cast<uint64_t>(i) * 37);
+      c->Cache.Add("http://host" + std::to_string(i % 997) + ".example.com/path/to/page" + n +
+                       ".htm",
+                   file, static_cast<uint64_t>(i) * 37);
     }
     return c;
   }();
-  return *cache;
+  return *platform;
 }
 
 void BM_BareWalk(benchmark::State &state) {
-  TMemoryUrlCache &cache = Cache();
+  TStandInPlatform &cache = Platform();
   for (auto _ : state) {
     size_t visited = 0;
     Walk(cache, kPattern, [&](const TCacheEntryView &entry) {
@@ -50,7 +51,7 @@ void BM_BareWalk(benchmark::State &state) {
 }
 
 void BM_PreviewRefill(benchmark::State &state) {
-  TMemoryUrlCache &cache = Cache();
+  TStandInPlatform &cache = Platform();
   TListView list("lvCache", nullptr, {8, 56, 525, 89}, 4, {});
   for (auto _ : state) {
     TIENorvane::FillPreviewList(cache, list, kPattern);
@@ -64,7 +65,7 @@ void BM_PreviewRefill(benchmark::State &state) {
 // the figure the target is about (the machine may be shared).
 void BM_RefillOverWalk(benchmark::State &state) {
   using TClock = std::chrono::steady_clock;
-  TMemoryUrlCache &cache = Cache();
+  TStandInPlatform &cache = Platform();
   TListView list("lvCache", nullptr, {8, 56, 525, 89}, 4, {});
   TIENorvane::FillPreviewList(cache, list, kPattern); // the pool has grown once
   TClock::duration walk{}, refill{};

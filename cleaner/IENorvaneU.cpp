@@ -103,17 +103,31 @@ void TIENorvane::ReadFromForm(const ISettingsForm &form) {
   }
 }
 
-void TIENorvane::FillPreviewList(IPlatform &platform, IPreviewList &list,
-                                 const std::string &pattern) {
-  // The bracket closes on every path, also when the matcher raises: the
-  // list then repaints once, empty.
+namespace {
+
+// Empties `list` and lets `select` add its rows, repainting once. The bracket
+// closes on every path, also when the matcher raises: the list then repaints
+// once, empty.
+template <typename TSelect> void FillRows(IPreviewList &list, const TSelect &select) {
   TPreviewUpdateBracket bracket(list);
   list.Clear();
-  Walk(platform, pattern, [&list](const TCacheEntryView &entry) {
+  select([&list](const TCacheEntryView &entry) {
     const std::string_view fileName =
         entry.LocalFileName ? FileNameOf(entry.LocalFileName) : std::string_view();
     list.AddRow(entry.Url, fileName, entry.Size);
   });
+}
+
+} // namespace
+
+void TIENorvane::FillPreviewList(IPlatform &platform, IPreviewList &list,
+                                 const std::string &pattern) {
+  FillRows(list, [&](const auto &addRow) { Walk(platform, pattern, addRow); });
+}
+
+void TIENorvane::FillPreviewList(const TCacheSnapshot &snapshot, const TLeadByteSet &leadBytes,
+                                 IPreviewList &list, const std::string &pattern) {
+  FillRows(list, [&](const auto &addRow) { snapshot.Select(pattern, leadBytes, addRow); });
 }
 
 std::string TIENorvane::FileNameOfPath(const std::string &path) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CacheSnapshot.h"
 #include "CacheWalk.h"
 #include "Platform.h"
 #include "SettingsForm.h"
@@ -95,6 +96,10 @@ public:
   // Uses nothing of a cleaner. A malformed pattern met by an entry raises
   // EMaskException with the list left empty.
   static void FillPreviewList(IPlatform &platform, IPreviewList &list, const std::string &pattern);
+  // The same rows from the entries a snapshot kept, matched in memory in the
+  // code page of `leadBytes`: those of a walk of the cache the snapshot read.
+  static void FillPreviewList(const TCacheSnapshot &snapshot, const TLeadByteSet &leadBytes,
+                              IPreviewList &list, const std::string &pattern);
 
   // The part of `path` after its last backslash; the whole path when it has
   // none; empty when it ends in a backslash.

@@ -225,24 +225,6 @@ inline bool Accepts(const TMaskElement &element, const uchar *t) {
 
 inline size_t Width(const TMaskElement &element) { return element.Kind == mekDoubleByte ? 2 : 1; }
 
-// The first position at or after `t` whose byte is `want` (upper-cased;
-// never 0), either case of a letter, or null at the text's terminating zero.
-inline const uchar *SeekLiteral(uchar want, const uchar *t) {
-  if (want >= 'A' && want <= 'Z') {
-    const uchar lower = static_cast<uchar>(want | 0x20);
-    // A plain loop over the first bytes (URLs are short, and a library call
-    // costs more than it saves there), the library's wide scan beyond.
-    for (const uchar *stop = t + 32; t != stop; ++t) {
-      const uchar c = *t;
-      if (c == 0) return nullptr;
-      if ((c | 0x20) == lower) return t;
-    }
-    const char both[] = {static_cast<char>(want), static_cast<char>(lower), 0};
-    return reinterpret_cast<const uchar *>(std::strpbrk(reinterpret_cast<const char *>(t), both));
-  }
-  return reinterpret_cast<const uchar *>(std::strchr(reinterpret_cast<const char *>(t), want));
-}
-
 constexpr uint64_t EachByte = 0x0101010101010101u;
 
 // One byte of a segment's search key, repeated across a word for scans of

@@ -71,3 +71,33 @@ TGlyphImage CrossGlyph() {
   AddDisabledPicture(image);
   return image;
 }
+
+HIMAGELIST CreateButtonGlyphs(const TGlyphImage &glyph) {
+  // The push button states, 1 to 6; the disabled one (PBS_DISABLED) is 4.
+  constexpr int kStates = 6;
+  constexpr int kDisabledState = 4 - 1; // pictures are indexed from 0
+  constexpr int kWidth = kStates * kGlyphSize;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kGlyphSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void *bits = nullptr;
+  HBITMAP strip = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!strip) return nullptr;
+  auto *pixels = static_cast<uint32_t *>(bits);
+  for (int state = 0; state < kStates; ++state) {
+    const int picture = state == kDisabledState ? kGlyphSize : 0;
+    for (int y = 0; y < kGlyphSize; ++y)
+      for (int x = 0; x < kGlyphSize; ++x) {
+        const uint32_t bgr = kGlyphPalette[glyph.At(picture + x, y)];
+        // 0x00BBGGRR to the DIB's 0x00RRGGBB
+        pixels[static_cast<size_t>(y * kWidth + state * kGlyphSize + x)] =
+            (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+      }
+  }
+  HIMAGELIST list = ImageList_Create(kGlyphSize, kGlyphSize, ILC_COLOR24 | ILC_MASK, kStates, 0);
+  if (list && ImageList_AddMasked(list, strip, kGlyphPalette[kGlyphTransparent]) < 0) {
+    ImageList_Destroy(list);
+    list = nullptr;
+  }
+  DeleteObject(strip);
+  return list;
+}

@@ -1,6 +1,13 @@
 #pragma once
 // The buttons' glyphs: 36 x 18 images in the 16 standard colours, holding two
 // 18 x 18 pictures side by side (normal, disabled). Olive is transparent.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <array>
 #include <cstdint>
 
@@ -24,3 +31,10 @@ constexpr uint8_t kGlyphTransparent = 3;
 TGlyphImage TickGlyph();
 // A red cross, with its disabled variant.
 TGlyphImage CrossGlyph();
+
+// The image list a push button of the common controls (version 6) draws its
+// glyph from, one 18 x 18 picture per button state (normal, hot, pressed,
+// disabled, defaulted, stylus hot): the disabled picture for the disabled
+// state, the normal one for the others; olive masked out. Made once; the
+// caller destroys it (ImageList_Destroy). Null when it cannot be made.
+HIMAGELIST CreateButtonGlyphs(const TGlyphImage &glyph);

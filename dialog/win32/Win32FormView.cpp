@@ -11,50 +11,57 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "CommonControls.h"
+#include "DialogTemplate.h"
 #include "Glyphs.h"
-#include "Handles.h"
 #include "SysUtils.h"
+
+// The form is a dialog built from an in-memory template, each panel a child
+// dialog (DS_CONTROL) holding its controls, and the modal loop hands every
+// message to IsDialogMessageA: the dialog manager does the keyboard (Tab and
+// Shift+Tab, arrows within a radio group, Enter for the focused or default
+// button, Escape for Cancel) and keeps the focus across deactivation. What
+// stays here is what the system cannot do: pixel placement, the panels'
+// bevels and colours, the owner-data lists, mirroring the form's controls,
+// and disabling the host's windows while the dialog, which has no owner, runs.
 
 namespace {
 
-constexpr UINT kShownMessage = WM_APP + 1;
-constexpr const char *kPanelClassName = "NvPanel";
 constexpr const char *kNameProperty = "NvControl";
 constexpr int kFirstControlId = 100;
-constexpr int kGlyphSpacing = 4; // between a button's glyph and its caption
+constexpr int kCellsPerRow = 3; // a list row: its caption and two sub-items
+constexpr TTemplateFont kDialogFont{8, "MS Sans Serif"};
 
-// The module this code lives in: the plug-in DLL, or a test program.
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
+// The messages posted to the dialog window, all handled by
+// TWin32FormView::OnPostedMessage. Post them to the window, not to the
+// thread: a message box's own loop dispatches the first and drops the second.
+enum TPostedMessage : UINT {
+  kFormShown = WM_APP + 1, // the form is visible: show the failures kept while it was filled
+};
 
-// A window class registered for the life of one dialog. A DLL's classes are
-// not unregistered when it is unloaded, so each dialog unregisters its own.
-class TWindowClass {
+// The form's own dialog class, so that tools find the dialog by class name.
+// A DLL's classes are not unregistered when it is unloaded, so each dialog
+// unregisters its own.
+class TDialogClass {
 public:
-  TWindowClass(const char *name, WNDPROC procedure, HBRUSH background) : Name(name) {
+  explicit TDialogClass(const char *name) : Name(name) {
     WNDCLASSEXA info{};
     info.cbSize = sizeof info;
-    info.lpfnWndProc = procedure;
+    info.lpfnWndProc = DefDlgProcA;
+    info.cbWndExtra = DLGWINDOWEXTRA;
     info.hInstance = ThisModule();
     info.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    info.hbrBackground = background;
     info.lpszClassName = name;
     Registered = RegisterClassExA(&info) != 0;
   }
-  ~TWindowClass() {
+  ~TDialogClass() {
     if (Registered) UnregisterClassA(Name, ThisModule());
   }
-  TWindowClass(const TWindowClass &) = delete;
-  TWindowClass &operator=(const TWindowClass &) = delete;
+  TDialogClass(const TDialogClass &) = delete;
+  TDialogClass &operator=(const TDialogClass &) = delete;
 
 private:
   const char *Name;
@@ -73,182 +80,154 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+int TextWidth(HWND window, const std::string &text) {
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return extent.cx;
+}
+
+// What a dialog template says of the system control that shows a form's
+// control.
+struct TWindowKind {
+  const char *ClassName;
+  std::string Text;
+  DWORD Style;
+  DWORD ExtendedStyle = 0;
+};
+
+// `afterRadio`: the control before this one in tab order is a radio button.
+TWindowKind WindowKindOf(const TControl &control, bool afterRadio) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  constexpr DWORD kStop = WS_TABSTOP | WS_GROUP;
+  if (auto *label = dynamic_cast<const TLabel *>(&control))
+    return {"Static", label->Caption, kChild | SS_LEFT | SS_NOPREFIX};
+  if (auto *box = dynamic_cast<const TCheckBox *>(&control))
+    return {"Button", box->Caption, kChild | kStop | BS_AUTOCHECKBOX};
+  // A group of radio buttons begins at its first; checking one unchecks the
+  // others and makes it the group's tab stop (the system does both).
+  if (auto *radio = dynamic_cast<const TRadioButton *>(&control))
+    return {"Button", radio->Caption, kChild | BS_AUTORADIOBUTTON | (afterRadio ? 0u : WS_GROUP)};
+  if (dynamic_cast<const TEdit *>(&control))
+    return {"Edit", "", kChild | kStop | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
+  if (dynamic_cast<const TListView *>(&control))
+    return {WC_LISTVIEWA, "", kChild | kStop | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA,
+            WS_EX_CLIENTEDGE};
+  if (auto *button = dynamic_cast<const TButton *>(&control))
+    return {"Button", button->Caption,
+            kChild | WS_TABSTOP | (button->Default ? DWORD{BS_DEFPUSHBUTTON} : BS_PUSHBUTTON)};
+  throw Exception("No window for the control " + control.Name);
+}
+
+template <typename T>
+INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 class TWin32FormView;
 
-// The window of one control. Child windows go with the dialog's window.
-class TControlWindow : public IControlView {
+// Shows one control of the form in the system window made for it: copies
+// the control's state (enabled, checked, text) into the window and turns
+// the window's notifications into the control's events.
+class TControlLink : public IControlView {
 public:
-  TControlWindow(TWin32FormView &owner, TControl &control) : Owner(owner), Control(control) {}
-  HWND Handle() const { return Window; }
+  TControlLink(TWin32FormView &owner, TControl &control, int id)
+      : Owner(owner), Control(control), Id(id), Label(dynamic_cast<TLabel *>(&control)),
+        Box(dynamic_cast<TCheckBox *>(&control)), Radio(dynamic_cast<TRadioButton *>(&control)),
+        Edit(dynamic_cast<TEdit *>(&control)), Button(dynamic_cast<TButton *>(&control)) {}
+  ~TControlLink() override = default;
+  TControlLink(const TControlLink &) = delete;
+  TControlLink &operator=(const TControlLink &) = delete;
+
   TControl &Model() const { return Control; }
+  int ControlId() const { return Id; }
+  bool IsLabel() const { return Label != nullptr; }
 
-  // Creates the window as a child of `parent`, at the control's place.
-  void Create(HWND parent, int id);
+  // Takes `window` as the control's: names it, gives it its font, places it
+  // in pixels (dialog units cannot express the layout) right after
+  // `previous` in z-order, which is the tab order, and shows the state.
+  void Attach(HWND window, HWND previous);
+  // Lets go of the control and of the window.
+  virtual void Detach();
 
-  // A WM_COMMAND notification from the window.
-  virtual void Command(WORD /*code*/) {}
-  // A WM_NOTIFY notification from the window.
-  virtual LRESULT Notify(const NMHDR & /*header*/) { return 0; }
-  // WM_DRAWITEM for an owner-drawn window.
-  virtual void Draw(const DRAWITEMSTRUCT & /*item*/) {}
-  // WM_CTLCOLOR*: sets the text colour; true when the window is drawn on
-  // its parent's background, false for the system's own look.
-  virtual bool DrawsOnParent(HDC dc);
-
-  void Refresh() override { EnableWindow(Window, Control.Enabled()); }
+  void Refresh() override;
+  // A WM_COMMAND notification of the window.
+  void Command(WORD code);
+  // A WM_NOTIFY notification of the window.
+  virtual void Notify(NMHDR & /*header*/) {}
 
 protected:
-  virtual const char *ClassName() const = 0;
-  virtual DWORD Style() const = 0;
-  virtual DWORD ExtendedStyle() const { return 0; }
-  virtual std::string Text() const { return {}; }
-  virtual void Created() {}
+  // The control's window is attached: set what the template cannot say.
+  virtual void Attached();
 
   TWin32FormView &Owner;
   TControl &Control;
+  const int Id;
   HWND Window = nullptr;
-};
-
-class TPanelWindow : public TControlWindow {
-public:
-  TPanelWindow(TWin32FormView &owner, TPanel &panel)
-      : TControlWindow(owner, panel), Panel(panel),
-        Background(panel.Color == kNoColor ? nullptr : CreateSolidBrush(panel.Color)) {}
-  HBRUSH BackgroundBrush() const {
-    return Background ? static_cast<HBRUSH>(Background.Get()) : GetSysColorBrush(COLOR_BTNFACE);
-  }
-  void Paint();
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-protected:
-  const char *ClassName() const override { return kPanelClassName; }
-  DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN; }
-  DWORD ExtendedStyle() const override { return WS_EX_CONTROLPARENT; }
 
 private:
-  TPanel &Panel;
-  TGdiObject Background;
-};
-
-class TLabelWindow : public TControlWindow {
-public:
-  TLabelWindow(TWin32FormView &owner, TLabel &label) : TControlWindow(owner, label), Label(label) {}
-
-protected:
-  const char *ClassName() const override { return "STATIC"; }
-  DWORD Style() const override { return WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX; }
-  std::string Text() const override { return Label.Caption; }
-  void Created() override;
-
-private:
-  TLabel &Label;
-};
-
-class TCheckBoxWindow : public TControlWindow {
-public:
-  TCheckBoxWindow(TWin32FormView &owner, TCheckBox &box) : TControlWindow(owner, box), Box(box) {}
-  void Refresh() override {
-    SendMessageA(Window, BM_SETCHECK, Box.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-    TControlWindow::Refresh();
+  void ShowChecked(bool checked) const {
+    SendMessageA(Window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
-  void Command(WORD code) override;
+  void ShowText(const std::string &text);
 
-protected:
-  const char *ClassName() const override { return "BUTTON"; }
-  DWORD Style() const override {
-    return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX;
-  }
-  std::string Text() const override { return Box.Caption; }
-
-private:
-  TCheckBox &Box;
+  TLabel *const Label;
+  TCheckBox *const Box;
+  TRadioButton *const Radio;
+  TEdit *const Edit;
+  TButton *const Button;
+  bool ShowingText = false; // the edit box's text is being set from the control
 };
 
-class TRadioButtonWindow : public TControlWindow {
+// A list view in owner-data mode: the rows stay in the control's storage and
+// the list view asks for each cell it shows.
+class TListViewLink : public TControlLink, public IListViewDisplay {
 public:
-  TRadioButtonWindow(TWin32FormView &owner, TRadioButton &button, bool firstOfGroup)
-      : TControlWindow(owner, button), Button(button), FirstOfGroup(firstOfGroup) {}
-  void Refresh() override;
-  void Command(WORD code) override;
-
-protected:
-  const char *ClassName() const override { return "BUTTON"; }
-  DWORD Style() const override {
-    return WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | (FirstOfGroup ? WS_GROUP : 0u);
-  }
-  std::string Text() const override { return Button.Caption; }
-
-private:
-  TRadioButton &Button;
-  bool FirstOfGroup;
-};
-
-class TEditWindow : public TControlWindow {
-public:
-  TEditWindow(TWin32FormView &owner, TEdit &edit) : TControlWindow(owner, edit), Edit(edit) {}
-  void Refresh() override;
-  void Command(WORD code) override;
-  bool DrawsOnParent(HDC) override { return false; }
-
-protected:
-  const char *ClassName() const override { return "EDIT"; }
-  DWORD Style() const override {
-    return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL | ES_LEFT;
-  }
-  DWORD ExtendedStyle() const override { return WS_EX_CLIENTEDGE; }
-  void Created() override { SendMessageA(Window, EM_SETLIMITTEXT, 0, 0); }
-
-private:
-  TEdit &Edit;
-  bool Applying = false; // the window's text is being set from the control
-};
-
-class TListViewWindow : public TControlWindow, public IListViewDisplay {
-public:
-  TListViewWindow(TWin32FormView &owner, TListView &list)
-      : TControlWindow(owner, list), List(list) {}
+  TListViewLink(TWin32FormView &owner, TListView &list, int id)
+      : TControlLink(owner, list, id), List(list) {}
+  void Detach() override;
   void Refresh() override;
   void SuspendPainting() override { SendMessageA(Window, WM_SETREDRAW, FALSE, 0); }
   void ResumePainting() override;
-  LRESULT Notify(const NMHDR &header) override;
-  bool DrawsOnParent(HDC) override { return false; }
+  void Notify(NMHDR &header) override;
 
 protected:
-  const char *ClassName() const override { return WC_LISTVIEWA; }
-  DWORD Style() const override {
-    return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SINGLESEL |
-           LVS_OWNERDATA;
-  }
-  DWORD ExtendedStyle() const override { return WS_EX_CLIENTEDGE; }
-  void Created() override;
+  void Attached() override;
 
 private:
   void ShowRowCount() const {
     SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(List.RowCount()), 0);
   }
+  void FillCell(LVITEMA &item) const;
+
   TListView &List;
 };
 
-class TButtonWindow : public TControlWindow {
+// A panel: a child dialog that holds the panel's controls, draws its bevels
+// and background colour, and passes its controls' notifications to the form.
+class TPanelView : public TControlLink {
 public:
-  TButtonWindow(TWin32FormView &owner, TButton &button, TGlyphImage glyph)
-      : TControlWindow(owner, button), Button(button), Glyph(glyph) {}
-  void Command(WORD code) override;
-  void Draw(const DRAWITEMSTRUCT &item) override;
-
-protected:
-  const char *ClassName() const override { return "BUTTON"; }
-  DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW; }
-  std::string Text() const override { return Button.Caption; }
+  TPanelView(TWin32FormView &owner, TPanel &panel, int id)
+      : TControlLink(owner, panel, id), Panel(panel),
+        Brush(panel.Color == kNoColor ? nullptr : CreateSolidBrush(panel.Color)) {}
+  TPanel &Container() const { return Panel; }
+  INT_PTR Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-  void DrawGlyph(HDC dc, int left, int top, bool disabled) const;
-  TButton &Button;
-  TGlyphImage Glyph;
+  HBRUSH Background() const {
+    return Brush ? static_cast<HBRUSH>(Brush.Get()) : GetSysColorBrush(COLOR_BTNFACE);
+  }
+  void PaintBevels(HWND window) const;
+  INT_PTR LabelColours(HDC dc, HWND label) const;
+
+  TPanel &Panel;
+  TGdiObject Brush;
 };
 
 // Disables the thread's other visible, enabled top-level windows for a
-// scope, as a modal dialog does, and enables them again on every path.
+// scope and enables them again on every path. The system disables only a
+// dialog's owner, and this dialog has none.
 class TDisabledThreadWindows {
 public:
   explicit TDisabledThreadWindows(HWND except) : Except(except) {
@@ -284,130 +263,110 @@ public:
   void ShowModal() override;
   void ShowFailure(const std::string &message) override;
 
-  // Runs a control's event as the message loop does (failures shown in the
-  // error box).
+  INT_PTR Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Notifications of the control with id `id`, from any of the dialogs.
+  void Command(int id, WORD code);
+  void Notify(NMHDR &header);
+
+  // Runs a control's event as the message loop does: a failure is shown in
+  // the error box.
   void RunEvent(const std::function<void()> &event) { Form.HandleEvent(event); }
-  // The font a control's style asks for.
+  // The font a control's style asks for; null for the dialog's own.
   HFONT FontFor(const TFontStyle &style) const;
-  // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_CTLCOLOR* sent to a panel or
-  // to the form by one of the controls.
-  bool ChildMessage(HBRUSH background, UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result);
-  // Runs `message` for one of the windows; a failure of the window code is
-  // shown like a handler's and never unwinds through the system's frames.
-  template <typename F> LRESULT Guarded(F message) noexcept;
+  // The glyphs of a push button.
+  HIMAGELIST GlyphsFor(const TButton &button) const {
+    return (button.Default ? Tick : Cross).Get();
+  }
+  TControlLink *LinkOf(int id) const;
 
 private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT FormMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateWindows();
-  void CreateChildren(TPanel *parent, HWND parentWindow);
-  TControlWindow *MakeWindow(TControl &control);
-  TControlWindow *WindowOf(HWND window) const;
-  void ClickButton(TButton &button);
+  // Runs the view's part of a message; a failure of it is shown like a
+  // handler's and never unwinds through the system's frames.
+  template <typename F> void Guarded(F action) noexcept;
+  void MakeLinks();
+  void CreateFormWindow();
+  HWND CreatePanel(TPanelView &panel, HWND parentWindow);
+  void LayOut(TPanel *parent, HWND parentWindow);
+  std::vector<TControlLink *> ChildrenOf(const TPanel *parent) const;
+  void PlaceCentred() const;
   void RunMessageLoop();
-  void Centre() const;
+  void OnPostedMessage(UINT message);
 
   TConfForm &Form;
-  TWindowClass FormClass;
-  TWindowClass PanelClass;
-  TGdiObject RegularFont, BoldFont, CaptionFont;
-  std::vector<std::unique_ptr<TControlWindow>> Windows;
-  std::map<HWND, TControlWindow *> ByHandle;
-  std::map<const TControl *, TControlWindow *> ByControl;
+  TDialogClass FormClass;
+  TGdiObject BoldFont, CaptionFont;
+  TImageList Tick, Cross;
+  std::vector<std::unique_ptr<TControlLink>> Links;
   TWindowHandle Window;
-  HWND FocusedControl = nullptr; // where the focus returns on activation
 };
 
-// ---- TControlWindow and its kinds ----
+// The dialog procedure of the form and of its panels: the object named by
+// WM_INITDIALOG's parameter handles the messages.
+template <typename T>
+INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, lParam);
+  auto *self = reinterpret_cast<T *>(GetWindowLongPtrA(window, DWLP_USER));
+  return self ? self->Message(window, message, wParam, lParam) : FALSE;
+}
 
-void TControlWindow::Create(HWND parent, int id) {
+// ---- TControlLink and its kinds ----
+
+void TControlLink::Attach(HWND window, HWND previous) {
+  Window = window;
+  SetPropA(window, kNameProperty, const_cast<char *>(Control.Name.c_str()));
+  if (HFONT font = Owner.FontFor(Control.Font))
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (Label && Label->AutoSize) Label->Bounds.Width = TextWidth(window, Label->Caption);
   const TBounds &b = Control.Bounds;
-  Window = CreateWindowExA(ExtendedStyle(), ClassName(), Text().c_str(), Style(), b.Left, b.Top,
-                           b.Width, b.Height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), this);
-  if (!Window) throw Exception("Cannot create the window of " + Control.Name);
-  SetPropA(Window, kNameProperty, const_cast<char *>(Control.Name.c_str()));
-  // Windows are created in tab order: each goes to the bottom of its parent's
-  // z-order, which is the order Tab follows.
-  SetWindowPos(Window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SendMessageA(Window, WM_SETFONT, reinterpret_cast<WPARAM>(Owner.FontFor(Control.Font)), FALSE);
-  Created();
+  SetWindowPos(window, previous, b.Left, b.Top, b.Width, b.Height, SWP_NOACTIVATE);
+  Control.AttachView(this);
+  Attached();
   Refresh();
 }
 
-bool TControlWindow::DrawsOnParent(HDC dc) {
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorOf(Control.Font.Color, COLOR_WINDOWTEXT));
-  return true;
-}
-
-void TPanelWindow::Paint() {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Window, &paint);
-  RECT area;
-  GetClientRect(Window, &area);
-  FillRect(dc, &area, BackgroundBrush());
-  auto bevel = [&](TBevel kind) {
-    if (kind == TBevel::None) return;
-    DrawEdge(dc, &area, kind == TBevel::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER,
-             BF_RECT | BF_ADJUST);
-  };
-  bevel(Panel.BevelOuter);
-  bevel(Panel.BevelInner);
-  EndPaint(Window, &paint);
-}
-
-void TLabelWindow::Created() {
-  if (!Label.AutoSize) return;
-  // The width follows the text in the label's font.
-  HDC dc = GetDC(Window);
-  HGDIOBJ old = SelectObject(dc, Owner.FontFor(Label.Font));
-  SIZE extent{};
-  GetTextExtentPoint32A(dc, Label.Caption.c_str(), static_cast<int>(Label.Caption.size()), &extent);
-  SelectObject(dc, old);
-  ReleaseDC(Window, dc);
-  Label.Bounds.Width = extent.cx;
-  SetWindowPos(Window, nullptr, 0, 0, extent.cx, Label.Bounds.Height,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TCheckBoxWindow::Command(WORD code) {
-  if (code != BN_CLICKED) return;
-  const bool checked = SendMessageA(Window, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  Owner.RunEvent([&] { Box.SetChecked(checked); });
-}
-
-void TRadioButtonWindow::Refresh() {
-  SendMessageA(Window, BM_SETCHECK, Button.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-  // Only the checked button of a group is a tab stop; the arrow keys move
-  // within the group.
-  LONG_PTR style = GetWindowLongPtrA(Window, GWL_STYLE);
-  style = Button.Checked() ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-  SetWindowLongPtrA(Window, GWL_STYLE, style);
-  TControlWindow::Refresh();
-}
-
-void TRadioButtonWindow::Command(WORD code) {
-  if (code != BN_CLICKED) return;
-  Owner.RunEvent([&] { Button.SetChecked(true); });
-}
-
-void TEditWindow::Refresh() {
-  if (WindowText(Window) != Edit.Text()) {
-    Applying = true;
-    SetWindowTextA(Window, Edit.Text().c_str());
-    Applying = false;
+void TControlLink::Attached() {
+  if (Edit) SendMessageA(Window, EM_SETLIMITTEXT, 0, 0); // no length limit
+  if (Button) {
+    BUTTON_IMAGELIST glyphs{Owner.GlyphsFor(*Button), {4, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageA(Window, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&glyphs));
   }
-  TControlWindow::Refresh();
 }
 
-void TEditWindow::Command(WORD code) {
-  if (code != EN_CHANGE || Applying) return;
-  const std::string text = WindowText(Window);
-  Owner.RunEvent([&] { Edit.TextEdited(text); });
+void TControlLink::Detach() {
+  Control.AttachView(nullptr);
+  if (Window) RemovePropA(Window, kNameProperty);
 }
 
-void TListViewWindow::Created() {
+void TControlLink::Refresh() {
+  if (Box) ShowChecked(Box->Checked());
+  if (Radio) ShowChecked(Radio->Checked());
+  if (Edit) ShowText(Edit->Text());
+  EnableWindow(Window, Control.Enabled());
+}
+
+void TControlLink::ShowText(const std::string &text) {
+  if (WindowText(Window) == text) return;
+  ShowingText = true;
+  SetWindowTextA(Window, text.c_str());
+  ShowingText = false;
+}
+
+void TControlLink::Command(WORD code) {
+  if (Edit && code == EN_CHANGE && !ShowingText) {
+    const std::string text = WindowText(Window);
+    Owner.RunEvent([&] { Edit->TextEdited(text); });
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  const bool checked = (Box || Radio) && SendMessageA(Window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (Box) Owner.RunEvent([&] { Box->SetChecked(checked); });
+  if (Radio && checked) Owner.RunEvent([&] { Radio->SetChecked(true); });
+  // A click, Enter or Escape; the dialog manager sends Escape's IDCANCEL
+  // even when Cancel is disabled.
+  if (Button && Button->Enabled()) Owner.RunEvent([&] { Button->Click(); });
+}
+
+void TListViewLink::Attached() {
   List.AttachListView(this);
   SendMessageA(Window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   int index = 0;
@@ -423,319 +382,249 @@ void TListViewWindow::Created() {
   }
 }
 
-void TListViewWindow::Refresh() {
-  ShowRowCount();
-  InvalidateRect(Window, nullptr, TRUE);
-  TControlWindow::Refresh();
+void TListViewLink::Detach() {
+  List.AttachListView(nullptr);
+  TControlLink::Detach();
 }
 
-void TListViewWindow::ResumePainting() {
+void TListViewLink::Refresh() {
+  ShowRowCount();
+  InvalidateRect(Window, nullptr, TRUE);
+  TControlLink::Refresh();
+}
+
+void TListViewLink::ResumePainting() {
   ShowRowCount();
   SendMessageA(Window, WM_SETREDRAW, TRUE, 0);
   RedrawWindow(Window, nullptr, nullptr,
                RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-LRESULT TListViewWindow::Notify(const NMHDR &header) {
-  // The rows live in the control; the window asks for each cell it shows.
-  if (header.code == LVN_GETDISPINFOA) {
-    auto &item = reinterpret_cast<NMLVDISPINFOA &>(const_cast<NMHDR &>(header)).item;
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iItem >= 0 &&
-        static_cast<size_t>(item.iItem) < List.RowCount() && item.iSubItem >= 0 &&
-        item.iSubItem < 3)
-      lstrcpynA(item.pszText,
-                List.Cell(static_cast<size_t>(item.iItem), static_cast<size_t>(item.iSubItem)),
-                item.cchTextMax);
-  } else if (header.code == LVN_GETDISPINFOW) {
-    auto &item = reinterpret_cast<NMLVDISPINFOW &>(const_cast<NMHDR &>(header)).item;
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iItem >= 0 &&
-        static_cast<size_t>(item.iItem) < List.RowCount() && item.iSubItem >= 0 &&
-        item.iSubItem < 3) {
-      const char *cell =
-          List.Cell(static_cast<size_t>(item.iItem), static_cast<size_t>(item.iSubItem));
-      if (!MultiByteToWideChar(CP_ACP, 0, cell, -1, item.pszText, item.cchTextMax))
-        item.pszText[item.cchTextMax - 1] = L'\0';
-    }
+void TListViewLink::FillCell(LVITEMA &item) const {
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0 || item.iItem < 0 ||
+      static_cast<size_t>(item.iItem) >= List.RowCount() || item.iSubItem < 0 ||
+      item.iSubItem >= kCellsPerRow)
+    return;
+  lstrcpynA(item.pszText,
+            List.Cell(static_cast<size_t>(item.iItem), static_cast<size_t>(item.iSubItem)),
+            item.cchTextMax);
+}
+
+// The panels are ANSI windows, so the list views ask in ANSI.
+void TListViewLink::Notify(NMHDR &header) {
+  if (header.code == LVN_GETDISPINFOA) FillCell(reinterpret_cast<NMLVDISPINFOA &>(header).item);
+}
+
+INT_PTR TPanelView::Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+  case WM_INITDIALOG: return FALSE; // the focus is the form's to set
+  case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(Background());
+  case WM_CTLCOLORSTATIC:
+    return LabelColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+  case WM_PAINT: PaintBevels(window); return TRUE;
+  case WM_COMMAND: Owner.Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
+  case WM_NOTIFY: Owner.Notify(*reinterpret_cast<NMHDR *>(lParam)); return TRUE;
+  default: return FALSE;
   }
-  return 0;
 }
 
-void TButtonWindow::Command(WORD code) {
-  if (code == BN_CLICKED) Owner.RunEvent([&] { Button.Click(); });
+void TPanelView::PaintBevels(HWND window) const {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT area;
+  GetClientRect(window, &area);
+  for (TBevel bevel : {Panel.BevelOuter, Panel.BevelInner})
+    if (bevel != TBevel::None)
+      DrawEdge(dc, &area, bevel == TBevel::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER,
+               BF_RECT | BF_ADJUST);
+  EndPaint(window, &paint);
 }
 
-void TButtonWindow::DrawGlyph(HDC dc, int left, int top, bool disabled) const {
-  const int offset = disabled ? kGlyphSize : 0;
-  for (int y = 0; y < kGlyphSize; ++y)
-    for (int x = 0; x < kGlyphSize; ++x) {
-      const uint8_t index = Glyph.At(offset + x, y);
-      if (index != kGlyphTransparent) SetPixelV(dc, left + x, top + y, kGlyphPalette[index]);
-    }
-}
-
-void TButtonWindow::Draw(const DRAWITEMSTRUCT &item) {
-  HDC dc = item.hDC;
-  RECT frame = item.rcItem;
-  const bool pushed = item.itemState & ODS_SELECTED;
-  const bool disabled = item.itemState & ODS_DISABLED;
-  if (Button.Default) {
-    FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    InflateRect(&frame, -1, -1);
-  }
-  const UINT look = DFCS_BUTTONPUSH | (pushed ? UINT{DFCS_PUSHED} : 0u);
-  DrawFrameControl(dc, &frame, DFC_BUTTON, look);
-
-  HGDIOBJ oldFont = SelectObject(dc, Owner.FontFor(Button.Font));
-  SIZE text{};
-  GetTextExtentPoint32A(dc, Button.Caption.c_str(), static_cast<int>(Button.Caption.size()), &text);
-  const int shift = pushed ? 1 : 0;
-  const int width = kGlyphSize + kGlyphSpacing + text.cx;
-  const int left = (item.rcItem.left + item.rcItem.right - width) / 2 + shift;
-  const int middle = (item.rcItem.top + item.rcItem.bottom) / 2 + shift;
-  DrawGlyph(dc, left, middle - kGlyphSize / 2, disabled);
+// Labels are drawn in their font's colour on the panel's background; other
+// controls keep the system's colours.
+INT_PTR TPanelView::LabelColours(HDC dc, HWND label) const {
+  const TControlLink *link = Owner.LinkOf(GetDlgCtrlID(label));
+  if (!link || !link->IsLabel()) return FALSE;
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  TextOutA(dc, left + kGlyphSize + kGlyphSpacing, middle - text.cy / 2, Button.Caption.c_str(),
-           static_cast<int>(Button.Caption.size()));
-  SelectObject(dc, oldFont);
-
-  if (item.itemState & ODS_FOCUS) {
-    RECT focus = frame;
-    InflateRect(&focus, -3, -3);
-    DrawFocusRect(dc, &focus);
-  }
+  SetTextColor(dc, ColorOf(link->Model().Font.Color, COLOR_WINDOWTEXT));
+  return reinterpret_cast<INT_PTR>(Background());
 }
 
 // ---- TWin32FormView ----
 
-template <typename F> LRESULT TWin32FormView::Guarded(F message) noexcept {
-  try {
-    return message();
-  } catch (const std::exception &failure) {
-    ShowFailure(failure.what());
-  } catch (...) {
-    ShowFailure("Unexpected failure in the options dialog");
-  }
-  return 0;
-}
-
-LRESULT CALLBACK TPanelWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto *panel = reinterpret_cast<TPanelWindow *>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!panel) return DefWindowProcA(window, message, wParam, lParam);
-  switch (message) {
-  case WM_PAINT: panel->Paint(); return 0;
-  case WM_ERASEBKGND: return 1;
-  default:
-    return panel->Owner.Guarded([&] {
-      LRESULT result = 0;
-      if (panel->Owner.ChildMessage(panel->BackgroundBrush(), message, wParam, lParam, result))
-        return result;
-      return DefWindowProcA(window, message, wParam, lParam);
-    });
-  }
-}
-
-TWin32FormView::TWin32FormView(TConfForm &form)
-    : Form(form), FormClass(kConfFormClassName, &Procedure, GetSysColorBrush(COLOR_BTNFACE)),
-      PanelClass(kPanelClassName, &TPanelWindow::Procedure, nullptr) {
+TWin32FormView::TWin32FormView(TConfForm &form) : Form(form), FormClass(kConfFormClassName) {
+  // The windows keep their classes once created; the context is needed only
+  // while they are made.
+  const TActivationContext commonControls = CommonControlsContext();
+  const TActivation activation(commonControls);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  auto font = [](int height, bool bold) {
-    return TGdiObject(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  auto font = [](int height) {
+    return TGdiObject(CreateFontA(-height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, kDialogFont.Face));
   };
-  RegularFont = font(11, false);
-  BoldFont = font(11, true);
-  CaptionFont = font(13, true);
-  CreateWindows();
+  BoldFont = font(11);
+  CaptionFont = font(13);
+  Tick.Reset(CreateButtonGlyphs(TickGlyph()));
+  Cross.Reset(CreateButtonGlyphs(CrossGlyph()));
+  MakeLinks();
+  CreateFormWindow();
+  LayOut(nullptr, Window.Get());
   Form.AttachView(this);
 }
 
 TWin32FormView::~TWin32FormView() {
   Form.AttachView(nullptr);
-  for (const auto &window : Windows) {
-    window->Model().AttachView(nullptr);
-    if (auto *list = dynamic_cast<TListView *>(&window->Model())) list->AttachListView(nullptr);
-  }
+  for (const auto &link : Links)
+    link->Detach();
+  RemovePropA(Window.Get(), kNameProperty);
   Window.Reset();
 }
 
-HFONT TWin32FormView::FontFor(const TFontStyle &style) const {
-  const TGdiObject &font =
-      style.HeightPx > 11 ? CaptionFont : (style.Bold ? BoldFont : RegularFont);
-  return static_cast<HFONT>(font.Get());
+template <typename F> void TWin32FormView::Guarded(F action) noexcept {
+  try {
+    action();
+  } catch (const std::exception &failure) {
+    ShowFailure(failure.what());
+  } catch (...) {
+    ShowFailure("Unexpected failure in the options dialog");
+  }
 }
 
-void TWin32FormView::CreateWindows() {
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD extended = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  RECT outer{0, 0, Form.ClientWidth, Form.ClientHeight};
-  AdjustWindowRectEx(&outer, style, FALSE, extended);
-  Window.Reset(CreateWindowExA(extended, kConfFormClassName, Form.Caption.c_str(), style, 0, 0,
-                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                               ThisModule(), this));
-  if (!Window) throw Exception("Cannot create the options dialog's window");
-  SetPropA(Window.Get(), kNameProperty, const_cast<char *>("ConfForm"));
-  SendMessageA(Window.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(RegularFont.Get()), FALSE);
-  CreateChildren(nullptr, Window.Get());
+void TWin32FormView::MakeLinks() {
+  int id = kFirstControlId;
+  for (TControl *control : Form.Controls()) {
+    if (auto *panel = dynamic_cast<TPanel *>(control))
+      Links.push_back(std::make_unique<TPanelView>(*this, *panel, id));
+    else if (auto *list = dynamic_cast<TListView *>(control))
+      Links.push_back(std::make_unique<TListViewLink>(*this, *list, id));
+    else if (auto *button = dynamic_cast<TButton *>(control))
+      // The dialog manager's ids for Enter and Escape.
+      Links.push_back(std::make_unique<TControlLink>(
+          *this, *button, button->Default ? IDOK : (button->Cancel ? IDCANCEL : id)));
+    else
+      Links.push_back(std::make_unique<TControlLink>(*this, *control, id));
+    ++id;
+  }
 }
 
-void TWin32FormView::CreateChildren(TPanel *parent, HWND parentWindow) {
-  std::vector<TControl *> children;
-  for (TControl *control : Form.Controls())
-    if (control->Parent == parent) children.push_back(control);
+TControlLink *TWin32FormView::LinkOf(int id) const {
+  for (const auto &link : Links)
+    if (link->ControlId() == id) return link.get();
+  return nullptr;
+}
+
+std::vector<TControlLink *> TWin32FormView::ChildrenOf(const TPanel *parent) const {
+  std::vector<TControlLink *> children;
+  for (const auto &link : Links)
+    if (link->Model().Parent == parent) children.push_back(link.get());
   // Tab order first; controls that take no focus after them.
-  std::stable_sort(children.begin(), children.end(), [](TControl *a, TControl *b) {
-    const int ta = a->TabOrder < 0 ? 1000 : a->TabOrder;
-    const int tb = b->TabOrder < 0 ? 1000 : b->TabOrder;
+  std::stable_sort(children.begin(), children.end(), [](TControlLink *a, TControlLink *b) {
+    const int ta = a->Model().TabOrder < 0 ? 1000 : a->Model().TabOrder;
+    const int tb = b->Model().TabOrder < 0 ? 1000 : b->Model().TabOrder;
     return ta < tb;
   });
-  for (TControl *control : children) {
-    TControlWindow *window = MakeWindow(*control);
-    int id = kFirstControlId + static_cast<int>(Windows.size());
-    if (control == &Form.BitBtn2) id = IDOK;
-    if (control == &Form.BitBtn1) id = IDCANCEL;
-    window->Create(parentWindow, id);
-    ByHandle[window->Handle()] = window;
-    ByControl[control] = window;
-    if (auto *panel = dynamic_cast<TPanel *>(control)) CreateChildren(panel, window->Handle());
+  return children;
+}
+
+void TWin32FormView::CreateFormWindow() {
+  constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
+  const TDialogTemplate dialog(kStyle, 0, kConfFormClassName, Form.Caption, kDialogFont);
+  Window.Reset(CreateDialogIndirectParamA(ThisModule(), dialog.Get(), nullptr,
+                                          &DialogProcedure<TWin32FormView>,
+                                          reinterpret_cast<LPARAM>(this)));
+  if (!Window) throw Exception("Cannot create the options dialog's window");
+  SetPropA(Window.Get(), kNameProperty, const_cast<char *>("ConfForm"));
+  PlaceCentred();
+}
+
+HWND TWin32FormView::CreatePanel(TPanelView &panel, HWND parentWindow) {
+  constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | DS_CONTROL;
+  TDialogTemplate dialog(kStyle, WS_EX_CONTROLPARENT, "", "", kDialogFont);
+  bool afterRadio = false;
+  for (TControlLink *child : ChildrenOf(&panel.Container())) {
+    if (dynamic_cast<TPanelView *>(child)) continue; // a child dialog of its own
+    const TWindowKind kind = WindowKindOf(child->Model(), afterRadio);
+    dialog.AddItem(kind.ClassName, kind.Text, child->ControlId(), kind.Style, kind.ExtendedStyle);
+    afterRadio = dynamic_cast<TRadioButton *>(&child->Model()) != nullptr;
+  }
+  HWND window =
+      CreateDialogIndirectParamA(ThisModule(), dialog.Get(), parentWindow,
+                                 &DialogProcedure<TPanelView>, reinterpret_cast<LPARAM>(&panel));
+  if (!window) throw Exception("Cannot create the window of " + panel.Container().Name);
+  return window;
+}
+
+void TWin32FormView::LayOut(TPanel *parent, HWND parentWindow) {
+  HWND previous = HWND_TOP;
+  for (TControlLink *child : ChildrenOf(parent)) {
+    auto *panel = dynamic_cast<TPanelView *>(child);
+    HWND window =
+        panel ? CreatePanel(*panel, parentWindow) : GetDlgItem(parentWindow, child->ControlId());
+    if (!window) throw Exception("No window for the control " + child->Model().Name);
+    child->Attach(window, previous);
+    if (panel) LayOut(&panel->Container(), window);
+    previous = window;
   }
 }
 
-TControlWindow *TWin32FormView::MakeWindow(TControl &control) {
-  std::unique_ptr<TControlWindow> window;
-  if (auto *panel = dynamic_cast<TPanel *>(&control))
-    window = std::make_unique<TPanelWindow>(*this, *panel);
-  else if (auto *label = dynamic_cast<TLabel *>(&control))
-    window = std::make_unique<TLabelWindow>(*this, *label);
-  else if (auto *box = dynamic_cast<TCheckBox *>(&control))
-    window = std::make_unique<TCheckBoxWindow>(*this, *box);
-  else if (auto *radio = dynamic_cast<TRadioButton *>(&control)) {
-    const bool first = radio == &Form.rbDeleteCacheAll || radio == &Form.rbDeleteCookiesAll ||
-                       radio == &Form.rbDeleteHistoryAll;
-    window = std::make_unique<TRadioButtonWindow>(*this, *radio, first);
-  } else if (auto *edit = dynamic_cast<TEdit *>(&control))
-    window = std::make_unique<TEditWindow>(*this, *edit);
-  else if (auto *list = dynamic_cast<TListView *>(&control))
-    window = std::make_unique<TListViewWindow>(*this, *list);
-  else if (auto *button = dynamic_cast<TButton *>(&control))
-    window = std::make_unique<TButtonWindow>(*this, *button,
-                                             button->Default ? TickGlyph() : CrossGlyph());
-  else
-    throw Exception("No window for the control " + control.Name);
-  control.AttachView(window.get());
-  Windows.push_back(std::move(window));
-  return Windows.back().get();
-}
-
-TControlWindow *TWin32FormView::WindowOf(HWND window) const {
-  auto found = ByHandle.find(window);
-  return found == ByHandle.end() ? nullptr : found->second;
-}
-
-bool TWin32FormView::ChildMessage(HBRUSH background, UINT message, WPARAM wParam, LPARAM lParam,
-                                  LRESULT &result) {
-  switch (message) {
-  case WM_COMMAND:
-    if (TControlWindow *child = WindowOf(reinterpret_cast<HWND>(lParam))) {
-      child->Command(HIWORD(wParam));
-      result = 0;
-      return true;
-    }
-    return false;
-  case WM_NOTIFY: {
-    const auto &header = *reinterpret_cast<const NMHDR *>(lParam);
-    if (TControlWindow *child = WindowOf(header.hwndFrom)) {
-      result = child->Notify(header);
-      return true;
-    }
-    return false;
-  }
-  case WM_DRAWITEM: {
-    const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
-    if (TControlWindow *child = WindowOf(item.hwndItem)) {
-      child->Draw(item);
-      result = TRUE;
-      return true;
-    }
-    return false;
-  }
-  case WM_CTLCOLORSTATIC:
-  case WM_CTLCOLORBTN: {
-    TControlWindow *child = WindowOf(reinterpret_cast<HWND>(lParam));
-    if (!child || !child->DrawsOnParent(reinterpret_cast<HDC>(wParam))) return false;
-    result = reinterpret_cast<LRESULT>(background);
-    return true;
-  }
-  default: return false;
-  }
-}
-
-void TWin32FormView::ClickButton(TButton &button) {
-  if (button.Enabled()) RunEvent([&] { button.Click(); });
-}
-
-LRESULT CALLBACK TWin32FormView::Procedure(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto *view = reinterpret_cast<TWin32FormView *>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!view || !view->Window) return DefWindowProcA(window, message, wParam, lParam);
-  return view->Guarded([&] { return view->FormMessage(message, wParam, lParam); });
-}
-
-LRESULT TWin32FormView::FormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+// The template's dialog units cannot express the client size in pixels: the
+// window is sized to it and centred on the screen.
+void TWin32FormView::PlaceCentred() const {
   HWND window = Window.Get();
-  LRESULT result = 0;
+  RECT frame{0, 0, Form.ClientWidth, Form.ClientHeight};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT TWin32FormView::FontFor(const TFontStyle &style) const {
+  if (style.HeightPx > 11) return static_cast<HFONT>(CaptionFont.Get());
+  return style.Bold ? static_cast<HFONT>(BoldFont.Get()) : nullptr;
+}
+
+INT_PTR TWin32FormView::Message(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-  case WM_COMMAND:
-    if (ChildMessage(GetSysColorBrush(COLOR_BTNFACE), message, wParam, lParam, result))
-      return result;
-    // Enter and Escape, sent by the dialog manager.
-    if (LOWORD(wParam) == IDOK) ClickButton(Form.BitBtn2);
-    if (LOWORD(wParam) == IDCANCEL) ClickButton(Form.BitBtn1);
-    return 0;
-  case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
-  case WM_CLOSE: Form.ModalResult = mrCancel; return 0;
-  case WM_ACTIVATE:
-    // Keep the focus on a control across activation, as a dialog does; the
-    // default would put it on the form window itself.
-    if (LOWORD(wParam) == WA_INACTIVE) {
-      if (HWND focus = GetFocus(); focus && IsChild(window, focus)) FocusedControl = focus;
-    } else if (FocusedControl) {
-      SetFocus(FocusedControl);
-    }
-    return 0;
-  case WM_SETFOCUS:
-    if (FocusedControl) SetFocus(FocusedControl);
-    return 0;
-  case kShownMessage: Form.Shown(); return 0;
+  // The form is hidden until ShowModal; the dialog manager sets the focus
+  // when it is activated (setting it now would activate the hidden form).
+  case WM_INITDIALOG: return FALSE;
+  case WM_COMMAND: Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
+  case WM_NOTIFY: Notify(*reinterpret_cast<NMHDR *>(lParam)); return TRUE;
   default:
-    if (ChildMessage(GetSysColorBrush(COLOR_BTNFACE), message, wParam, lParam, result))
-      return result;
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message < WM_APP || message > 0xBFFF) return FALSE;
+    OnPostedMessage(message);
+    return TRUE;
   }
 }
 
-void TWin32FormView::Centre() const {
-  RECT frame;
-  GetWindowRect(Window.Get(), &frame);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  SetWindowPos(Window.Get(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void TWin32FormView::Command(int id, WORD code) {
+  if (TControlLink *link = LinkOf(id)) Guarded([&] { link->Command(code); });
+}
+
+void TWin32FormView::Notify(NMHDR &header) {
+  if (TControlLink *link = LinkOf(static_cast<int>(header.idFrom)))
+    Guarded([&] { link->Notify(header); });
+}
+
+// Every message posted to the dialog window comes here, from the modal loop
+// or from a message box's loop while one is shown. Each runs as an event
+// handler: a failure is shown in the error box and the dialog goes on.
+void TWin32FormView::OnPostedMessage(UINT message) {
+  Guarded([&] {
+    RunEvent([&] {
+      switch (message) {
+      case kFormShown: Form.Shown(); break;
+      default: break;
+      }
+    });
+  });
 }
 
 void TWin32FormView::RunMessageLoop() {
-  HWND window = Window.Get();
-  HWND cancel = ByControl.at(&Form.BitBtn1)->Handle();
   MSG message;
   while (Form.ModalResult == mrNone) {
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
@@ -748,12 +637,7 @@ void TWin32FormView::RunMessageLoop() {
       Form.ModalResult = mrCancel;
       break;
     }
-    // Enter on the focused Cancel button presses Cancel, not the default.
-    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && GetFocus() == cancel) {
-      ClickButton(Form.BitBtn1);
-      continue;
-    }
-    if (IsDialogMessageA(window, &message)) continue;
+    if (IsDialogMessageA(Window.Get(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -763,15 +647,10 @@ void TWin32FormView::ShowModal() {
   HWND window = Window.Get();
   HWND previous = GetActiveWindow();
   {
-    TDisabledThreadWindows disabled(window);
-    Centre();
+    const TDisabledThreadWindows disabled(window);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
-    SetActiveWindow(window);
-    FocusedControl = ByControl.at(&Form.cbDeleteHistory)->Handle();
-    SetFocus(FocusedControl);
-    UpdateWindow(window);
-    PostMessageA(window, kShownMessage, 0, 0);
+    PostMessageA(window, kFormShown, 0, 0);
     RunMessageLoop();
   }
   // The host's windows are enabled again before the dialog goes, so that

@@ -408,6 +408,7 @@ def case_malformed_typed(s, ini):
     s.key("Return")
     s.wait_error_box(present=False)
     check_equal(s.ask("wait"), ["ready"], "the dialog stays open")
+    soon(s.focus, "edtCacheMask", "the focus back where it was before the error box")
     s.click("edtCacheMask")
     s.key("End", "BackSpace")
     s.type("*")
@@ -451,6 +452,44 @@ def case_tab_order(s, ini):
     return "", None
 
 
+def case_radio_arrows(s, ini):
+    def state():
+        rows = {row[0]: row for row in s.table("dump")}
+        return tuple(rows[name][column] for name, column in [
+            ("rbDeleteHistoryAll", 7), ("rbDeleteHistoryMask", 7), ("edtHistoryMask", 6)])
+    soon(s.focus, "cbDeleteHistory", "focus")
+    s.key("Tab")
+    soon(s.focus, "rbDeleteHistoryAll", "Tab enters the group at its checked button")
+    check_equal(state(), ("1", "0", "0"), "all links checked, mask box disabled")
+    # An arrow key moves to the other button of the group and checks it, which
+    # runs its click handler; the group wraps around in both directions.
+    for key, focus, expected in [("Right", "rbDeleteHistoryMask", ("0", "1", "1")),
+                                 ("Right", "rbDeleteHistoryAll", ("1", "0", "0")),
+                                 ("Up", "rbDeleteHistoryMask", ("0", "1", "1")),
+                                 ("Left", "rbDeleteHistoryAll", ("1", "0", "0")),
+                                 ("Down", "rbDeleteHistoryMask", ("0", "1", "1"))]:
+        s.key(key)
+        soon(s.focus, focus, f"focus after {key}")
+        soon(state, expected, f"checked buttons and mask box after {key}")
+    s.key("Tab")
+    soon(s.focus, "edtHistoryMask", "Tab leaves the group for the enabled mask box")
+    s.screenshot("RadioArrows")
+    s.close_with("Return")
+    return "http://*.*, Cookie:*.*, Visited:*.*", "DeleteHistoryType=1"
+
+
+def case_enter_on_cancel(s, ini):
+    soon(s.focus, "cbDeleteHistory", "focus")
+    s.key("space")  # history off, which OK would save
+    for name in ("BitBtn2", "BitBtn1"):
+        s.key("shift+Tab")
+        soon(s.focus, name, "Shift+Tab goes back through the buttons")
+    s.screenshot("EnterOnCancel")
+    # Enter presses the focused push button, not the default one.
+    s.close_with("Return")
+    return "", None
+
+
 def case_enter_saves(s, ini):
     soon(s.focus, "cbDeleteHistory", "focus")
     s.key("space")  # history off
@@ -490,6 +529,8 @@ CASES = {
     "MalformedTyped": (case_malformed_typed, ["DeleteCacheType=1", "CacheMask="]),
     "StoredMalformed": (case_stored_malformed, ["DeleteCacheType=1", "CacheMask=["]),
     "TabOrder": (case_tab_order, ["DeleteHistoryType=1"]),
+    "RadioArrows": (case_radio_arrows, None),
+    "EnterOnCancel": (case_enter_on_cancel, None),
     "EnterSaves": (case_enter_saves, None),
     "EscapeCancels": (case_escape_cancels, ["DeleteCache=1"]),
     "CloseBoxCancels": (case_close_box_cancels, ["DeleteCookies=0"]),

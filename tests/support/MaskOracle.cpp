@@ -100,7 +100,7 @@ size_t WalkMask(const char *maskText, bool countingPass,
       scanSet();
       emit(mekSet, 0, 0, 0);
     } else if (IsLeadByte(b) && mask[position + 1] != 0) {
-      // The open point: with no trail byte before the mask's end, the lead
+      // With no trail byte before the mask's end, the lead
       // byte falls through to the last case and is a literal of itself.
       ++position;
       emit(mekDoubleByte, 0, b, mask[position]);

@@ -3,9 +3,9 @@
 // step by step (two passes, the retry stack of MaxStarGroups entries), as
 // the oracle that the fast matcher of Masks is checked against. Its time is
 // exponential in the number of stars; keep its texts short or give it a
-// budget. It reads the same LeadBytes as Masks, and takes the same decision
-// for the open point of the mask language: a lead byte as the last byte of a mask,
-// outside a set, is an ordinary literal of itself.
+// budget. It reads the tests' lead bytes (TestLeadBytes), and decides as
+// Masks does where the mask language leaves a choice: a lead byte as the last
+// byte of a mask, outside a set, is an ordinary literal of itself.
 #include <bitset>
 #include <cstdint>
 #include <memory>

@@ -6,13 +6,9 @@
 #include "IENorvaneU.h"
 
 inline void ExpectSameSettings(const TIENorvane &a, const TIENorvane &b) {
-  EXPECT_EQ(a.DeleteCache, b.DeleteCache);
-  EXPECT_EQ(a.DeleteCacheType, b.DeleteCacheType);
-  EXPECT_EQ(a.CacheMask, b.CacheMask);
-  EXPECT_EQ(a.DeleteCookies, b.DeleteCookies);
-  EXPECT_EQ(a.DeleteCookiesType, b.DeleteCookiesType);
-  EXPECT_EQ(a.CookiesMask, b.CookiesMask);
-  EXPECT_EQ(a.DeleteHistory, b.DeleteHistory);
-  EXPECT_EQ(a.DeleteHistoryType, b.DeleteHistoryType);
-  EXPECT_EQ(a.HistoryMask, b.HistoryMask);
+  for (const TCategoryFields &c : TIENorvane::Categories()) {
+    EXPECT_EQ(a.*c.Flag, b.*c.Flag) << c.FlagKey;
+    EXPECT_EQ(a.*c.Type, b.*c.Type) << c.TypeKey;
+    EXPECT_EQ(a.*c.Mask, b.*c.Mask) << c.MaskKey;
+  }
 }

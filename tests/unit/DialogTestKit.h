@@ -66,7 +66,7 @@ inline std::vector<std::string> RowsOf(const TListView &list) {
 // run that plays a script.
 class DialogFixture : public ::testing::Test, public TStandInPlatform {
 protected:
-  DialogFixture() : Cleaner(Services) {}
+  DialogFixture() : Cleaner(*this) {}
 
   // Loads the settings from the INI file and runs the configuration with
   // `script`; the view's record is kept in View.

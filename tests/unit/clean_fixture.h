@@ -11,6 +11,7 @@
 
 #include "IENorvaneU.h"
 #include "MemoryUrlCache.h"
+#include "PortableText.h"
 #include "RecordingHistoryStore.h"
 
 class TCountingProfileStore : public IProfileStore {
@@ -39,19 +40,33 @@ struct TSeed {
   std::optional<std::string> File = std::nullopt;
 };
 
-class CleanFixture : public ::testing::Test {
-protected:
-  TPlatformServices Services() { return {Profiles, Cache, History}; }
+// The platform of the clean tests: the counting profile store, the
+// in-memory cache and the recording history store, single-byte texts.
+class TCleanPlatform : public IPlatform {
+public:
+  TCountingProfileStore CountingProfiles;
+  TMemoryUrlCache Cache;
+  TRecordingHistoryStore HistoryStore;
 
+  IProfileStore &Profiles() override { return CountingProfiles; }
+  IUrlCache &UrlCache() override { return Cache; }
+  IHistoryStore &History() override { return HistoryStore; }
+  const TLeadByteSet &LeadBytes() const override { return NoLeadBytes; }
+  std::string WindowsDirectory() const override { return {}; }
+  std::string AnsiToUtf8(std::string_view ansi) const override { return Latin1OrUtf8ToUtf8(ansi); }
+  bool HasUrlCache() const override { return true; }
+
+private:
+  TLeadByteSet NoLeadBytes;
+};
+
+class CleanFixture : public ::testing::Test, public TCleanPlatform {
+protected:
   void Seed(const std::vector<TSeed> &seeds) {
     for (const TSeed &seed : seeds)
       Cache.Add(seed.Url, seed.File, seed.Size);
   }
 
   // A cleaner with every category off; tests switch on what they need.
-  TIENorvane Cleaner() { return TIENorvane(Services()); }
-
-  TCountingProfileStore Profiles;
-  TMemoryUrlCache Cache;
-  TRecordingHistoryStore History;
+  TIENorvane Cleaner() { return TIENorvane(*this); }
 };

@@ -7,6 +7,7 @@
 
 #include "Masks.h"
 #include "PortableIniStore.h"
+#include "StandInPlatform.h"
 #include "TempDir.h"
 #include "clean_fixture.h"
 
@@ -111,12 +112,12 @@ TEST_F(CleanFixture, CleanEachCategoryAndType) {
   };
   for (const TSweepCase &c : cases) {
     SCOPED_TRACE(c.Name);
-    TMemoryUrlCache cache;
-    TRecordingHistoryStore history;
-    TPlatformServices services{Profiles, cache, history};
+    TCleanPlatform platform;
+    TMemoryUrlCache &cache = platform.Cache;
+    TRecordingHistoryStore &history = platform.HistoryStore;
     for (const TSeed &seed : kMixedCache)
       cache.Add(seed.Url, seed.File, seed.Size);
-    TIENorvane cleaner(services);
+    TIENorvane cleaner(platform);
     SwitchOn(cleaner, c.Category, c.Type, c.Mask);
 
     const TCleanTotals totals = cleaner.Clean();
@@ -154,8 +155,8 @@ TEST_F(CleanFixture, CleanEverythingAddsUpTheCategories) {
   EXPECT_EQ(totals.Cookies.Count, 2u);
   EXPECT_EQ(totals.History.Count, 2u);
   EXPECT_EQ(totals.FreedBytes(), 1000u + 2000 + 4000 + 16000 + 101 + 102);
-  EXPECT_EQ(History.Clears(), 1u);
-  EXPECT_EQ(Profiles.Calls, 0u);
+  EXPECT_EQ(HistoryStore.Clears(), 1u);
+  EXPECT_EQ(CountingProfiles.Calls, 0u);
 }
 
 TEST_F(CleanFixture, CleanAllFlagsOffMakesNoPlatformCall) {
@@ -167,8 +168,8 @@ TEST_F(CleanFixture, CleanAllFlagsOffMakesNoPlatformCall) {
 
   EXPECT_EQ(totals.FreedBytes(), 0u);
   EXPECT_EQ(Cache.Calls().Total(), 0u);
-  EXPECT_EQ(History.Calls(), 0u);
-  EXPECT_EQ(Profiles.Calls, 0u);
+  EXPECT_EQ(HistoryStore.Calls(), 0u);
+  EXPECT_EQ(CountingProfiles.Calls, 0u);
   EXPECT_EQ(Cache.Urls().size(), kMixedCache.size());
 }
 
@@ -189,6 +190,23 @@ TEST_F(CleanFixture, CleanFailedDeletesCountNothing) {
   EXPECT_EQ(totals.Cache.Bytes, 1000u + 4000 + 16000);
   EXPECT_EQ(totals.Cookies.Count, 1u);
   EXPECT_EQ(totals.Cookies.Bytes, 101u);
+  // What stayed is counted as such, whatever the platform's reason.
+  EXPECT_EQ(totals.Cache.NotDeleted, 1u);
+  EXPECT_EQ(totals.Cookies.NotDeleted, 1u);
+}
+
+TEST_F(CleanFixture, CleanReportsTheHistoryStoresAnswerAsItCame) {
+  TIENorvane cleaner = Cleaner();
+  EXPECT_FALSE(cleaner.Clean().HistoryStore) << "history off: the store is not asked";
+  SwitchOn(cleaner, TCategory::History, 2, "");
+  const TCleanTotals cleared = cleaner.Clean();
+  ASSERT_TRUE(cleared.HistoryStore);
+  EXPECT_TRUE(cleared.HistoryStore->Cleared());
+  HistoryStore.FailWith(TRecordingHistoryStore::TFailure::NotImplemented);
+  const TCleanTotals refused = cleaner.Clean();
+  ASSERT_TRUE(refused.HistoryStore);
+  EXPECT_FALSE(refused.HistoryStore->Cleared());
+  EXPECT_EQ(refused.HistoryStore->Code, TRecordingHistoryStore::kNotImplemented);
 }
 
 TEST_F(CleanFixture, CleanCountsSizesAbove4GiBInFull) {
@@ -211,12 +229,12 @@ TEST_F(CleanFixture, CleanCountsSizesAbove4GiBInFull) {
 TEST_F(CleanFixture, CleanHistoryStoreFailuresLeaveTheClean) {
   for (auto failure : {TRecordingHistoryStore::TFailure::OleSysError,
                        TRecordingHistoryStore::TFailure::IntfCastError}) {
-    TMemoryUrlCache cache;
-    TRecordingHistoryStore history;
+    TCleanPlatform platform;
+    TMemoryUrlCache &cache = platform.Cache;
+    TRecordingHistoryStore &history = platform.HistoryStore;
     history.FailWith(failure);
-    TPlatformServices services{Profiles, cache, history};
     cache.Add("Visited: john@http://www.example.com/", std::nullopt, 0);
-    TIENorvane cleaner(services);
+    TIENorvane cleaner(platform);
     SwitchOn(cleaner, TCategory::History, 0, "");
     if (failure == TRecordingHistoryStore::TFailure::OleSysError)
       EXPECT_THROW(cleaner.Clean(), EOleSysError);
@@ -248,7 +266,7 @@ TEST_F(CleanFixture, CleanMalformedMaskStopsWhereItIsMet) {
   EXPECT_FALSE(Cache.Contains("http://www.example.com/logo.gif"));
   EXPECT_TRUE(Cache.Contains("Cookie:john@example.com/"));
   EXPECT_TRUE(Cache.Contains("Visited: john@http://www.example.com/index.html"));
-  EXPECT_EQ(History.Calls(), 0u);
+  EXPECT_EQ(HistoryStore.Calls(), 0u);
   EXPECT_EQ(Cache.OpenEnumerations(), 0u);
 }
 
@@ -305,12 +323,11 @@ TEST(CleanFromIni, SectionsOfEachKind) {
     TTempDir folder;
     const std::string ini = folder.File("norvane.ini");
     WriteFileBytes(ini, c.Ini);
-    TPortableIniStore profiles;
-    TMemoryUrlCache cache;
-    TRecordingHistoryStore history;
+    TStandInPlatform platform;
+    TMemoryUrlCache &cache = platform.Cache;
     for (const TSeed &seed : kMixedCache)
       cache.Add(seed.Url, seed.File, seed.Size);
-    TIENorvane cleaner(TPlatformServices{profiles, cache, history});
+    TIENorvane cleaner(platform);
     cleaner.LoadSettings(ini, "IE Norvane");
     EXPECT_EQ(cleaner.Clean().FreedBytes(), c.Freed);
     EXPECT_EQ(cache.Urls(), c.Left);

@@ -128,7 +128,7 @@ TEST_F(CliTest, MalformedMaskNoEntryReachesIsNoFailure) {
   // As in the plug-in's clean: a mask is only compiled for an entry.
   Seed({});
   for (const std::string &url : Cache.Urls())
-    if (url.rfind("Cookie:", 0) == 0) Cache.Delete(url.c_str());
+    if (url.rfind("Cookie:", 0) == 0) Cache.Delete({url.c_str(), nullptr, 0});
   WriteSettings({"DeleteCookiesType=1", "CookiesMask=[a"});
   EXPECT_EQ(RunOnSettings("preview").Code, kExitOk);
   EXPECT_EQ(RunOnSettings("clean").Code, kExitOk);

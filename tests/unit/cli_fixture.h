@@ -15,6 +15,7 @@
 #include "MemoryUrlCache.h"
 #include "PortableIniStore.h"
 #include "RecordingHistoryStore.h"
+#include "StandInPlatform.h"
 #include "TempDir.h"
 
 // One seeded entry, as a test expects to see it listed.
@@ -78,9 +79,8 @@ protected:
   // commands unless `plain` is set.
   TCliRun Run(std::vector<std::string> arguments, bool errIsTerminal = false) {
     std::ostringstream out, err;
-    const TPlatformServices services{Profiles, Cache, History};
     TCliRun run;
-    run.Code = RunCli(arguments, services, TCliStreams{out, err, errIsTerminal});
+    run.Code = RunCli(arguments, Platform, TCliStreams{out, err, errIsTerminal});
     run.Out = out.str();
     run.Err = err.str();
     return run;
@@ -95,7 +95,7 @@ protected:
   }
 
   TTempDir Dir;
-  TMemoryUrlCache Cache;
-  TPortableIniStore Profiles;
-  TRecordingHistoryStore History;
+  TStandInPlatform Platform;
+  TMemoryUrlCache &Cache = Platform.Cache;
+  TRecordingHistoryStore &History = Platform.HistoryStore;
 };

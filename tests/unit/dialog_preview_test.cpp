@@ -4,6 +4,7 @@
 
 #include "DialogTestKit.h"
 #include "Masks.h"
+#include "StandInPlatform.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -26,10 +27,9 @@ TEST(PreviewFileName, TakesThePartAfterTheLastBackslash) {
     EXPECT_EQ(TIENorvane::FileNameOfPath(path), name) << "path '" << path << "'";
 }
 
-class PreviewFixture : public ::testing::Test {
+class PreviewFixture : public ::testing::Test, public TStandInPlatform {
 protected:
   PreviewFixture() : List("lvCache", nullptr, {8, 56, 525, 89}, 4, {}) {}
-  TMemoryUrlCache Cache;
   TListView List;
 };
 
@@ -39,35 +39,35 @@ TEST_F(PreviewFixture, RowsShowUrlFileNameAndSizeInEnumerationOrder) {
   Cache.Add("http://a.example/", "", 0);
   Cache.Add("Visited:user@http://a.example/", std::nullopt, 5);
   Cache.Add("http://c.example/big", "C:\\Cache\\", 18446744073709551615ull);
-  TIENorvane::FillPreviewList(Cache, List, "http://*.*");
+  TIENorvane::FillPreviewList(*this, List, "http://*.*");
   // No cookie or history entry in the http list, even though the
   // enumeration hands them over.
   EXPECT_THAT(RowsOf(List),
               ElementsAre("http://b.example/x|b[1].htm|4294967296", "http://a.example/||0",
                           "http://c.example/big||18446744073709551615"));
-  TIENorvane::FillPreviewList(Cache, List, "Cookie:*");
+  TIENorvane::FillPreviewList(*this, List, "Cookie:*");
   EXPECT_THAT(RowsOf(List), ElementsAre("Cookie:user@a.example/||77"));
-  TIENorvane::FillPreviewList(Cache, List, "Visited:*A.EXAMPLE*");
+  TIENorvane::FillPreviewList(*this, List, "Visited:*A.EXAMPLE*");
   EXPECT_THAT(RowsOf(List), ElementsAre("Visited:user@http://a.example/||5"));
 }
 
 TEST_F(PreviewFixture, EachFillReplacesTheRowsAndRepaintsOnce) {
   Cache.Add("http://a.example/", std::nullopt, 1);
   Cache.Add("HTTP://", std::nullopt, 2);
-  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  TIENorvane::FillPreviewList(*this, List, "http://*");
   EXPECT_EQ(List.RowCount(), 2u);
   EXPECT_EQ(List.RepaintCount(), 1u);
   // The bare prefix lists only a URL that is the prefix itself, in any case.
-  TIENorvane::FillPreviewList(Cache, List, "http://");
+  TIENorvane::FillPreviewList(*this, List, "http://");
   EXPECT_THAT(RowsOf(List), ElementsAre("HTTP://||2"));
   EXPECT_EQ(List.RepaintCount(), 2u);
-  TIENorvane::FillPreviewList(Cache, List, "http://nothing");
+  TIENorvane::FillPreviewList(*this, List, "http://nothing");
   EXPECT_THAT(RowsOf(List), IsEmpty());
   EXPECT_EQ(List.RepaintCount(), 3u);
 
   // Inside an outer bracket the fill does not repaint; the outer close does.
   List.BeginUpdate();
-  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  TIENorvane::FillPreviewList(*this, List, "http://*");
   EXPECT_EQ(List.RepaintCount(), 3u);
   EXPECT_EQ(List.UpdateCount(), 1);
   List.EndUpdate();
@@ -77,17 +77,17 @@ TEST_F(PreviewFixture, EachFillReplacesTheRowsAndRepaintsOnce) {
 
 TEST_F(PreviewFixture, MalformedPatternLeavesTheListEmptyAndClosesTheBracket) {
   Cache.Add("http://a.example/", std::nullopt, 1);
-  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  TIENorvane::FillPreviewList(*this, List, "http://*");
   ASSERT_EQ(List.RowCount(), 1u);
-  EXPECT_THROW(TIENorvane::FillPreviewList(Cache, List, "http://[a-]"), EMaskException);
+  EXPECT_THROW(TIENorvane::FillPreviewList(*this, List, "http://[a-]"), EMaskException);
   EXPECT_EQ(List.RowCount(), 0u);
   EXPECT_EQ(List.UpdateCount(), 0);
   EXPECT_EQ(List.RepaintCount(), 2u);
-  // A fetch of the platform fails: that entry is passed over.
+  // An entry the platform does not deliver is passed over.
   Cache.Add("http://b.example/", std::nullopt, 2);
   Cache.Add("http://c.example/", std::nullopt, 3);
-  Cache.FailFetchOf("http://b.example/");
-  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  Cache.HideFromEnumerations("http://b.example/");
+  TIENorvane::FillPreviewList(*this, List, "http://*");
   EXPECT_THAT(RowsOf(List), ElementsAre("http://a.example/||1", "http://c.example/||3"));
   EXPECT_EQ(Cache.OpenEnumerations(), 0u);
 }
@@ -106,10 +106,10 @@ TEST_F(PreviewFixture, AWindowSeesOneSuspendAndOneResumePerFill) {
     Cache.Add("http://h" + std::to_string(i) + ".example/", "", 1);
   TRecordingDisplay display;
   List.AttachListView(&display);
-  TIENorvane::FillPreviewList(Cache, List, "http://*");
+  TIENorvane::FillPreviewList(*this, List, "http://*");
   EXPECT_THAT(display.Calls, ElementsAre("suspend", "resume"));
   display.Calls.clear();
-  EXPECT_THROW(TIENorvane::FillPreviewList(Cache, List, "http://["), EMaskException);
+  EXPECT_THROW(TIENorvane::FillPreviewList(*this, List, "http://["), EMaskException);
   EXPECT_THAT(display.Calls, ElementsAre("suspend", "resume"));
   display.Calls.clear();
   List.AddRow("x", "", uint64_t{0}); // outside a bracket: shown at once

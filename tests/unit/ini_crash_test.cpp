@@ -50,7 +50,7 @@ std::vector<std::string> SectionLines(const TIENorvane &c) {
 [[noreturn]] void SaveForever(const std::string &path) {
   try {
     TStandInPlatform services;
-    TIENorvane first(services.Services), second(services.Services);
+    TIENorvane first(services), second(services);
     Fill(first, true), Fill(second, false);
     for (;;) {
       first.SaveSettings(path, "IE Norvane");
@@ -65,7 +65,7 @@ std::vector<std::string> SectionLines(const TIENorvane &c) {
 // each hold the first or the second value. Returns what is wrong, or "".
 std::string CheckWhole(const std::string &content, bool &mixed) {
   TStandInPlatform services;
-  TIENorvane first(services.Services), second(services.Services);
+  TIENorvane first(services), second(services);
   Fill(first, true), Fill(second, false);
   const auto a = SectionLines(first), b = SectionLines(second);
   std::vector<std::string> expected = IniLines(kHead);
@@ -93,7 +93,7 @@ TEST(IniCrash, KilledSavesLeaveEveryFileWhole) {
   WriteFileBytes(path, kHead + "[IE Norvane]\r\n" + kTail);
   {
     TStandInPlatform services;
-    TIENorvane initial(services.Services);
+    TIENorvane initial(services);
     Fill(initial, true);
     initial.SaveSettings(path, "IE Norvane");
   }
@@ -115,7 +115,7 @@ TEST(IniCrash, KilledSavesLeaveEveryFileWhole) {
   }
   // A save after all that, over whatever temporary file the last kill left.
   TStandInPlatform services;
-  TIENorvane last(services.Services);
+  TIENorvane last(services);
   Fill(last, false);
   last.SaveSettings(path, "IE Norvane");
   bool wasMixed = true;

@@ -1,5 +1,5 @@
 // Long masks and long texts: a mask of 1 MiB compiles and matches, and the
-// masks on which the specified search takes exponential time still get their
+// masks on which a backtracking search takes exponential time still get their
 // answer (a test never fails on a time, but these would not finish).
 #include <gtest/gtest.h>
 
