@@ -3,40 +3,32 @@
 # repaint of the visible owner-data list) against a bare enumeration of the
 # same real URL cache, in the same run. Target: refill <= 1.5 x enumeration.
 #
-#   bench/wine_preview_timing.sh [BUILD_DIR] [ENTRIES] [ROUNDS]
+#   bench/wine_preview_timing.sh [BUILD_DIR] [ENTRIES] [ROUNDS]   (defaults: build/win 2000 5)
 #
-# BUILD_DIR is a Windows build folder (default build/win) in which
-# nvguihost and nvpreviewtiming are built:
-#   cmake --preset win -B build/win && cmake --build build/win -j2 \
-#     --target nvguihost nvpreviewtiming
-# The run empties and reseeds the URL cache of that folder's Wine prefix and
-# uses a private Xvfb display.
+# BUILD_DIR is a Windows build folder in which nvguihost and nvpreviewtiming
+# are built (make bench builds them in build/win). The run seeds a throwaway
+# Wine prefix's URL cache and shows the list on an Xvfb display of its own.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 build="$(realpath "${1:-build/win}")"
 entries="${2:-2000}"
 rounds="${3:-5}"
 run="$build/wine-run.sh"
-[[ -x "$run" && -f "$build/bin/nvpreviewtiming.exe" ]] || {
-  echo "build nvguihost and nvpreviewtiming in $build first" >&2
+[[ -x "$run" && -f "$build/bin/nvpreviewtiming.exe" && -f "$build/bin/nvguihost.exe" ]] || {
+  echo "build nvguihost and nvpreviewtiming in $build first (make bench)" >&2
   exit 2
 }
 
-display=""
-for n in $(seq 97 140); do
-  [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-  display=":$n"
-  break
-done
-[[ -n "$display" ]] || { echo "no free X display" >&2; exit 2; }
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-prefix="${NV_WINEPREFIX:-$build/wineprefix}"
+# shellcheck source=/dev/null
+source scripts/throwaway-prefix.sh
+# shellcheck source=/dev/null
+source scripts/private-display.sh
+use_throwaway_prefix previewtiming
+start_private_display
 # The prefix's programs end while their display is still there.
-trap 'WINEPREFIX="$prefix" wineserver -w || true; kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.05; done
-export DISPLAY="$display"
+trap 'end_throwaway_prefix; stop_private_display' EXIT
 
 cd "$build/bin"
 echo "seeding $entries entries (Wine takes a while)..."
-"$run" nvguihost.exe seed-many "$entries"
-"$run" nvpreviewtiming.exe "$rounds"
+"$run" nvguihost.exe seed-many "$entries" | tr -d '\r'
+"$run" nvpreviewtiming.exe "$rounds" | tr -d '\r'
