@@ -17,8 +17,9 @@
 #include <vector>
 
 #include "CacheWalk.h"
-#include "Win32FormView.h"
-#include "Win32UrlCache.h"
+#include "FormViewFactory.h"
+#include "Handles.h"
+#include "Win32Platform.h"
 #include "frmIENorvane.h"
 
 namespace {
@@ -36,23 +37,22 @@ size_t BareEnumeration() {
   std::vector<char> buffer(4096);
   auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
   DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+  TUrlCacheFind find(FindFirstUrlCacheEntryA(nullptr, entry(), &size), {&TWin32Api::System()});
   if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     buffer.resize(size);
-    find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+    find.Reset(FindFirstUrlCacheEntryA(nullptr, entry(), &size));
   }
   if (!find) return 0;
   size_t count = 1;
   for (;;) {
     size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find, entry(), &size)) {
+    if (FindNextUrlCacheEntryA(find.Get(), entry(), &size)) {
       ++count;
       continue;
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     buffer.resize(size);
   }
-  FindCloseUrlCache(find);
   return count;
 }
 
@@ -79,10 +79,14 @@ void PumpMessages() {
 
 int main(int argc, char **argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  TWin32UrlCache cache;
-  TConfForm form(cache);
-  auto view = CreateWin32FormView(form);
-  HWND window = FindWindowA(kConfFormClassName, nullptr);
+  TWin32Platform platform;
+  TConfForm form(platform);
+  const auto view = SystemFormViewFactory()(form);
+  HWND window = FindWindowA(nullptr, form.Caption.c_str());
+  if (!window) {
+    std::fprintf(stderr, "nvpreviewtiming: the dialog's window was not found\n");
+    return 1;
+  }
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   PumpMessages();
@@ -95,7 +99,7 @@ int main(int argc, char **argv) {
     bare.push_back(Time([&] { entries = BareEnumeration(); }));
     walk.push_back(Time([&] {
       walked = 0;
-      Walk(cache, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
+      Walk(platform, "http://*.*", [&](const TCacheEntryView &) { ++walked; });
     }));
     // A refill is a change of the mask's text, as a keystroke makes it.
     refill.push_back(Time([&] { form.edtCacheMask.TextEdited(round % 2 ? "*.*" : "*"); }));

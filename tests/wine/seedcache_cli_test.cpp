@@ -19,9 +19,9 @@ TEST(SeedcacheCommandLine, HelpExplainsEveryCommandWhereverItIsAsked) {
     SCOPED_TRACE(arguments);
     const TProgramRun run = RunProgram(std::string("seedcache.exe ") + arguments);
     EXPECT_EQ(run.ExitCode, 0u);
-    for (const char *part :
-         {"seedcache seed N [SEED]", "seedcache list", "seedcache enum", "--delete", "SELECTOR",
-          "\"null\"", "same SEED", "seedcache empty", "Exit codes"})
+    for (const char *part : {"seedcache seed N [SEED]", "seedcache list", "seedcache enum",
+                             "--delete", "SELECTOR", "\"null\"", "same SEED", "seedcache empty",
+                             "seedcache add", "seedcache collide", "%XX", "Exit codes"})
       EXPECT_NE(run.Output.find(part), std::string::npos) << part << " in\n" << run.Output;
     EXPECT_EQ(run.Output.find("entries, deleted"), std::string::npos) << "enum did not run";
   }
@@ -49,6 +49,12 @@ TEST(SeedcacheCommandLine, RefusesWhatItDoesNotUnderstandInOneLine) {
       {"seed 5 1 2", "seed: unexpected argument '2'"},
       {"list all", "list: unexpected argument 'all'"},
       {"empty now", "empty: unexpected argument 'now'"},
+      {"add", "add: no URL given"},
+      {"add --size", "add: the size N is missing"},
+      {"add --size big http://a/", "add: N must be a whole number"},
+      {"collide", "collide: the count N is missing"},
+      {"collide 500", "collide: N must be a whole number up to 128, not '500'"},
+      {"collide 1 2", "collide: unexpected argument '2'"},
   };
   for (const TRefusal &refusal : refusals) {
     SCOPED_TRACE(refusal.Arguments);

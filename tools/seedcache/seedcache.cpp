@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CacheSeeder.h"
+#include "Handles.h"
 #include "SeededRandom.h"
 #include "UrlCorpus.h"
 
@@ -22,9 +23,11 @@ namespace {
 
 const char *HelpText() {
   return "usage: seedcache seed N [SEED]\n"
+         "       seedcache add [--size N] URL...\n"
          "       seedcache list\n"
          "       seedcache enum [--delete] [SELECTOR...]\n"
          "       seedcache empty\n"
+         "       seedcache collide N\n"
          "       seedcache --help\n"
          "\n"
          "Fills, lists and times the WinInet URL cache of the Wine prefix (or the\n"
@@ -33,6 +36,9 @@ const char *HelpText() {
          "                 files of realistic sizes, 15% cookies, 5% visited pages.\n"
          "                 SEED (a whole number, default 1) seeds the generator: the\n"
          "                 same SEED gives the same entries. Prints the counts.\n"
+         "  add URL...     adds the entries named, each of the category its URL's\n"
+         "                 prefix names (\"Cookie:\", \"Visited:\", else http); an http\n"
+         "                 entry gets a file of N bytes (--size N, default 100).\n"
          "  list           prints every entry of the three containers (category,\n"
          "                 size in bytes, URL), then how many there are.\n"
          "  enum           enumerates the cache with one reused buffer and prints how\n"
@@ -43,6 +49,13 @@ const char *HelpText() {
          "                 the default. With several, each is enumerated in turn.\n"
          "                 --delete deletes each entry as it is listed.\n"
          "  empty          deletes every entry and prints how many went.\n"
+         "  collide N      prints up to N pairs of URLs that the cache's index cannot\n"
+         "                 tell apart, one \"PRESENT ABSENT\" line each: looking ABSENT\n"
+         "                 up finds PRESENT's entry. Found by trying \"http://hc/\" and\n"
+         "                 one byte of 0x80 to 0xFF; leaves the cache empty.\n"
+         "\n"
+         "URLs are read and printed with every byte outside printable ASCII, and\n"
+         "\"%\", as %XX.\n"
          "\n"
          "Exit codes: 0 done, 1 the cache refused, 2 a bad command line.\n";
 }
@@ -101,7 +114,7 @@ int List() {
   const std::vector<TListedEntry> entries = ListWholeUrlCache();
   for (const TListedEntry &entry : entries)
     std::printf("%s %9llu  %s\n", CategoryOf(entry.Url),
-                static_cast<unsigned long long>(entry.Size), entry.Url.c_str());
+                static_cast<unsigned long long>(entry.Size), EscapedUrl(entry.Url).c_str());
   std::printf("%zu entries\n", entries.size());
   return 0;
 }
@@ -112,10 +125,10 @@ size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
   std::vector<char> buffer(4096);
   auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
   DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = FindFirstUrlCacheEntryA(selector, record(), &size);
+  TUrlCacheFind find(FindFirstUrlCacheEntryA(selector, record(), &size), {&TWin32Api::System()});
   if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     buffer.resize(size);
-    find = FindFirstUrlCacheEntryA(selector, record(), &size);
+    find.Reset(FindFirstUrlCacheEntryA(selector, record(), &size));
   }
   if (!find) return 0;
   size_t listed = 0;
@@ -123,12 +136,11 @@ size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
     ++listed;
     if (remove && DeleteUrlCacheEntryA(record()->lpszSourceUrlName)) ++deleted;
     size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find, record(), &size)) continue;
+    if (FindNextUrlCacheEntryA(find.Get(), record(), &size)) continue;
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     buffer.resize(size);
-    if (!FindNextUrlCacheEntryA(find, record(), &size)) break;
+    if (!FindNextUrlCacheEntryA(find.Get(), record(), &size)) break;
   }
-  FindCloseUrlCache(find);
   return listed;
 }
 
@@ -152,6 +164,27 @@ int Enum(const std::vector<std::string> &arguments) {
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::printf("enumerated %zu entries, deleted %zu, in %.1f ms (%.1f us per entry)\n", listed,
               deleted, ms, listed ? ms * 1000.0 / static_cast<double>(listed) : 0.0);
+  return 0;
+}
+
+int Add(const std::vector<std::string> &arguments) {
+  size_t first = 0;
+  uint32_t size = 100;
+  if (!arguments.empty() && arguments[0] == "--size") {
+    if (arguments.size() < 2) throw EUsageError("add: the size N is missing");
+    size = static_cast<uint32_t>(WholeNumber(arguments[1], "add: N", 0xFFFFFFFF));
+    first = 2;
+  }
+  if (arguments.size() <= first) throw EUsageError("add: no URL given");
+  for (size_t i = first; i < arguments.size(); ++i)
+    SeedEntry(UnescapedUrl(arguments[i]), size);
+  std::printf("added %zu entries\n", arguments.size() - first);
+  return 0;
+}
+
+int Collide(size_t wanted) {
+  for (const TCollidingUrls &pair : FindCollidingUrls(wanted))
+    std::printf("%s %s\n", EscapedUrl(pair.Present).c_str(), EscapedUrl(pair.Absent).c_str());
   return 0;
 }
 
@@ -179,6 +212,12 @@ int Run(const std::vector<std::string> &arguments) {
     return List();
   }
   if (command == "enum") return Enum(rest);
+  if (command == "add") return Add(rest);
+  if (command == "collide") {
+    if (rest.empty()) throw EUsageError("collide: the count N is missing");
+    NoMoreArguments(command, rest, 1);
+    return Collide(WholeNumber(rest[0], "collide: N", 128));
+  }
   if (command == "empty") {
     NoMoreArguments(command, rest, 0);
     std::printf("deleted %zu entries\n", EmptyUrlCache());
