@@ -72,8 +72,7 @@ bool TBackgroundReader::ReadAll(uint64_t request) {
   return true;
 }
 
-void TBackgroundReader::Deliver(TCategory category,
-                                std::shared_ptr<const TCacheSnapshot> entries) {
+void TBackgroundReader::Deliver(TCategory category, std::shared_ptr<const TCacheSnapshot> entries) {
   DialogThread.Post([&sink = Sink, category, entries = std::move(entries)] {
     sink.CategoryRead(category, entries);
   });

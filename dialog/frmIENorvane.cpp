@@ -323,8 +323,8 @@ std::vector<std::string> TConfForm::PendingFailures() const {
 
 void TConfForm::ShowPending() {
   if (!Visible || !View || ShowingBox || Pending.empty() || ModalResult != mrNone) return;
-  const bool holding = std::any_of(Pending.begin(), Pending.end(),
-                                   [](const TFailure &f) { return f.FirstFill; });
+  const bool holding =
+      std::any_of(Pending.begin(), Pending.end(), [](const TFailure &f) { return f.FirstFill; });
   if (holding && !FirstReadEnded) return;
   std::vector<TFailure> shown;
   shown.swap(Pending);

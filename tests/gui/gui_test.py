@@ -171,10 +171,10 @@ class Wine:
 class Session:
     """One GetConfigString call in nvguihost, with its inspector."""
 
-    def __init__(self, wine, ini):
+    def __init__(self, wine, ini, calls=1, watch=True):
         self.wine = wine
         self.process = wine.start("nvguihost.exe", "config", "IENorvane.dll", Wine.path(ini),
-                                  SECTION)
+                                  SECTION, str(calls), "watch" if watch else "-")
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
         check_equal(self.ask("wait"), ["ready"], "the dialog appears")

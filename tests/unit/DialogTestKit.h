@@ -41,9 +41,8 @@ public:
       std::deque<std::function<void()>> batch;
       {
         std::unique_lock guard(Lock);
-        const bool ready = Arrived.wait_for(guard, std::chrono::seconds(10), [&] {
-          return !Queue.empty() || !form.ReadingCache();
-        });
+        const bool ready = Arrived.wait_for(guard, std::chrono::seconds(10),
+                                            [&] { return !Queue.empty() || !form.ReadingCache(); });
         if (!ready) {
           ADD_FAILURE() << "the reader delivers nothing";
           return;
