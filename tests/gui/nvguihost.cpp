@@ -21,7 +21,8 @@
 //   rows NAME         the rows of a list view, cells separated by tabs
 //   columns NAME      a list view's column captions and widths
 //   focus             the name of the control that has the keyboard focus
-//   errorbox          the error box, if one is shown: its text and buttons
+//   errorbox          the error box, if one is shown: its text (line breaks
+//                     written as \n) and buttons
 //   closebox          the screen point of the dialog's close box
 //   screen NAME       the screen point at the centre of a control
 //   host              whether the host window is enabled and active
@@ -193,6 +194,16 @@ void Focus(std::ostream &out) {
   out << NameOf(info.hwndFocus) << '\n';
 }
 
+// `text` with its line breaks written as "\n", so that it fits one answer line.
+std::string OneLine(const std::string &text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    line += c == '\n' ? std::string("\\n") : std::string(1, c);
+  }
+  return line;
+}
+
 BOOL CALLBACK FindErrorBox(HWND window, LPARAM found) {
   if (ClassOf(window) == "#32770" && IsWindowVisible(window)) {
     *reinterpret_cast<HWND *>(found) = window;
@@ -220,7 +231,7 @@ void ErrorBox(std::ostream &out) {
     else if ((style & SS_TYPEMASK) == SS_ICON)
       out << "icon\n";
     else if (!TextOf(child).empty())
-      out << "text\t" << TextOf(child) << '\n';
+      out << "text\t" << OneLine(TextOf(child)) << '\n';
   }
 }
 
