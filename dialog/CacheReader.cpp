@@ -4,8 +4,9 @@
 #include <utility>
 
 TBackgroundReader::TBackgroundReader(IUrlCache &cache, IDialogThread &dialogThread,
-                                     ICacheReadSink &sink)
-    : Cache(cache), DialogThread(dialogThread), Sink(sink), Worker([this] { Work(); }) {}
+                                     ICacheReadSink &sink, std::chrono::milliseconds pause)
+    : Cache(cache), DialogThread(dialogThread), Sink(sink), Pause(pause),
+      Worker([this] { Work(); }) {}
 
 TBackgroundReader::~TBackgroundReader() { Stop(); }
 
@@ -39,6 +40,7 @@ void TBackgroundReader::Work() noexcept {
     {
       std::unique_lock guard(Lock);
       Wake.wait(guard, [&] { return Stopping || Requested > served; });
+      if (served > 0 && !AwaitPause(guard)) return;
       if (Stopping) return;
       request = Requested;
     }
@@ -55,6 +57,16 @@ void TBackgroundReader::Work() noexcept {
       }
     }
     served = request;
+  }
+}
+
+bool TBackgroundReader::AwaitPause(std::unique_lock<std::mutex> &guard) {
+  for (;;) {
+    const uint64_t seen = Requested;
+    const bool interrupted =
+        Wake.wait_for(guard, Pause, [&] { return Stopping || Requested != seen; });
+    if (Stopping) return false;
+    if (!interrupted) return true;
   }
 }
 

@@ -4,6 +4,7 @@
 // thread, so that the dialog never waits on the platform's enumeration.
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -56,12 +57,20 @@ public:
 constexpr std::array<TCategory, 3> kReadOrder{TCategory::Cookies, TCategory::History,
                                               TCategory::Cache};
 
-// A reader with a worker thread of its own. Reads nothing until asked.
+// How long requests must pause before a read after the first starts: a
+// burst of keystrokes is served by one read once it ends, and no read takes
+// the platform's time from the dialog while the user types.
+constexpr std::chrono::milliseconds kTypingPause{300};
+
+// A reader with a worker thread of its own. Reads nothing until asked; the
+// first request is served at once, later ones once requests have paused for
+// `pause`.
 class TBackgroundReader : public ICacheReader {
 public:
   // `cache` is read on the worker only; what is read reaches `sink` through
   // `dialogThread`. All three must outlive the reader.
-  TBackgroundReader(IUrlCache &cache, IDialogThread &dialogThread, ICacheReadSink &sink);
+  TBackgroundReader(IUrlCache &cache, IDialogThread &dialogThread, ICacheReadSink &sink,
+                    std::chrono::milliseconds pause = kTypingPause);
   // Stops the reader.
   ~TBackgroundReader() override;
   TBackgroundReader(const TBackgroundReader &) = delete;
@@ -75,6 +84,8 @@ public:
 
 private:
   void Work() noexcept;
+  // Waits, holding `guard`, until requests have paused; false when stopped.
+  bool AwaitPause(std::unique_lock<std::mutex> &guard);
   // One read of every category; false when it was cancelled.
   bool ReadAll(uint64_t request);
   void Deliver(TCategory category, std::shared_ptr<const TCacheSnapshot> entries);
@@ -82,6 +93,7 @@ private:
   IUrlCache &Cache;
   IDialogThread &DialogThread;
   ICacheReadSink &Sink;
+  const std::chrono::milliseconds Pause;
 
   std::mutex Lock;
   std::condition_variable Wake;

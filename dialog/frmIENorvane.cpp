@@ -374,13 +374,14 @@ public:
 
 std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::string &iniFile,
                                             const std::string &section,
-                                            const TFormViewFactory &makeView) {
+                                            const TFormViewFactory &makeView,
+                                            std::chrono::milliseconds readPause) {
   auto form = std::make_unique<TConfForm>(cleaner.Platform());
   TConfFormSlot slot(*form);
   std::unique_ptr<IFormView> view = makeView ? makeView(*form) : nullptr;
   // Declared after the view it posts to: stopped and joined before it goes.
   std::optional<TBackgroundReader> reader;
-  if (view) reader.emplace(cleaner.Platform().UrlCache(), *view, *form);
+  if (view) reader.emplace(cleaner.Platform().UrlCache(), *view, *form, readPause);
   form->AttachReader(reader ? &*reader : nullptr);
   form->OnAccept = [&] {
     cleaner.ReadFromForm(*form);

@@ -225,9 +225,12 @@ using TFormViewFactory = std::function<std::unique_ptr<IFormView>(TConfForm &)>;
 // box once the dialog is visible. A save the store refuses is reported in the
 // error box and the dialog stays open. The reader is stopped, and the dialog
 // destroyed and ConfForm reset, on every path.
+// `readPause`: how long the user's edits must pause before the cache is read
+// again (tests shorten it).
 std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::string &iniFile,
                                             const std::string &section,
-                                            const TFormViewFactory &makeView);
+                                            const TFormViewFactory &makeView,
+                                            std::chrono::milliseconds readPause = kTypingPause);
 
 // The one-line summary of the switched-on categories with their masks, e.g.
 // "http://*.*, Cookie:*.*, Visited:*.*"; empty when all are off.

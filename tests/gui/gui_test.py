@@ -589,6 +589,7 @@ def case_added_while_open(s, ini):
 
 
 BIG_CACHE = 3000  # http entries: a read of them takes Wine a second or more
+READ_STARTS = 0.6  # s: an edit's read starts once the edits have paused for 0.3 s
 
 
 def big_rows(mask):
@@ -633,7 +634,9 @@ def case_during_read(s, ini):
     s.key("BackSpace")
     s.click("cbDeleteHistory")
     s.click("edtCacheMask")
-    s.xdotool("key", "End", "KP_Multiply", "Return")
+    s.key("End", "KP_Multiply")
+    time.sleep(READ_STARTS)
+    s.close_with("Return")
     # 2: Cancel clicked during the first read.
     check_equal(s.ask("wait"), ["ready"], "the second dialog")
     x, y = s.table("screen BitBtn1")[0]
@@ -641,7 +644,9 @@ def case_during_read(s, ini):
     # 3: Escape after a keystroke.
     check_equal(s.ask("wait"), ["ready"], "the third dialog")
     s.click("edtCacheMask")
-    s.xdotool("key", "End", "KP_Multiply", "Escape")
+    s.key("End", "KP_Multiply")
+    time.sleep(READ_STARTS)
+    s.close_with("Escape")
     # 4: the error box while a read runs (the edit starts one), then the
     # close box during it.
     check_equal(s.ask("wait"), ["ready"], "the fourth dialog")
@@ -653,6 +658,7 @@ def case_during_read(s, ini):
     check(["text", "'http://*[' is an invalid mask at (10)"] in box, f"error text: {box}")
     s.key("Return")
     s.wait_error_box(present=False)
+    time.sleep(READ_STARTS)
     point = s.table("closebox")
     s.xdotool("mousemove", point[0][0], point[0][1], "click", "1")
     return "", "DeleteHistory=0", "true"

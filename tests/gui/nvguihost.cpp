@@ -33,7 +33,8 @@
 //   arm NAME          notes a list's row count (and answers it)
 //   changed NAME      waits until that count changes; answers the new one
 //   ping N            N harmless messages (WM_NULL) sent to the dialog 10 ms
-//                     apart: median and worst time to answer, in ms
+//                     apart: median and worst time to answer in ms, count
+//   pingfor MS        the same for MS milliseconds
 //   bare              one bare enumeration of the whole cache: entries, ms
 //   reactivate        activates a window of this thread, then the dialog
 #ifndef WIN32_LEAN_AND_MEAN
@@ -381,11 +382,14 @@ void Changed(std::ostream &out, const std::string &name) {
   out << count << '\n';
 }
 
-void Ping(std::ostream &out, int count) {
+// Sends WM_NULL to the dialog every 10 ms, `count` times or, with
+// `forMs`, for that long: median and worst time to answer, and how many.
+void Ping(std::ostream &out, int count, double forMs = 0) {
   HWND dialog = Dialog();
   if (!dialog) return;
   std::vector<double> times;
-  for (int i = 0; i < count; ++i) {
+  const auto begin = TClock::now();
+  for (int i = 0; forMs > 0 ? MillisecondsSince(begin) < forMs : i < count; ++i) {
     const auto start = TClock::now();
     DWORD_PTR result = 0;
     SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
@@ -393,7 +397,7 @@ void Ping(std::ostream &out, int count) {
     Sleep(10);
   }
   std::sort(times.begin(), times.end());
-  out << times[times.size() / 2] << '\t' << times.back() << '\n';
+  out << times[times.size() / 2] << '\t' << times.back() << '\t' << times.size() << '\n';
 }
 
 // The cheapest enumeration of every entry: one buffer, grown when needed.
@@ -479,6 +483,8 @@ void Inspector() {
       if (HWND list = Named(argument)) out << (ArmedCount = RowCount(list)) << '\n';
     } else if (command == "changed")
       Changed(out, argument);
+    else if (command == "pingfor")
+      Ping(out, 0, std::max(10.0, std::atof(argument.c_str())));
     else if (command == "ping")
       Ping(out, std::max(1, std::atoi(argument.c_str())));
     else if (command == "bare")

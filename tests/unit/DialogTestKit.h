@@ -111,7 +111,7 @@ private:
 // form without a configuration run: the lists are filled once Settle ran.
 struct TFormWithReader {
   explicit TFormWithReader(IPlatform &platform)
-      : Form(platform), Reader(platform.UrlCache(), Thread, Form) {
+      : Form(platform), Reader(platform.UrlCache(), Thread, Form, std::chrono::milliseconds(0)) {
     Form.AttachReader(&Reader);
   }
   ~TFormWithReader() { Form.AttachReader(nullptr); }
@@ -140,9 +140,12 @@ protected:
   // `script`; the view's record is kept in View.
   std::optional<std::string> Configure(std::vector<TScriptedFormView::TAction> script) {
     Cleaner.LoadSettings(IniPath(), Section);
-    return RunConfiguration(Cleaner, IniPath(), Section, [&](TConfForm &form) {
-      return std::make_unique<TScriptedFormView>(form, std::move(script), View);
-    });
+    return RunConfiguration(
+        Cleaner, IniPath(), Section,
+        [&](TConfForm &form) {
+          return std::make_unique<TScriptedFormView>(form, std::move(script), View);
+        },
+        std::chrono::milliseconds(0));
   }
 
   // Writes `text` as the whole INI file.

@@ -290,9 +290,12 @@ TEST_F(FormFixture, RefusedSaveIsShownAndKeepsTheDialogOpen) {
   Cleaner.LoadSettings(ini, Section);
   bool stillOpen = false;
   auto run = [&](std::vector<TScriptedFormView::TAction> script) {
-    return RunConfiguration(Cleaner, ini, Section, [&](TConfForm &form) {
-      return std::make_unique<TScriptedFormView>(form, std::move(script), View);
-    });
+    return RunConfiguration(
+        Cleaner, ini, Section,
+        [&](TConfForm &form) {
+          return std::make_unique<TScriptedFormView>(form, std::move(script), View);
+        },
+        std::chrono::milliseconds(0));
   };
   auto edit = [](TConfForm &f) {
     f.cbDeleteHistory.SetChecked(false);

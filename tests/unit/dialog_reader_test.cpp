@@ -259,7 +259,7 @@ TEST(BackgroundReader, ServesTheRequestsOfAReadTogetherAndHandsOverOnlyChanges) 
     if (delivered++ == 0) gate.Hold(); // the first read's first entry
   });
   TRecordingSink sink;
-  TBackgroundReader reader(platform.Cache, sink, sink);
+  TBackgroundReader reader(platform.Cache, sink, sink, std::chrono::milliseconds(0));
   EXPECT_EQ(reader.Request(), 1u);
   gate.WaitEntered();
   // Three more while the first read runs: one read serves them all.
@@ -276,6 +276,27 @@ TEST(BackgroundReader, ServesTheRequestsOfAReadTogetherAndHandsOverOnlyChanges) 
   using TRead = std::pair<TCategory, size_t>;
   EXPECT_THAT(sink.Read, ElementsAre(TRead{TCategory::Cookies, 2}, TRead{TCategory::History, 2},
                                      TRead{TCategory::Cache, 7}));
+}
+
+TEST(BackgroundReader, ReadsAgainOnlyOnceRequestsHavePaused) {
+  TStandInPlatform platform;
+  Seed(platform.Cache);
+  TRecordingSink sink;
+  const auto pause = std::chrono::milliseconds(400);
+  TBackgroundReader reader(platform.Cache, sink, sink, pause);
+  const auto first = std::chrono::steady_clock::now();
+  reader.Request();
+  ASSERT_TRUE(sink.WaitForEnd(1));
+  EXPECT_LT(std::chrono::steady_clock::now() - first, pause) << "the first read starts at once";
+  // A burst, as keystrokes make it: one read after it.
+  const auto burst = std::chrono::steady_clock::now();
+  for (int i = 0; i < 5; ++i)
+    reader.Request();
+  ASSERT_TRUE(sink.WaitForEnd(6));
+  EXPECT_GE(std::chrono::steady_clock::now() - burst, pause);
+  reader.Stop();
+  EXPECT_THAT(sink.Ended, ElementsAre(1u, 6u));
+  EXPECT_EQ(platform.Cache.Calls().Enumerate, 6u);
 }
 
 TEST(BackgroundReader, StopCancelsTheReadUnderWay) {
