@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchMasks.h"
 #include "MaskOracle.h"
 #include "Masks.h"
 #include "UrlCorpus.h"
@@ -37,27 +38,17 @@ using TCorpus = std::vector<std::string>;
 // cache, so that the Hot_ runs show the matching work without the memory
 // traffic that every matcher of the Typical_ runs pays alike.
 const TCorpus &Corpus() {
-  static const TCorpus corpus = GenerateCacheUrls(100000, 2011);
+  static const TCorpus corpus = GenerateCacheUrls(kBenchCorpusSize, kBenchCorpusSeed);
   return corpus;
 }
 const TCorpus &HotCorpus() {
-  static const TCorpus corpus = GenerateCacheUrls(2000, 2011);
+  static const TCorpus corpus = GenerateCacheUrls(2000, kBenchCorpusSeed);
   return corpus;
 }
 
-const char *const TypicalMasks[] = {
-    "http://*.*",                   // type 0, cache
-    "Cookie:*.*",                   // type 0, cookies
-    "Visited:*.*",                  // type 0, history
-    "http://www.example.com/*",     // one site's files
-    "Cookie:*news*",                // cookies of news sites
-    "http://*/*.gif",               // images by extension
-    "Visited:*@http://*search*q=*", // searches in the history
-    "http://*.co.uk/*",
-    "http://*.gif*", // the clean benchmark's masks
-    "http://www.*",
-};
-constexpr size_t TypeZeroMasks = 3;
+// The masks, shared with the Wine timing of the 32-bit build.
+const auto &TypicalMasks = kBenchMasks;
+constexpr size_t TypeZeroMasks = kTypeZeroBenchMasks;
 
 // Counts the matches of every URL with `match`, for the setup's check.
 template <class TMatch> size_t CountMatches(TMatch match) {

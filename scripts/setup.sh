@@ -2,14 +2,15 @@
 # Installs what building and testing need, non-interactively, as root on
 # Debian: compilers (GCC, clang, mingw-w64), CMake and Ninja, GoogleTest and
 # Google Benchmark, Wine (32-bit), and Xvfb with xdotool and ImageMagick for
-# the dialog tests. Does nothing when everything is already there.
+# the dialog tests, zip and unzip for the release archive. Does nothing when
+# everything is already there.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix wine wine32:i386
-  xvfb xdotool imagemagick x11-utils jq python3 make
+  xvfb xdotool imagemagick x11-utils jq python3 make zip unzip tmux
 )
 
 missing=()

@@ -4,6 +4,12 @@ namespace {
 
 bool BeginsWith(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
 
+// Whether a view's local file name (null: none) names the entry's file; no
+// file and the empty name are alike, as the platform reports them.
+bool SameFile(const std::optional<std::string> &file, const char *viewed) {
+  return (file ? *file : std::string()) == (viewed ? viewed : "");
+}
+
 // Whether an enumeration of `category` lists the entry with this URL.
 bool Lists(TCategory category, const std::string &url) {
   switch (category) {
@@ -104,6 +110,9 @@ TDeleteResult TMemoryUrlCache::Delete(const TCacheEntryView &view) {
   const std::string url = view.Url;
   TEntry *entry = Find(url);
   if (!entry) return TDeleteResult::Failed; // the platform's "not found"
+  // The URL names an entry other than the one walked (replaced since, with
+  // another file): it is left alone.
+  if (!SameFile(entry->LocalFileName, view.LocalFileName)) return TDeleteResult::NotAddressable;
   if (entry->DeleteAnswer != TDeleteResult::Deleted) return entry->DeleteAnswer;
   entry->Deleted = true;
   IndexOfUrl.erase(url);

@@ -51,6 +51,9 @@ public:
 
   // IUrlCache
   std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  // Failed for a URL that is not present; NotAddressable when the present
+  // entry's local file is not the view's (the entry was replaced since it
+  // was walked), as the platform answers.
   TDeleteResult Delete(const TCacheEntryView &entry) override;
 
 private:

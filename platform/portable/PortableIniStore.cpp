@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "FileReplace.h"
 #include "IniText.h"
 
 namespace {
@@ -33,11 +32,16 @@ uint32_t CopyCut(std::string_view text, char *buffer, uint32_t size) {
 
 } // namespace
 
+TPortableIniStore::TPortableIniStore() : OwnFiles(CreateSystemFileSystem()), Files(*OwnFiles) {}
+
+TPortableIniStore::TPortableIniStore(IFileSystem &files) : Files(files) {}
+
 uint32_t TPortableIniStore::GetString(const char *section, const char *key,
                                       const char *defaultValue, char *buffer, uint32_t size,
                                       const char *fileName) {
   std::optional<std::string> value;
-  if (const auto content = ReadWholeFile(fileName)) value = TIniText(*content).Value(section, key);
+  if (const auto content = Files.ReadWholeFile(fileName))
+    value = TIniText(*content).Value(section, key);
   if (!value) return CopyCut(AsDefault(defaultValue), buffer, size);
   return CopyCut(*value, buffer, size);
 }
@@ -45,12 +49,12 @@ uint32_t TPortableIniStore::GetString(const char *section, const char *key,
 bool TPortableIniStore::WriteString(const char *section, const char *key, const char *value,
                                     const char *fileName) {
   if (!SafeToWrite(section, key, value)) return false;
-  const auto content = ReadWholeFile(fileName);
-  if (!content && PathExists(fileName)) return false; // there, but not a file we can read
+  const auto content = Files.ReadWholeFile(fileName);
+  if (!content && Files.PathExists(fileName)) return false; // there, but not a file we can read
   TIniText text(content.value_or(""));
   if (!text.Writable()) return false;
   if (!text.SetValue(section, key, value)) return true;
-  return ReplaceFileAtomically(fileName, text.Content());
+  return Files.ReplaceFileAtomically(fileName, text.Content());
 }
 
 void TPortableIniStore::Flush(const char *) {}

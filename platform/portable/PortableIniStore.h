@@ -33,11 +33,18 @@
 // a key holds "=" or starts with "[", since the line written would read back
 // as other settings.
 #include <cstdint>
+#include <memory>
 
+#include "FileSystem.h"
 #include "ProfileStore.h"
 
 class TPortableIniStore : public IProfileStore {
 public:
+  // A store on the system's files.
+  TPortableIniStore();
+  // A store on `files`, which must outlive it.
+  explicit TPortableIniStore(IFileSystem &files);
+
   uint32_t GetString(const char *section, const char *key, const char *defaultValue, char *buffer,
                      uint32_t size, const char *fileName) override;
   // Refuses (returns false, file unchanged) a read-only file, a missing
@@ -47,4 +54,8 @@ public:
                    const char *fileName) override;
   // Every write is already on disk: nothing to do.
   void Flush(const char *fileName) override;
+
+private:
+  std::unique_ptr<IFileSystem> OwnFiles; // none when the files were given
+  IFileSystem &Files;
 };

@@ -1,8 +1,5 @@
 #include "Win32HistoryStore.h"
 
-#include <objbase.h>
-#include <urlhist.h>
-
 #include <cstdio>
 
 #include "Handles.h"
@@ -17,31 +14,15 @@ constexpr CLSID kClsidCUrlHistory = {
 constexpr IID kIidIUrlHistoryStg2 = {
     0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
 
-// COM on this thread for the length of one clear. CoInitialize's "already
-// initialised" (S_FALSE) counts as success and is balanced too; a refusal
-// (the thread already has another apartment) leaves the thread alone.
-class TComApartment {
-public:
-  TComApartment() : Initialised(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~TComApartment() {
-    if (Initialised) CoUninitialize();
-  }
-  TComApartment(const TComApartment &) = delete;
-  TComApartment &operator=(const TComApartment &) = delete;
-
-private:
-  bool Initialised;
-};
-
 bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
 
 } // namespace
 
-std::string TWin32HistoryStore::OleErrorMessage(int32_t code) {
+std::string TWin32HistoryStore::OleErrorMessage(int32_t code) const {
   char text[256] = {};
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                    FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                nullptr, static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+  DWORD length = Api.FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+      nullptr, static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
   while (length > 0 && IsTrailingJunk(text[length - 1]))
     --length;
   if (length > 0) return std::string(text, length);
@@ -51,20 +32,23 @@ std::string TWin32HistoryStore::OleErrorMessage(int32_t code) {
 }
 
 THistoryAnswer TWin32HistoryStore::Clear() {
+  // COM on this thread for the length of one clear. CoInitialize's "already
+  // initialised" (S_FALSE) counts as success and is balanced too; a refusal
+  // (the thread already has another apartment) leaves the thread alone.
   // Declared before the references so that they are released first.
-  TComApartment apartment;
-  TComRef<IUnknown> object;
+  const TComApartment apartment(SUCCEEDED(Api.CoInitialize(nullptr)) ? &Api : nullptr);
+  TComRef<IUnknown> object(nullptr, {&Api});
   const HRESULT created =
-      CoCreateInstance(kClsidCUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                       IID_IUnknown, reinterpret_cast<void **>(object.Put()));
+      Api.CoCreateInstance(kClsidCUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                           IID_IUnknown, reinterpret_cast<void **>(object.Put()));
   if (FAILED(created)) throw EOleSysError(OleErrorMessage(created), created);
 
-  TComRef<IUrlHistoryStg2> store;
-  if (FAILED(object.Get()->QueryInterface(kIidIUrlHistoryStg2,
-                                          reinterpret_cast<void **>(store.Put()))) ||
+  TComRef<IUrlHistoryStg2> store(nullptr, {&Api});
+  if (FAILED(Api.QueryInterface(object.Get(), kIidIUrlHistoryStg2,
+                                reinterpret_cast<void **>(store.Put()))) ||
       !store)
     throw EIntfCastError("Interface not supported");
-  const HRESULT answer = store.Get()->ClearHistory(); // what the store does is the platform's
+  const HRESULT answer = Api.ClearHistory(store.Get()); // what the store does is the platform's
   if (SUCCEEDED(answer)) return {};
   return {answer, OleErrorMessage(answer)};
 }

@@ -1,31 +1,27 @@
 #include "Win32Platform.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <cstdlib>
 
 namespace {
 
 // The default ANSI code page of the thread locale, or the system's when the
 // locale gives no number.
-unsigned ThreadAnsiCodePage() {
+unsigned ThreadAnsiCodePage(const TWin32Api &api) {
   char digits[8] = {};
-  if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits) > 0) {
+  if (api.GetLocaleInfoA(api.GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, digits,
+                         sizeof digits) > 0) {
     char *end = nullptr;
     unsigned long codePage = std::strtoul(digits, &end, 10);
     if (end != digits && *end == '\0') return static_cast<unsigned>(codePage);
   }
-  return GetACP();
+  return api.GetACP();
 }
 
 // The lead bytes of the thread locale's code page, as GetCPInfo lists them.
-TLeadByteSet ThreadCodePageLeadBytes() {
+TLeadByteSet ThreadCodePageLeadBytes(const TWin32Api &api) {
   TLeadByteSet set;
   CPINFO info{};
-  if (!GetCPInfo(ThreadAnsiCodePage(), &info)) return set;
+  if (!api.GetCPInfo(ThreadAnsiCodePage(api), &info)) return set;
   // Up to six ranges, as pairs of first and last byte; a pair of zeros ends the list.
   for (unsigned i = 0; i + 1 < MAX_LEADBYTES; i += 2) {
     unsigned first = info.LeadByte[i], last = info.LeadByte[i + 1];
@@ -38,24 +34,28 @@ TLeadByteSet ThreadCodePageLeadBytes() {
 
 } // namespace
 
-TWin32Platform::TWin32Platform() : CodePageLeadBytes(ThreadCodePageLeadBytes()) {}
+TWin32Platform::TWin32Platform(const TWin32Api &api)
+    : Api(api), ProfileStore(api), Cache(api), HistoryStore(api),
+      CodePageLeadBytes(ThreadCodePageLeadBytes(api)) {}
 
 std::string TWin32Platform::WindowsDirectory() const {
   char folder[MAX_PATH + 1] = {};
-  const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+  const UINT length = Api.GetWindowsDirectoryA(folder, MAX_PATH);
   return length > 0 && length <= MAX_PATH ? std::string(folder, length) : std::string();
 }
 
 std::string TWin32Platform::AnsiToUtf8(std::string_view ansi) const {
   if (ansi.empty()) return {};
   const int length = static_cast<int>(ansi.size());
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+  const int wideLength = Api.MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+  if (wideLength <= 0) return {};
   std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
+  Api.MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
   const int utf8Length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+      Api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (utf8Length <= 0) return {};
   std::string utf8(static_cast<size_t>(utf8Length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr,
-                      nullptr);
+  Api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr,
+                          nullptr);
   return utf8;
 }

@@ -1,16 +1,18 @@
 #pragma once
 // The real platform of the Windows build: the private-profile calls,
 // WinInet's URL cache, the browser's COM history store and the thread
-// locale's ANSI code page.
+// locale's ANSI code page, every one through one call table.
 #include "Platform.h"
+#include "Win32Api.h"
 #include "Win32HistoryStore.h"
 #include "Win32ProfileStore.h"
 #include "Win32UrlCache.h"
 
 class TWin32Platform : public IPlatform {
 public:
-  // Reads the code page's lead bytes once, when created.
-  TWin32Platform();
+  // Calls the system through `api`, which must outlive the platform. Reads
+  // the code page's lead bytes once, when created.
+  explicit TWin32Platform(const TWin32Api &api = TWin32Api::System());
 
   IProfileStore &Profiles() override { return ProfileStore; }
   IUrlCache &UrlCache() override { return Cache; }
@@ -21,6 +23,7 @@ public:
   bool HasUrlCache() const override { return true; }
 
 private:
+  const TWin32Api &Api;
   TWin32ProfileStore ProfileStore;
   TWin32UrlCache Cache;
   TWin32HistoryStore HistoryStore;

@@ -1,72 +1,43 @@
 #include "Win32UrlCache.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#include <wininet.h>
-
-#include <algorithm>
-#include <cstddef>
-#include <memory>
+#include <cstring>
+#include <utility>
 
 #include "Handles.h"
 
 namespace {
 
-// The one entry buffer of an enumeration: grows to the largest record the
-// platform asks for and is reused for every entry, so that an entry usually
-// costs one query.
-class TEntryBuffer {
-public:
-  INTERNET_CACHE_ENTRY_INFOA *Data() const {
-    return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(Storage.get());
-  }
-  DWORD Capacity() const { return Bytes; }
+bool SameText(const char *a, const char *b) { return std::strcmp(a, b) == 0; }
 
-  // Makes room for at least `size` bytes; the contents are not kept.
-  void Reserve(DWORD size) {
-    if (size <= Bytes) return;
-    const DWORD grown = std::max<DWORD>(size, Bytes * 2);
-    const size_t words = (grown + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
-    Storage = std::make_unique<std::max_align_t[]>(words);
-    Bytes = grown;
-  }
-
-private:
-  std::unique_ptr<std::max_align_t[]> Storage;
-  DWORD Bytes = 0;
-};
-
-// Most records fit this; a larger one grows the buffer once.
-constexpr DWORD kInitialEntryBuffer = 4096;
+// Local file names compare with no file (null) and the empty name alike.
+bool SameFile(const char *a, const char *b) { return SameText(a ? a : "", b ? b : ""); }
 
 class TWin32Enumeration : public IUrlEnumeration {
 public:
-  explicit TWin32Enumeration(TCategory category) {
-    Buffer.Reserve(kInitialEntryBuffer);
+  TWin32Enumeration(const TWin32Api &api, TCategory category) : Api(api), Handle(nullptr, {&api}) {
     const TWin32UrlCache::TSelectors selectors = TWin32UrlCache::SelectorsOf(category);
     // The documented selector first and, when it lists nothing (Wine
     // compares it exactly with its container prefixes), the container's own
     // prefix.
     HaveFirst = Start(selectors.Documented);
-    if (!HaveFirst && selectors.Fallback && GetLastError() == ERROR_NO_MORE_ITEMS)
+    if (!HaveFirst && selectors.Fallback && Api.GetLastError() == ERROR_NO_MORE_ITEMS)
       HaveFirst = Start(selectors.Fallback);
   }
 
   const TCacheEntryView *Next() override {
-    if (HaveFirst) {
-      HaveFirst = false;
-      return View();
-    }
-    if (!Handle) return nullptr;
-    for (unsigned fruitless = 0; fruitless < TWin32UrlCache::kMaxFruitlessQueries; ++fruitless) {
+    if (std::exchange(HaveFirst, false) && Viewed()) return &Current;
+    unsigned fruitless = 0;
+    while (Handle && fruitless < TWin32UrlCache::kMaxFruitlessQueries) {
       switch (QueryNext()) {
-      case TQuery::Entry: return View();
-      case TQuery::End: return nullptr;
-      case TQuery::NoEntry: break;
+      case TQuery::Entry:
+        if (Viewed()) return &Current;
+        fruitless = 0; // an entry without a URL is passed over, but it is progress
+        break;
+      case TQuery::NoEntry: ++fruitless; break;
+      case TQuery::End: Handle.Reset(); break;
       }
     }
+    Handle.Reset(); // ended, or gave up: no more queries
     return nullptr;
   }
 
@@ -78,12 +49,12 @@ private:
   // small returns no handle, so the start is repeated with a bigger one.
   bool Start(const char *selector) {
     DWORD size = Buffer.Capacity();
-    Handle.Reset(FindFirstUrlCacheEntryA(selector, Buffer.Data(), &size));
+    Handle.Reset(Api.FindFirstUrlCacheEntryA(selector, Buffer.Data(), &size));
     if (Handle) return true;
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= Buffer.Capacity()) return false;
+    if (Api.GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= Buffer.Capacity()) return false;
     Buffer.Reserve(size);
     size = Buffer.Capacity();
-    Handle.Reset(FindFirstUrlCacheEntryA(selector, Buffer.Data(), &size));
+    Handle.Reset(Api.FindFirstUrlCacheEntryA(selector, Buffer.Data(), &size));
     return static_cast<bool>(Handle);
   }
 
@@ -91,28 +62,28 @@ private:
   // grown and the fetch repeated once; if that fails the entry is skipped.
   TQuery QueryNext() {
     DWORD size = Buffer.Capacity();
-    if (FindNextUrlCacheEntryA(Handle.Get(), Buffer.Data(), &size)) return TQuery::Entry;
-    const DWORD code = GetLastError();
+    if (Api.FindNextUrlCacheEntryA(Handle.Get(), Buffer.Data(), &size)) return TQuery::Entry;
+    const DWORD code = Api.GetLastError();
     if (code == ERROR_NO_MORE_ITEMS) return TQuery::End;
     if (code != ERROR_INSUFFICIENT_BUFFER) return TQuery::NoEntry;
     Buffer.Reserve(size);
     size = Buffer.Capacity();
-    return FindNextUrlCacheEntryA(Handle.Get(), Buffer.Data(), &size) ? TQuery::Entry
-                                                                      : TQuery::NoEntry;
+    return Api.FindNextUrlCacheEntryA(Handle.Get(), Buffer.Data(), &size) ? TQuery::Entry
+                                                                          : TQuery::NoEntry;
   }
 
-  // The entry in the buffer; one without a URL is passed over by the caller
-  // as no entry.
-  const TCacheEntryView *View() {
+  // Makes Current the entry in the buffer; false for a record without a URL.
+  bool Viewed() {
     const INTERNET_CACHE_ENTRY_INFOA &record = *Buffer.Data();
-    if (!record.lpszSourceUrlName) return Next();
+    if (!record.lpszSourceUrlName) return false;
     Current = {record.lpszSourceUrlName, record.lpszLocalFileName,
                (uint64_t{record.dwSizeHigh} << 32) | record.dwSizeLow};
-    return &Current;
+    return true;
   }
 
+  const TWin32Api &Api;
   TEntryBuffer Buffer;
-  TUrlCacheFindHandle Handle;
+  TUrlCacheFind Handle;
   bool HaveFirst = false;
   TCacheEntryView Current{};
 };
@@ -129,10 +100,44 @@ TWin32UrlCache::TSelectors TWin32UrlCache::SelectorsOf(TCategory category) {
 }
 
 std::unique_ptr<IUrlEnumeration> TWin32UrlCache::Enumerate(TCategory category) {
-  return std::make_unique<TWin32Enumeration>(category);
+  return std::make_unique<TWin32Enumeration>(Api, category);
+}
+
+TWin32UrlCache::TResolution TWin32UrlCache::Resolve(const TCacheEntryView &entry) {
+  DWORD size = Lookup.Capacity();
+  if (!Api.GetUrlCacheEntryInfoA(entry.Url, Lookup.Data(), &size)) {
+    if (Api.GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= Lookup.Capacity())
+      return TResolution::NoEntry;
+    Lookup.Reserve(size);
+    size = Lookup.Capacity();
+    if (!Api.GetUrlCacheEntryInfoA(entry.Url, Lookup.Data(), &size)) return TResolution::NoEntry;
+  }
+  const INTERNET_CACHE_ENTRY_INFOA &found = *Lookup.Data();
+  const bool walked = found.lpszSourceUrlName && SameText(found.lpszSourceUrlName, entry.Url) &&
+                      SameFile(found.lpszLocalFileName, entry.LocalFileName);
+  return walked ? TResolution::WalkedEntry : TResolution::OtherEntry;
+}
+
+TDeleteResult TWin32UrlCache::FailureOf(DWORD code) const {
+  // 32: the entry's file is locked by a retrieval (a running browser); the
+  // platform marks it for deletion and it goes when it is unlocked.
+  return code == ERROR_SHARING_VIOLATION ? TDeleteResult::InUse : TDeleteResult::Failed;
 }
 
 TDeleteResult TWin32UrlCache::Delete(const TCacheEntryView &entry) {
-  if (DeleteUrlCacheEntryA(entry.Url)) return TDeleteResult::Deleted;
-  return GetLastError() == ERROR_SHARING_VIOLATION ? TDeleteResult::InUse : TDeleteResult::Failed;
+  // A delete addresses an entry by URL, but Wine 8's index finds an entry by
+  // a 32-bit key of the URL and never compares the URL itself: the URL may
+  // name another entry with the same key (bytes of 0x80 and above make such
+  // keys common), or a slot that an earlier delete freed, which a second
+  // delete frees twice, leaving an index that the next process to open it
+  // empties whole. So the URL is looked up first, and the delete goes ahead
+  // only when it resolves to the very entry the walk delivered. Windows
+  // documents no such behaviour; there the lookup always finds the entry.
+  switch (Resolve(entry)) {
+  case TResolution::WalkedEntry: break;
+  case TResolution::OtherEntry: return TDeleteResult::NotAddressable;
+  case TResolution::NoEntry: return FailureOf(Api.GetLastError());
+  }
+  if (Api.DeleteUrlCacheEntryA(entry.Url)) return TDeleteResult::Deleted;
+  return FailureOf(Api.GetLastError());
 }

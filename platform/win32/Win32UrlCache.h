@@ -1,9 +1,14 @@
 #pragma once
-// The URL cache service over WinInet.
+// The URL cache service over WinInet, through the platform's call table.
 #include "UrlCache.h"
+#include "Win32Api.h"
+#include "Win32EntryBuffer.h"
 
 class TWin32UrlCache : public IUrlCache {
 public:
+  // Calls the system through `api`, which must outlive the cache.
+  explicit TWin32UrlCache(const TWin32Api &api = TWin32Api::System()) : Api(api) {}
+
   // The selectors WinInet enumerates `category`'s container by, tried in
   // order until one lists something. Null stands for the platform's null
   // selector (the content entries; under Wine every container).
@@ -22,5 +27,20 @@ public:
   static constexpr unsigned kMaxFruitlessQueries = 1000;
 
   std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+
+  // Looks the entry's URL up first and deletes only when it resolves to the
+  // entry that was walked (same URL, same local file); NotAddressable when
+  // it resolves to another, Failed when to none. A delete refused with 32
+  // (a sharing violation: the entry's file is locked) is InUse.
   TDeleteResult Delete(const TCacheEntryView &entry) override;
+
+private:
+  // What the entry's URL resolves to now; after NoEntry the last-error code
+  // says why.
+  enum class TResolution { WalkedEntry, OtherEntry, NoEntry };
+  TResolution Resolve(const TCacheEntryView &entry);
+  TDeleteResult FailureOf(DWORD code) const;
+
+  const TWin32Api &Api;
+  TEntryBuffer Lookup; // the record of the last lookup
 };

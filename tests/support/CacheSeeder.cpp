@@ -1,11 +1,7 @@
 #ifdef _WIN32
 #include "CacheSeeder.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#include <wininet.h>
+#include "Handles.h"
 
 #include <algorithm>
 #include <memory>
@@ -19,16 +15,20 @@ namespace {
                            std::to_string(GetLastError()) + ")");
 }
 
+// The seeder calls the system directly; its handles close through the
+// system's table.
+const TWin32Api &Api() { return TWin32Api::System(); }
+
 void WriteFileOfSize(const std::string &path, uint32_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) Refused("CreateFileA", path);
+  const TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr),
+                         {&Api()});
+  if (!file) Refused("CreateFileA", path);
   std::string content(size, 'x');
   for (size_t i = 0; i < content.size(); ++i)
     content[i] = static_cast<char>('a' + i % 26);
   DWORD written = 0;
-  const BOOL ok = size == 0 || WriteFile(file, content.data(), size, &written, nullptr);
-  CloseHandle(file);
+  const BOOL ok = size == 0 || WriteFile(file.Get(), content.data(), size, &written, nullptr);
   if (!ok || written != size) Refused("WriteFile", path);
 }
 
@@ -39,12 +39,6 @@ void CommitWithoutFile(const std::string &url, DWORD type) {
 }
 
 bool StartsWith(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
-
-// Owns an enumeration handle.
-struct TFindCloser {
-  void operator()(HANDLE handle) const { FindCloseUrlCache(handle); }
-};
-using TFind = std::unique_ptr<void, TFindCloser>;
 
 TListedEntry Listed(const INTERNET_CACHE_ENTRY_INFOA &record) {
   TListedEntry entry;
@@ -100,16 +94,16 @@ std::vector<TListedEntry> ListUrlCache(const char *selector) {
   std::vector<char> buffer(4096);
   auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
   DWORD size = static_cast<DWORD>(buffer.size());
-  TFind find(FindFirstUrlCacheEntryA(selector, record(), &size));
+  TUrlCacheFind find(FindFirstUrlCacheEntryA(selector, record(), &size), {&Api()});
   if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     buffer.resize(size);
-    find.reset(FindFirstUrlCacheEntryA(selector, record(), &size));
+    find.Reset(FindFirstUrlCacheEntryA(selector, record(), &size));
   }
   if (!find) return entries;
   entries.push_back(Listed(*record()));
   for (;;) {
     size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find.get(), record(), &size)) {
+    if (FindNextUrlCacheEntryA(find.Get(), record(), &size)) {
       entries.push_back(Listed(*record()));
       continue;
     }
@@ -148,6 +142,63 @@ size_t EmptyUrlCache() {
   for (const TListedEntry &entry : ListWholeUrlCache())
     if (DeleteUrlCacheEntryA(entry.Url.c_str())) ++deleted;
   return deleted;
+}
+
+std::optional<std::string> ResolvedUrl(const std::string &url) {
+  std::vector<char> buffer(8192);
+  auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
+  DWORD size = static_cast<DWORD>(buffer.size());
+  if (!GetUrlCacheEntryInfoA(url.c_str(), record(), &size)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+    buffer.resize(size);
+    if (!GetUrlCacheEntryInfoA(url.c_str(), record(), &size)) return std::nullopt;
+  }
+  if (!record()->lpszSourceUrlName) return std::string();
+  return std::string(record()->lpszSourceUrlName);
+}
+
+std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted) {
+  EmptyUrlCache();
+  std::vector<TCollidingUrls> pairs;
+  for (unsigned last = 0x80; last <= 0xFF && pairs.size() < wanted; ++last) {
+    const std::string candidate = "http://hc/" + std::string(1, static_cast<char>(last));
+    if (const auto found = ResolvedUrl(candidate)) {
+      if (*found != candidate) pairs.push_back({*found, candidate});
+      continue;
+    }
+    SeedHttpEntry(candidate, 0);
+  }
+  EmptyUrlCache();
+  return pairs;
+}
+
+std::string EscapedUrl(const std::string &url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : url) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code > 0x20 && code < 0x7F && c != '%') {
+      text += c;
+      continue;
+    }
+    text += '%';
+    text += kHex[code >> 4];
+    text += kHex[code & 15];
+  }
+  return text;
+}
+
+std::string UnescapedUrl(const std::string &text) {
+  std::string url;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      url += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      url += text[i];
+    }
+  }
+  return url;
 }
 
 const std::vector<TSampleEntry> &SampleCacheEntries() {

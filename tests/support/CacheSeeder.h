@@ -8,6 +8,7 @@
 //   history:      CommitUrlCacheEntryA("Visited: user@url", no file, URLHISTORY_CACHE_ENTRY)
 #ifdef _WIN32
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,4 +68,27 @@ bool UrlCacheHas(const std::string &url);
 
 // Deletes every entry of every container; returns how many went.
 size_t EmptyUrlCache();
+
+// The URL of the entry that the platform's lookup of `url`
+// (GetUrlCacheEntryInfoA) finds; none when it finds nothing.
+std::optional<std::string> ResolvedUrl(const std::string &url);
+
+// Two URLs that Wine 8's index gives the same key: looking `Absent` up finds
+// the entry of `Present`, and committing `Absent` replaces that entry.
+struct TCollidingUrls {
+  std::string Present, Absent;
+};
+
+// Finds up to `wanted` colliding pairs by trying: "http://hc/" followed by
+// one byte of 0x80 to 0xFF, in order, each looked up before it is seeded
+// (without a file); a candidate that already resolves to a seeded entry
+// makes a pair. The same platform gives the same pairs. Empties the cache
+// before and after. Finds none on a platform whose lookups compare URLs.
+std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted);
+
+// `url` with every byte outside printable ASCII, and "%", written as "%XX"
+// (upper-case hexadecimal): one word on a command line or in a listing.
+std::string EscapedUrl(const std::string &url);
+// The bytes that EscapedUrl wrote as `text`.
+std::string UnescapedUrl(const std::string &text);
 #endif

@@ -1,5 +1,5 @@
 // The walk and the sweep over the real WinInet URL cache of the Wine prefix,
-// through TWin32UrlCache: which container each category's selector lists,
+// through TWin32Platform: which container each category's selector lists,
 // the category filter for the http walk, sizes and failed deletes.
 #include <windows.h>
 #include <wininet.h>
@@ -13,13 +13,13 @@
 #include "CacheSeeder.h"
 #include "CacheWalk.h"
 #include "IENorvaneU.h"
-#include "Win32UrlCache.h"
+#include "Win32Platform.h"
 
 namespace {
 
-std::set<std::string> WalkSet(IUrlCache &cache, const std::string &pattern) {
+std::set<std::string> WalkSet(IPlatform &platform, const std::string &pattern) {
   std::set<std::string> urls;
-  Walk(cache, pattern, [&](const TCacheEntryView &entry) { urls.insert(entry.Url); });
+  Walk(platform, pattern, [&](const TCacheEntryView &entry) { urls.insert(entry.Url); });
   return urls;
 }
 
@@ -33,7 +33,7 @@ protected:
   }
   void TearDown() override { EmptyUrlCache(); }
 
-  TWin32UrlCache Cache;
+  TWin32Platform Platform;
 };
 
 } // namespace
@@ -71,12 +71,12 @@ TEST_F(CleanRealCache, WalkSelectsEachCategory) {
       {"Visited:*.invalid", {}},
   };
   for (const auto &c : cases)
-    EXPECT_EQ(WalkSet(Cache, c.Pattern), c.Urls) << c.Pattern;
+    EXPECT_EQ(WalkSet(Platform, c.Pattern), c.Urls) << c.Pattern;
 }
 
 TEST_F(CleanRealCache, WalkSeesHttpEntrySizes) {
   std::map<std::string, uint64_t> sizes;
-  Walk(Cache, "http://*", [&](const TCacheEntryView &e) {
+  Walk(Platform, "http://*", [&](const TCacheEntryView &e) {
     sizes[e.Url] = e.Size;
     EXPECT_NE(e.LocalFileName, nullptr) << e.Url;
   });
@@ -89,29 +89,21 @@ TEST_F(CleanRealCache, WalkSeesHttpEntrySizes) {
 // selector, which the http walk's category filter then passes over.
 TEST_F(CleanRealCache, SelectorsOfThePlatform) {
   EXPECT_TRUE(ListUrlCache("http://*.*").empty());
+  EXPECT_TRUE(ListUrlCache("cookie:").empty());
   EXPECT_EQ(ListUrlCache("Cookie:").size(), 3u);
-
-  std::vector<char> buffer(8192);
-  auto *record = reinterpret_cast<TUrlCacheEntryInfo *>(buffer.data());
-  uint32_t size = static_cast<uint32_t>(buffer.size());
   std::set<std::string> listed;
-  TCacheEnumHandle handle = Cache.FindFirst("http://*.*", record, &size);
-  ASSERT_NE(handle, nullptr);
-  do {
-    listed.insert(record->lpszSourceUrlName);
-    size = static_cast<uint32_t>(buffer.size());
-  } while (Cache.FindNext(handle, record, &size));
-  EXPECT_EQ(Cache.LastError(), kErrorNoMoreItems);
-  Cache.FindClose(handle);
+  for (const TListedEntry &entry : ListUrlCache(nullptr))
+    listed.insert(entry.Url);
+  EXPECT_EQ(listed.size(), SampleCacheEntries().size());
   EXPECT_TRUE(listed.contains("Cookie:john@example.com/"));
   EXPECT_TRUE(listed.contains("Visited: john@about:blank"));
 }
 
 TEST_F(CleanRealCache, SweepDeletesAndCountsFileSizes) {
-  const TCategoryTotals http = Sweep(Cache, "http://*.*");
+  const TCategoryTotals http = Sweep(Platform, "http://*.*");
   EXPECT_EQ(http.Count, 3u);
   EXPECT_EQ(http.Bytes, 1000u + 2345 + 4000);
-  const TCategoryTotals cookies = Sweep(Cache, "Cookie:*.*");
+  const TCategoryTotals cookies = Sweep(Platform, "Cookie:*.*");
   EXPECT_EQ(cookies.Count, 2u);
   EXPECT_EQ(cookies.Bytes, 0u);
   EXPECT_EQ(SortedCacheUrls(),
@@ -127,7 +119,7 @@ TEST_F(CleanRealCache, SweepCountsNothingForALockedEntry) {
   DWORD size = static_cast<DWORD>(info.size());
   ASSERT_TRUE(RetrieveUrlCacheEntryFileA(
       locked, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(info.data()), &size, 0));
-  const TCategoryTotals http = Sweep(Cache, "http://www.example.com/*");
+  const TCategoryTotals http = Sweep(Platform, "http://www.example.com/*");
   UnlockUrlCacheEntryFileA(locked, 0);
   EXPECT_EQ(http.Count, 1u);
   EXPECT_EQ(http.Bytes, 1000u);
@@ -141,7 +133,7 @@ TEST_F(CleanRealCache, WalkGrowsItsBufferForLargeRecords) {
   SeedHttpEntryWithHeaders("http://big1.example.com/a.htm", 10, headers);
   SeedHttpEntryWithHeaders("http://big2.example.com/b.htm", 20, headers + headers);
   EXPECT_EQ(
-      WalkSet(Cache, "http://big*"),
+      WalkSet(Platform, "http://big*"),
       (std::set<std::string>{"http://big1.example.com/a.htm", "http://big2.example.com/b.htm"}));
-  EXPECT_EQ(WalkSet(Cache, "http://*.*").size(), 5u);
+  EXPECT_EQ(WalkSet(Platform, "http://*.*").size(), 5u);
 }

@@ -68,6 +68,6 @@ TEST(CleanHistoryStore, OleErrorMessages) {
       {0x0000ABCDu, "OLE error 0000ABCD"},
   };
   for (const auto &c : cases)
-    EXPECT_EQ(TWin32HistoryStore::OleErrorMessage(static_cast<int32_t>(c.Code)), c.Message)
+    EXPECT_EQ(TWin32HistoryStore().OleErrorMessage(static_cast<int32_t>(c.Code)), c.Message)
         << std::hex << c.Code;
 }

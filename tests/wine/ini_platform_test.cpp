@@ -1,6 +1,8 @@
 // The INI accessor and the settings over the real private-profile services
 // under Wine, held to the same tables as the portable store; and the portable
 // store in the Windows build, where read-only is the file attribute.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "IENorvaneU.h"
@@ -10,6 +12,7 @@
 #include "PortableIniStore.h"
 #include "SettingsExpect.h"
 #include "TempDir.h"
+#include "Win32Platform.h"
 #include "Win32ProfileStore.h"
 
 namespace {
@@ -23,7 +26,7 @@ protected:
     return std::string(buffer, count);
   }
   TIENorvane Loaded() {
-    TIENorvane cleaner(System.Services());
+    TIENorvane cleaner(System);
     cleaner.LoadSettings(Path, "IE Norvane");
     return cleaner;
   }
@@ -31,7 +34,7 @@ protected:
   TTempDir Dir;
   std::string Path = Dir.File("host.ini");
   TWin32ProfileStore Store;
-  TSystemPlatform System;
+  TWin32Platform System;
 };
 
 TEST_F(IniPlatformTest, ReadsPreparedFileAsTheTableSays) {
@@ -105,7 +108,7 @@ TEST_F(IniPlatformTest, NewFileHoldsTheNineKeysInOrder) {
 }
 
 TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
-  TIENorvane saved(System.Services());
+  TIENorvane saved(System);
   const struct {
     bool Flag;
     int32_t Type;
@@ -130,7 +133,7 @@ TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
 TEST_F(IniPlatformTest, UnwritablePathsRaiseWithThePathAsGiven) {
   ASSERT_TRUE(CreateDirectoryA(Dir.File("folder.ini").c_str(), nullptr));
   for (const std::string &path : {Dir.File("no such folder\\x.ini"), Dir.File("folder.ini")}) {
-    TIENorvane cleaner(System.Services());
+    TIENorvane cleaner(System);
     cleaner.LoadSettings(path, "IE Norvane");
     try {
       cleaner.SaveSettings(path, "IE Norvane");

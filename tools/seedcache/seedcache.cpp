@@ -1,37 +1,82 @@
 // seedcache: fills, shows and times the WinInet URL cache of the prefix it
-// runs in.
-//
-//   seedcache seed N [SEED]        N realistic entries: 80% http pages and
-//                                  images with files, 15% cookies, 5% visited
-//   seedcache list                 every entry: category, size, URL
-//   seedcache enum [--delete] [SELECTOR...]
-//                                  enumerates with one reused buffer and times
-//                                  it; SELECTOR "null" is the null selector
-//                                  (the default); --delete deletes each entry
-//                                  as it is listed
-//   seedcache empty                deletes every entry
+// runs in, for the tests, the demo and the Wine benchmarks. HelpText says
+// what each command does; a bad command line is one line on standard error
+// and exit code 2.
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "CacheSeeder.h"
+#include "Handles.h"
 #include "SeededRandom.h"
 #include "UrlCorpus.h"
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr, "usage: seedcache seed N [SEED]\n"
-                       "       seedcache list\n"
-                       "       seedcache enum [--delete] [SELECTOR...]\n"
-                       "       seedcache empty\n");
-  return 2;
+const char *HelpText() {
+  return "usage: seedcache seed N [SEED]\n"
+         "       seedcache add [--size N] URL...\n"
+         "       seedcache list\n"
+         "       seedcache enum [--delete] [SELECTOR...]\n"
+         "       seedcache empty\n"
+         "       seedcache collide N\n"
+         "       seedcache --help\n"
+         "\n"
+         "Fills, lists and times the WinInet URL cache of the Wine prefix (or the\n"
+         "Windows user) it runs in.\n"
+         "  seed N [SEED]  adds N realistic entries: 80% http pages and images with\n"
+         "                 files of realistic sizes, 15% cookies, 5% visited pages.\n"
+         "                 SEED (a whole number, default 1) seeds the generator: the\n"
+         "                 same SEED gives the same entries. Prints the counts.\n"
+         "  add URL...     adds the entries named, each of the category its URL's\n"
+         "                 prefix names (\"Cookie:\", \"Visited:\", else http); an http\n"
+         "                 entry gets a file of N bytes (--size N, default 100).\n"
+         "  list           prints every entry of the three containers (category,\n"
+         "                 size in bytes, URL), then how many there are.\n"
+         "  enum           enumerates the cache with one reused buffer and prints how\n"
+         "                 many entries it listed and how long that took.\n"
+         "                 Each SELECTOR is passed to FindFirstUrlCacheEntryA as the\n"
+         "                 search pattern, as it is (\"Cookie:\", \"Visited:\", ...);\n"
+         "                 \"null\" passes none, which lists every container, and is\n"
+         "                 the default. With several, each is enumerated in turn.\n"
+         "                 --delete deletes each entry as it is listed.\n"
+         "  empty          deletes every entry and prints how many went.\n"
+         "  collide N      prints up to N pairs of URLs that the cache's index cannot\n"
+         "                 tell apart, one \"PRESENT ABSENT\" line each: looking ABSENT\n"
+         "                 up finds PRESENT's entry. Found by trying \"http://hc/\" and\n"
+         "                 one byte of 0x80 to 0xFF; leaves the cache empty.\n"
+         "\n"
+         "URLs are read and printed with every byte outside printable ASCII, and\n"
+         "\"%\", as %XX.\n"
+         "\n"
+         "Exit codes: 0 done, 1 the cache refused, 2 a bad command line.\n";
+}
+
+// A bad command line; its text names the problem.
+class EUsageError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// `text` as a whole number of at most `limit`, else a usage error naming
+// `what`.
+unsigned long WholeNumber(const std::string &text, const char *what, unsigned long limit) {
+  const bool digits =
+      !text.empty() && text.size() <= 10 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const unsigned long long value = digits ? std::stoull(text) : 0;
+  if (!digits || value > limit)
+    throw EUsageError(std::string(what) + " must be a whole number up to " + std::to_string(limit) +
+                      ", not '" + text + "'");
+  return static_cast<unsigned long>(value);
 }
 
 // File sizes as a browser's cache has them: mostly small, a few large.
@@ -69,7 +114,7 @@ int List() {
   const std::vector<TListedEntry> entries = ListWholeUrlCache();
   for (const TListedEntry &entry : entries)
     std::printf("%s %9llu  %s\n", CategoryOf(entry.Url),
-                static_cast<unsigned long long>(entry.Size), entry.Url.c_str());
+                static_cast<unsigned long long>(entry.Size), EscapedUrl(entry.Url).c_str());
   std::printf("%zu entries\n", entries.size());
   return 0;
 }
@@ -80,10 +125,10 @@ size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
   std::vector<char> buffer(4096);
   auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
   DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = FindFirstUrlCacheEntryA(selector, record(), &size);
+  TUrlCacheFind find(FindFirstUrlCacheEntryA(selector, record(), &size), {&TWin32Api::System()});
   if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
     buffer.resize(size);
-    find = FindFirstUrlCacheEntryA(selector, record(), &size);
+    find.Reset(FindFirstUrlCacheEntryA(selector, record(), &size));
   }
   if (!find) return 0;
   size_t listed = 0;
@@ -91,23 +136,24 @@ size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
     ++listed;
     if (remove && DeleteUrlCacheEntryA(record()->lpszSourceUrlName)) ++deleted;
     size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find, record(), &size)) continue;
+    if (FindNextUrlCacheEntryA(find.Get(), record(), &size)) continue;
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
     buffer.resize(size);
-    if (!FindNextUrlCacheEntryA(find, record(), &size)) break;
+    if (!FindNextUrlCacheEntryA(find.Get(), record(), &size)) break;
   }
-  FindCloseUrlCache(find);
   return listed;
 }
 
-int Enum(int argc, char **argv) {
+int Enum(const std::vector<std::string> &arguments) {
   bool remove = false;
   std::vector<const char *> selectors;
-  for (int i = 2; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--delete") == 0)
+  for (const std::string &argument : arguments) {
+    if (argument == "--delete")
       remove = true;
+    else if (!argument.empty() && argument[0] == '-')
+      throw EUsageError("enum: unknown option '" + argument + "'");
     else
-      selectors.push_back(std::strcmp(argv[i], "null") == 0 ? nullptr : argv[i]);
+      selectors.push_back(argument == "null" ? nullptr : argument.c_str());
   }
   if (selectors.empty()) selectors.push_back(nullptr);
   size_t listed = 0, deleted = 0;
@@ -121,21 +167,79 @@ int Enum(int argc, char **argv) {
   return 0;
 }
 
+int Add(const std::vector<std::string> &arguments) {
+  size_t first = 0;
+  uint32_t size = 100;
+  if (!arguments.empty() && arguments[0] == "--size") {
+    if (arguments.size() < 2) throw EUsageError("add: the size N is missing");
+    size = static_cast<uint32_t>(WholeNumber(arguments[1], "add: N", 0xFFFFFFFF));
+    first = 2;
+  }
+  if (arguments.size() <= first) throw EUsageError("add: no URL given");
+  for (size_t i = first; i < arguments.size(); ++i)
+    SeedEntry(UnescapedUrl(arguments[i]), size);
+  std::printf("added %zu entries\n", arguments.size() - first);
+  return 0;
+}
+
+int Collide(size_t wanted) {
+  for (const TCollidingUrls &pair : FindCollidingUrls(wanted))
+    std::printf("%s %s\n", EscapedUrl(pair.Present).c_str(), EscapedUrl(pair.Absent).c_str());
+  return 0;
+}
+
+// Refuses the arguments after a command that takes none (or no more).
+void NoMoreArguments(const std::string &command, const std::vector<std::string> &arguments,
+                     size_t allowed) {
+  if (arguments.size() > allowed)
+    throw EUsageError(command + ": unexpected argument '" + arguments[allowed] + "'");
+}
+
+// Runs the command that `arguments` (without the program's name) names.
+int Run(const std::vector<std::string> &arguments) {
+  if (arguments.empty()) throw EUsageError("no command given");
+  const std::string &command = arguments.front();
+  const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+  if (command == "seed") {
+    if (rest.empty()) throw EUsageError("seed: the count N is missing");
+    NoMoreArguments(command, rest, 2);
+    const size_t count = WholeNumber(rest[0], "seed: N", 10000000);
+    const auto seed = rest.size() == 2 ? WholeNumber(rest[1], "seed: SEED", 0xFFFFFFFF) : 1;
+    return Seed(count, static_cast<uint32_t>(seed));
+  }
+  if (command == "list") {
+    NoMoreArguments(command, rest, 0);
+    return List();
+  }
+  if (command == "enum") return Enum(rest);
+  if (command == "add") return Add(rest);
+  if (command == "collide") {
+    if (rest.empty()) throw EUsageError("collide: the count N is missing");
+    NoMoreArguments(command, rest, 1);
+    return Collide(WholeNumber(rest[0], "collide: N", 128));
+  }
+  if (command == "empty") {
+    NoMoreArguments(command, rest, 0);
+    std::printf("deleted %zu entries\n", EmptyUrlCache());
+    return 0;
+  }
+  throw EUsageError("unknown command '" + command + "'");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 2) return Usage();
-  const std::string command = argv[1];
-  try {
-    if (command == "seed" && (argc == 3 || argc == 4))
-      return Seed(std::stoul(argv[2]), argc == 4 ? static_cast<uint32_t>(std::stoul(argv[3])) : 1);
-    if (command == "list" && argc == 2) return List();
-    if (command == "enum") return Enum(argc, argv);
-    if (command == "empty" && argc == 2) {
-      std::printf("deleted %zu entries\n", EmptyUrlCache());
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  for (const std::string &argument : arguments)
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(HelpText(), stdout);
       return 0;
     }
-    return Usage();
+  try {
+    return Run(arguments);
+  } catch (const EUsageError &e) {
+    std::fprintf(stderr, "seedcache: %s (seedcache --help lists the commands)\n", e.what());
+    return 2;
   } catch (const std::exception &e) {
     std::fprintf(stderr, "seedcache: %s\n", e.what());
     return 1;

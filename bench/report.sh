@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints the README's figure tables in Markdown, dated
+# and with the machine described: the native Google Benchmark programs
+# (build/bench) and the timings of the 32-bit build under Wine (build/win).
+#
+#   make bench && bench/report.sh [--native-only | --wine-only] > report.md
+#
+# Takes about ten minutes on 2 cores; progress goes to standard error. The
+# machine may be shared: the tables give medians (and the fastest where the
+# benchmark reports it), with the command line each comes from.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+native_bin=build/bench/bin
+win_build=build/win
+parts="${1:-all}"
+case "$parts" in all | --native-only | --wine-only) ;; *)
+  echo "usage: bench/report.sh [--native-only | --wine-only]" >&2
+  exit 2
+  ;;
+esac
+want() { [[ "$parts" == all || "$parts" == "$1" ]]; }
+
+missing=()
+if want --native-only; then
+  for program in bench_masks bench_clean bench_preview bench_ini; do
+    [[ -x "$native_bin/$program" ]] || missing+=("$native_bin/$program")
+  done
+fi
+if want --wine-only; then
+  for program in IENorvane.dll plughost.exe seedcache.exe nvguihost.exe nvpreviewtiming.exe \
+    nvmasktiming.exe; do
+    [[ -f "$win_build/bin/$program" ]] || missing+=("$win_build/bin/$program")
+  done
+fi
+if ((${#missing[@]})); then
+  echo "report: missing ${missing[*]}; run make bench first" >&2
+  exit 2
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/nv-report.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+progress() { echo "report: $*" >&2; }
+
+# A number with about three significant digits, as the README writes them.
+fmt() { awk -v v="$1" 'BEGIN {
+  if (v == "") { print ""; exit }
+  a = v < 0 ? -v : v
+  if (a >= 100) printf "%.0f\n", v; else if (a >= 10) printf "%.1f\n", v
+  else if (a >= 1) printf "%.2f\n", v; else printf "%.3g\n", v }'; }
+
+# bench_value FILE NAME FIELD: FIELD (cpu_time, real_time or a counter) of
+# the benchmark run or aggregate named NAME (settings such as /min_time:2.000
+# after it aside) in the JSON output FILE.
+bench_value() {
+  jq -r --arg name "$2" --arg field "$3" \
+    '[.benchmarks[] | select((.name == $name or (.name | startswith($name + "/"))) and
+       (.error_occurred | not)) | .[$field]][0] // empty' "$1"
+}
+bench_failed() {
+  jq -e --arg name "$2" 'any(.benchmarks[]; .run_name == $name and .error_occurred)' "$1" >/dev/null
+}
+
+describe_machine() {
+  local cpu memory
+  cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+  memory=$(awk '/^MemTotal/ {printf "%.0f", $2 / 1048576}' /proc/meminfo)
+  echo "# Benchmark figures, $(date +%Y-%m-%d)"
+  echo
+  echo "Measured on a machine with $(nproc) cores ($cpu) and $memory GiB of memory, shared with"
+  echo "other work; $(uname -sr), $(g++ --version | head -n 1 | sed 's/ ([^)]*)//'),"
+  echo "$(i686-w64-mingw32-g++-posix --version | head -n 1 | sed 's/ ([^)]*)//') for the 32-bit build," \
+    "run under Wine $(wine --version | sed 's/^wine-//; s/ .*//') (Debian package $(dpkg-query -W -f='${Version}' wine 2>/dev/null || echo unknown))."
+  echo "Expect ±30 % between runs."
+}
+
+masks_native() {
+  local json="$work/masks.json" mask row cells
+  local command="$native_bin/bench_masks --benchmark_filter='^(Typical|Worst)_' --benchmark_repetitions=3 --benchmark_report_aggregates_only=true"
+  progress "native mask matching (about two minutes)"
+  "$native_bin/bench_masks" --benchmark_filter='^(Typical|Worst)_' --benchmark_repetitions=3 \
+    --benchmark_report_aggregates_only=true --benchmark_format=json >"$json" 2>/dev/null
+  echo
+  echo "## Mask matching"
+  echo
+  echo "\`$command\`; 100,000 generated cache URLs, nanoseconds per match (median of CPU time):"
+  echo
+  echo "| mask | \`MatchesMask\` | compiled \`TMask\` | \`fnmatch\` | hand-written | compiling a \`TMask\` |"
+  echo "|---|---|---|---|---|---|"
+  while IFS= read -r mask; do
+    row="| \`$mask\` |"
+    for family in MatchesMask TMask fnmatch HandWritten Compile; do
+      cells=$(bench_value "$json" "Typical_$family/\"$mask\"_median" cpu_time)
+      row+=" $(fmt "$cells") |"
+    done
+    echo "$row"
+  done < <(jq -r '.benchmarks[] | select(.run_name | startswith("Typical_TMask/")) | .run_name' "$json" |
+    sed 's/^Typical_TMask\/"//; s/"$//' | awk '!seen[$0]++')
+  echo
+  echo "Worst case, 29 × \`*a\` then \`*b\` against a run of 'a', microseconds per match:"
+  echo
+  echo "| text | compiled \`TMask\` | \`MatchesMask\` | \`fnmatch\` | literal backtracking search |"
+  echo "|---|---|---|---|---|"
+  for size in 16:16\ B 20:20\ B 24:24\ B 1024:1\ KiB 65536:64\ KiB 1048576:1\ MiB; do
+    local bytes=${size%%:*} label=${size#*:}
+    row="| $label |"
+    for family in TMask MatchesMask fnmatch; do
+      row+=" $(fmt "$(bench_value "$json" "Worst_$family/${bytes}_median" cpu_time)") |"
+    done
+    if bench_failed "$json" "Worst_Oracle/$bytes"; then
+      row+=" does not finish (2e8 steps) |"
+    else
+      row+=" $(fmt "$(bench_value "$json" "Worst_Oracle/${bytes}_median" cpu_time)") |"
+    fi
+    echo "$row"
+  done
+}
+
+masks_wine() {
+  progress "mask matching of the 32-bit build under Wine"
+  echo
+  echo "## Mask matching, 32-bit build under Wine"
+  echo
+  echo "\`bench/wine_mask_timing.sh $win_build 21\`; the same masks and corpus, the matcher compiled"
+  echo "as in IENorvane.dll (mingw-w64, i686, SSE2):"
+  echo
+  bench/wine_mask_timing.sh "$win_build" 21
+}
+
+clean_native() {
+  local json="$work/clean.json"
+  local command="$native_bin/bench_clean --benchmark_enable_random_interleaving=true --benchmark_repetitions=8 --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true"
+  progress "native clean (a few minutes)"
+  "$native_bin/bench_clean" --benchmark_enable_random_interleaving=true --benchmark_repetitions=8 \
+    --benchmark_min_time=0.3 --benchmark_report_aggregates_only=true --benchmark_format=json \
+    >"$json" 2>/dev/null
+  local bare clean literal masks=("www.*" "*.gif*" "*news*")
+  bare=$(bench_value "$json" BM_BareEnumeration_min cpu_time)
+  echo
+  echo "\`$command\`; 1,000,000 in-memory entries (80 % http, 15 % cookies, 5 % visited), a type-1"
+  echo "cache mask that selects about a tenth, milliseconds per million entries (= ns per entry),"
+  echo "the fastest of 8 interleaved repetitions (CPU time):"
+  echo
+  echo "| cache mask | clean | literal walk | bare enumeration | literal walk / clean | clean / bare enumeration |"
+  echo "|---|---|---|---|---|---|"
+  for i in 0 1 2; do
+    clean=$(bench_value "$json" "BM_Clean/${i}_min" cpu_time)
+    literal=$(bench_value "$json" "BM_LiteralClean/${i}_min" cpu_time)
+    echo "| \`${masks[$i]}\` | $(fmt "$clean") | $(fmt "$literal") | $(fmt "$bare") |" \
+      "$(awk -v a="$literal" -v b="$clean" 'BEGIN {printf "%.1f×", a / b}') |" \
+      "$(awk -v a="$clean" -v b="$bare" 'BEGIN {printf "%.1f×", a / b}') |"
+  done
+}
+
+clean_wine() {
+  local out="$work/clean-wine.txt"
+  progress "clean under Wine (seeds 2,000 real entries six times)"
+  bench/wine_clean_timing.sh "$win_build" 2000 3 >"$out" 2>/dev/null
+  local floor clean ratio
+  floor=$(sed -n 's/^floor (enumerate+delete): *best \([0-9]*\) ms wall, \([0-9-]*\) ms net.*/\2/p' "$out")
+  clean=$(sed -n 's/^plughost clean: *best \([0-9]*\) ms wall, \([0-9-]*\) ms net.*/\2/p' "$out")
+  ratio=$(sed -n 's/^clean \/ floor: *\([0-9.]*\).*/\1/p' "$out")
+  echo
+  echo "Under Wine, 2,000 real cache entries (\`bench/wine_clean_timing.sh $win_build 2000 3\`), the"
+  echo "best of 3, less each program's start-up:"
+  echo
+  echo "| bare enumerate-and-delete | \`plughost clean\` | clean / bare |"
+  echo "|---|---|---|"
+  echo "| $floor ms | $clean ms | $ratio |"
+}
+
+preview_native() {
+  local json="$work/preview.json"
+  progress "native preview refill"
+  "$native_bin/bench_preview" --benchmark_format=json >"$json" 2>/dev/null
+  echo
+  echo "\`$native_bin/bench_preview\`; one refill of the in-memory list over 1,000,000 entries"
+  echo "against a bare walk, both in turn in one loop:"
+  echo
+  echo "| bare walk | refill | refill / bare walk |"
+  echo "|---|---|---|"
+  echo "| $(fmt "$(bench_value "$json" BM_RefillOverWalk walk_ms)") ms |" \
+    "$(fmt "$(bench_value "$json" BM_RefillOverWalk refill_ms)") ms |" \
+    "$(awk -v r="$(bench_value "$json" BM_RefillOverWalk refill_over_walk)" 'BEGIN {printf "%.2f×", r}') |"
+}
+
+preview_wine() {
+  local out="$work/preview-wine.txt"
+  progress "preview refill under Wine (seeds 2,000 real entries)"
+  bench/wine_preview_timing.sh "$win_build" 2000 7 >"$out" 2>/dev/null
+  local bare refill ratio
+  bare=$(sed -n 's/^bare enumeration: \([0-9.]*\) ms/\1/p' "$out")
+  refill=$(sed -n 's/^refill of lvCache: \([0-9.]*\) ms/\1/p' "$out")
+  ratio=$(sed -n 's/^refill \/ bare enumeration: \([0-9.]*\)/\1/p' "$out")
+  echo
+  echo "Under Wine (\`bench/wine_preview_timing.sh $win_build 2000 7\`), one refill of the real"
+  echo "\`lvCache\` (walk, rows, repaint) over 2,000 real entries, medians of 7:"
+  echo
+  echo "| bare enumeration | refill | refill / bare enumeration |"
+  echo "|---|---|---|"
+  echo "| $(fmt "$bare") ms | $(fmt "$refill") ms | ${ratio}× |"
+}
+
+ini_native() {
+  local json="$work/ini.json"
+  progress "native INI store"
+  "$native_bin/bench_ini" --benchmark_format=json >"$json" 2>/dev/null
+  echo
+  echo "## INI store"
+  echo
+  echo "\`$native_bin/bench_ini\`; the nine settings in a host file of sections of twenty keys:"
+  echo
+  echo "| host file | load (CPU) | save, nothing changed (CPU) | save, every key changed (wall) |"
+  echo "|---|---|---|---|"
+  for sections in 1 100 1000; do
+    local changed
+    changed=$(bench_value "$json" "BM_SaveSettingsChanged/$sections/iterations:20" real_time)
+    echo "| $((sections * 21 + 4)) lines |" \
+      "$(fmt "$(bench_value "$json" "BM_LoadSettings/$sections" cpu_time)") µs |" \
+      "$(fmt "$(bench_value "$json" "BM_SaveSettingsUnchanged/$sections" cpu_time)") µs |" \
+      "${changed:+$(fmt "$changed") ms} |"
+  done
+}
+
+heading() { printf '\n## %s\n' "$1"; }
+describe_machine
+if want --native-only; then masks_native; fi
+if want --wine-only; then masks_wine; fi
+heading "Clean"
+if want --native-only; then clean_native; fi
+if want --wine-only; then clean_wine; fi
+heading "Preview refill"
+if want --native-only; then preview_native; fi
+if want --wine-only; then preview_wine; fi
+if want --native-only; then ini_native; fi
+progress "done"

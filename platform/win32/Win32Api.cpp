@@ -1,0 +1,50 @@
+#include "Win32Api.h"
+
+namespace {
+
+HRESULT WINAPI QueryInterfaceOf(IUnknown *object, REFIID iid, void **out) {
+  return object->QueryInterface(iid, out);
+}
+
+ULONG WINAPI ReleaseOf(IUnknown *object) { return object->Release(); }
+
+HRESULT WINAPI ClearHistoryOf(IUrlHistoryStg2 *store) { return store->ClearHistory(); }
+
+} // namespace
+
+const TWin32Api &TWin32Api::System() {
+  static const TWin32Api api{
+      .FindFirstUrlCacheEntryA = ::FindFirstUrlCacheEntryA,
+      .FindNextUrlCacheEntryA = ::FindNextUrlCacheEntryA,
+      .FindCloseUrlCache = ::FindCloseUrlCache,
+      .DeleteUrlCacheEntryA = ::DeleteUrlCacheEntryA,
+      .GetUrlCacheEntryInfoA = ::GetUrlCacheEntryInfoA,
+      .CoInitialize = ::CoInitialize,
+      .CoUninitialize = ::CoUninitialize,
+      .CoCreateInstance = ::CoCreateInstance,
+      .QueryInterface = QueryInterfaceOf,
+      .Release = ReleaseOf,
+      .ClearHistory = ClearHistoryOf,
+      .FormatMessageA = ::FormatMessageA,
+      .GetPrivateProfileStringA = ::GetPrivateProfileStringA,
+      .WritePrivateProfileStringA = ::WritePrivateProfileStringA,
+      .GetFileAttributesA = ::GetFileAttributesA,
+      .CreateFileA = ::CreateFileA,
+      .ReadFile = ::ReadFile,
+      .WriteFile = ::WriteFile,
+      .FlushFileBuffers = ::FlushFileBuffers,
+      .CloseHandle = ::CloseHandle,
+      .MoveFileExA = ::MoveFileExA,
+      .DeleteFileA = ::DeleteFileA,
+      .GetLastError = ::GetLastError,
+      .SetLastError = ::SetLastError,
+      .GetThreadLocale = ::GetThreadLocale,
+      .GetLocaleInfoA = ::GetLocaleInfoA,
+      .GetACP = ::GetACP,
+      .GetCPInfo = ::GetCPInfo,
+      .GetWindowsDirectoryA = ::GetWindowsDirectoryA,
+      .MultiByteToWideChar = ::MultiByteToWideChar,
+      .WideCharToMultiByte = ::WideCharToMultiByte,
+  };
+  return api;
+}

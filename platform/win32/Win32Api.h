@@ -1,0 +1,65 @@
+#pragma once
+// The one table of Win32 calls that the Windows platform layer makes: every
+// service of platform/win32 reaches the system through a TWin32Api and
+// nothing else, so that a test can hand it a table whose calls fail on
+// purpose (and forward the rest to the system).
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <wininet.h>
+
+#include <objbase.h>
+#include <urlhist.h>
+
+struct TWin32Api {
+  // --- WinInet's URL cache.
+  decltype(&::FindFirstUrlCacheEntryA) FindFirstUrlCacheEntryA;
+  decltype(&::FindNextUrlCacheEntryA) FindNextUrlCacheEntryA;
+  decltype(&::FindCloseUrlCache) FindCloseUrlCache;
+  decltype(&::DeleteUrlCacheEntryA) DeleteUrlCacheEntryA;
+  decltype(&::GetUrlCacheEntryInfoA) GetUrlCacheEntryInfoA;
+
+  // --- COM and the URL history object. The interface calls are functions
+  // that take the interface, so that a table can fail them too.
+  decltype(&::CoInitialize) CoInitialize;
+  decltype(&::CoUninitialize) CoUninitialize;
+  decltype(&::CoCreateInstance) CoCreateInstance;
+  HRESULT(WINAPI *QueryInterface)(IUnknown *object, REFIID iid, void **out);
+  ULONG(WINAPI *Release)(IUnknown *object);
+  HRESULT(WINAPI *ClearHistory)(IUrlHistoryStg2 *store);
+  decltype(&::FormatMessageA) FormatMessageA;
+
+  // --- The private-profile (INI) services.
+  decltype(&::GetPrivateProfileStringA) GetPrivateProfileStringA;
+  decltype(&::WritePrivateProfileStringA) WritePrivateProfileStringA;
+
+  // --- Files, for the portable INI store's atomic replace.
+  decltype(&::GetFileAttributesA) GetFileAttributesA;
+  decltype(&::CreateFileA) CreateFileA;
+  decltype(&::ReadFile) ReadFile;
+  decltype(&::WriteFile) WriteFile;
+  decltype(&::FlushFileBuffers) FlushFileBuffers;
+  decltype(&::CloseHandle) CloseHandle;
+  decltype(&::MoveFileExA) MoveFileExA;
+  decltype(&::DeleteFileA) DeleteFileA;
+
+  // --- The thread's last-error code.
+  decltype(&::GetLastError) GetLastError;
+  decltype(&::SetLastError) SetLastError;
+
+  // --- Code page, texts and folders.
+  decltype(&::GetThreadLocale) GetThreadLocale;
+  decltype(&::GetLocaleInfoA) GetLocaleInfoA;
+  decltype(&::GetACP) GetACP;
+  decltype(&::GetCPInfo) GetCPInfo;
+  decltype(&::GetWindowsDirectoryA) GetWindowsDirectoryA;
+  decltype(&::MultiByteToWideChar) MultiByteToWideChar;
+  decltype(&::WideCharToMultiByte) WideCharToMultiByte;
+
+  // The system's own calls. Lives as long as the process.
+  static const TWin32Api &System();
+};

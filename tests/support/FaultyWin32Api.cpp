@@ -1,0 +1,110 @@
+#ifdef _WIN32
+#include "FaultyWin32Api.h"
+
+#include <stdexcept>
+#include <tuple>
+#include <type_traits>
+
+namespace {
+
+TFaultyWin32Api *Instance = nullptr;
+
+// What a failed call of `Id` returns; it also leaves the fault's error code.
+template <TWin32Call Id, typename R, typename... A>
+R FailedCall(const TFaultyWin32Api &self, const TWin32Fault &fault, A... args) {
+  if constexpr (Id == TWin32Call::CoCreateInstance || Id == TWin32Call::QueryInterface) {
+    // COM's rule: a failing call leaves its out pointer null.
+    auto out = std::get<sizeof...(A) - 1>(std::tie(args...));
+    if (out) *out = nullptr;
+  }
+  if constexpr (Id == TWin32Call::GetLastError) {
+    return fault.Error;
+  } else {
+    if constexpr (Id != TWin32Call::SetLastError) self.Real().SetLastError(fault.Error);
+    if constexpr (std::is_void_v<R>) {
+      return;
+    } else if constexpr (std::is_same_v<R, HRESULT>) {
+      return fault.Result;
+    } else if constexpr (Id == TWin32Call::CreateFileA) {
+      return INVALID_HANDLE_VALUE;
+    } else {
+      return R{};
+    }
+  }
+}
+
+template <TWin32Call Id, auto Member, typename Fn> struct TWrapper;
+
+template <TWin32Call Id, auto Member, typename R, typename... A>
+struct TWrapper<Id, Member, R(WINAPI *)(A...)> {
+  static R WINAPI Call(A... args) {
+    TFaultyWin32Api &self = TFaultyWin32Api::Active();
+    if (const TWin32Fault *fault = self.Enter(Id)) return FailedCall<Id, R>(self, *fault, args...);
+    return (self.Real().*Member)(args...);
+  }
+};
+
+template <TWin32Call Id, auto Member> constexpr auto Wrapped() {
+  using TFunction = std::remove_cvref_t<decltype(std::declval<TWin32Api>().*Member)>;
+  return &TWrapper<Id, Member, TFunction>::Call;
+}
+
+} // namespace
+
+const char *NameOf(TWin32Call call) {
+#define NV_WIN32_CALL_NAME(name) #name,
+  static const char *const names[] = {NV_WIN32_CALLS(NV_WIN32_CALL_NAME)};
+#undef NV_WIN32_CALL_NAME
+  return call < TWin32Call::Count ? names[static_cast<size_t>(call)] : "?";
+}
+
+TFaultyWin32Api::TFaultyWin32Api(const TWin32Api &real)
+    : RealApi(real),
+#define NV_WIN32_WRAPPED(name) .name = Wrapped<TWin32Call::name, &TWin32Api::name>(),
+      Table{NV_WIN32_CALLS(NV_WIN32_WRAPPED)} {
+#undef NV_WIN32_WRAPPED
+  if (Instance) throw std::logic_error("one TFaultyWin32Api at a time");
+  Instance = this;
+}
+
+TFaultyWin32Api::~TFaultyWin32Api() { Instance = nullptr; }
+
+TFaultyWin32Api &TFaultyWin32Api::Active() { return *Instance; }
+
+void TFaultyWin32Api::Fail(TWin32Call call, const TWin32Fault &fault) {
+  TSlot &slot = Slot(call);
+  slot.Faulty = true;
+  slot.Fault = fault;
+  slot.FaultCalls = 0;
+}
+
+void TFaultyWin32Api::Before(TWin32Call call, unsigned nth, std::function<void()> action) {
+  TSlot &slot = Slot(call);
+  slot.Action = std::move(action);
+  slot.ActionAt = nth;
+  slot.ActionCalls = 0;
+}
+
+void TFaultyWin32Api::Heal() {
+  for (TSlot &slot : Slots) {
+    slot.Faulty = false;
+    slot.Action = nullptr;
+  }
+}
+
+const TWin32Fault *TFaultyWin32Api::Enter(TWin32Call call) {
+  TSlot &slot = Slot(call);
+  ++slot.Calls;
+  if (slot.Action && ++slot.ActionCalls == slot.ActionAt) {
+    // Taken out first: the action may call through the table itself.
+    const std::function<void()> action = std::move(slot.Action);
+    slot.Action = nullptr;
+    action();
+  }
+  if (!slot.Faulty) return nullptr;
+  const unsigned nth = ++slot.FaultCalls;
+  if (nth < slot.Fault.Nth || (nth > slot.Fault.Nth && !slot.Fault.ForGood)) return nullptr;
+  ++slot.Failures;
+  return &slot.Fault;
+}
+#endif

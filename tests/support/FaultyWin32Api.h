@@ -1,0 +1,119 @@
+#pragma once
+// Test-only, Windows only: a call table for the platform layer that forwards
+// every call to the system's and fails the calls a test chooses: the Nth call
+// of a function, once or for good, with a chosen last-error code or COM
+// result. It can also run an action just before a chosen call (to change the
+// real cache between two calls of the platform layer) and counts every call.
+//
+// Its wrappers are plain functions, so its state is the process's: one
+// TFaultyWin32Api may exist at a time.
+#ifdef _WIN32
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <ostream>
+
+#include "Win32Api.h"
+
+// Every member of TWin32Api, in its order.
+#define NV_WIN32_CALLS(X)                                                                          \
+  X(FindFirstUrlCacheEntryA)                                                                       \
+  X(FindNextUrlCacheEntryA)                                                                        \
+  X(FindCloseUrlCache)                                                                             \
+  X(DeleteUrlCacheEntryA)                                                                          \
+  X(GetUrlCacheEntryInfoA)                                                                         \
+  X(CoInitialize)                                                                                  \
+  X(CoUninitialize)                                                                                \
+  X(CoCreateInstance)                                                                              \
+  X(QueryInterface)                                                                                \
+  X(Release)                                                                                       \
+  X(ClearHistory)                                                                                  \
+  X(FormatMessageA)                                                                                \
+  X(GetPrivateProfileStringA)                                                                      \
+  X(WritePrivateProfileStringA)                                                                    \
+  X(GetFileAttributesA)                                                                            \
+  X(CreateFileA)                                                                                   \
+  X(ReadFile)                                                                                      \
+  X(WriteFile)                                                                                     \
+  X(FlushFileBuffers)                                                                              \
+  X(CloseHandle)                                                                                   \
+  X(MoveFileExA)                                                                                   \
+  X(DeleteFileA)                                                                                   \
+  X(GetLastError)                                                                                  \
+  X(SetLastError)                                                                                  \
+  X(GetThreadLocale)                                                                               \
+  X(GetLocaleInfoA)                                                                                \
+  X(GetACP)                                                                                        \
+  X(GetCPInfo)                                                                                     \
+  X(GetWindowsDirectoryA)                                                                          \
+  X(MultiByteToWideChar)                                                                           \
+  X(WideCharToMultiByte)
+
+#define NV_WIN32_CALL_ID(name) name,
+enum class TWin32Call : size_t { NV_WIN32_CALLS(NV_WIN32_CALL_ID) Count };
+#undef NV_WIN32_CALL_ID
+
+// The call's name ("MoveFileExA"); googletest prints it in test names.
+const char *NameOf(TWin32Call call);
+inline void PrintTo(TWin32Call call, std::ostream *out) { *out << NameOf(call); }
+
+// How a call fails. A failed call does not reach the system: it sets the
+// last-error code to `Error` and returns the function's failure value
+// (FALSE, 0, a null handle, INVALID_HANDLE_VALUE for CreateFileA, `Result`
+// for COM calls, whose out pointer it nulls; GetLastError returns `Error`).
+struct TWin32Fault {
+  unsigned Nth = 1;                  // the call that fails, counted from 1 since the fault was set
+  bool ForGood = false;              // the calls after it fail too
+  DWORD Error = ERROR_ACCESS_DENIED; // the last-error code a failed call leaves
+  HRESULT Result = E_FAIL;           // what a failed COM call returns
+};
+
+class TFaultyWin32Api {
+public:
+  // Forwards to `real`, which must outlive this object.
+  explicit TFaultyWin32Api(const TWin32Api &real = TWin32Api::System());
+  ~TFaultyWin32Api();
+  TFaultyWin32Api(const TFaultyWin32Api &) = delete;
+  TFaultyWin32Api &operator=(const TFaultyWin32Api &) = delete;
+
+  // The table to build the platform's services on.
+  const TWin32Api &Api() const { return Table; }
+  const TWin32Api &Real() const { return RealApi; }
+
+  // Makes calls of `call` fail as `fault` says, replacing an earlier fault
+  // of that call; its count of calls starts again.
+  void Fail(TWin32Call call, const TWin32Fault &fault);
+  // Runs `action` just before the `nth` call of `call` (counted from 1 since
+  // this was set), once.
+  void Before(TWin32Call call, unsigned nth, std::function<void()> action);
+  // No faults and no actions any more.
+  void Heal();
+
+  // Calls of `call` made through the table so far, failed ones included.
+  unsigned Calls(TWin32Call call) const { return Slot(call).Calls; }
+  // Calls of `call` that a fault failed.
+  unsigned Failures(TWin32Call call) const { return Slot(call).Failures; }
+
+  // For the wrappers: counts a call of `call`, runs its action when due, and
+  // returns the fault that fails it, or null when it goes to the system.
+  const TWin32Fault *Enter(TWin32Call call);
+  // The one instance, for the wrappers.
+  static TFaultyWin32Api &Active();
+
+private:
+  struct TSlot {
+    unsigned Calls = 0, Failures = 0;
+    bool Faulty = false;
+    TWin32Fault Fault;
+    unsigned FaultCalls = 0; // calls since the fault was set
+    std::function<void()> Action;
+    unsigned ActionAt = 0, ActionCalls = 0;
+  };
+  TSlot &Slot(TWin32Call call) { return Slots[static_cast<size_t>(call)]; }
+  const TSlot &Slot(TWin32Call call) const { return Slots[static_cast<size_t>(call)]; }
+
+  const TWin32Api &RealApi;
+  TWin32Api Table;
+  std::array<TSlot, static_cast<size_t>(TWin32Call::Count)> Slots;
+};
+#endif

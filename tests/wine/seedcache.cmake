@@ -1,0 +1,2 @@
+# seedcache's command line is tested under Wine by wine_tests.
+add_dependencies(wine_tests seedcache)
