@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "BenchMasks.h"
-#include "LeadBytes.h"
 #include "Masks.h"
+#include "Platform.h"
 #include "UrlCorpus.h"
 
 namespace {
@@ -60,18 +60,20 @@ template <class TPass> size_t Timed(TSamples &samples, size_t operations, TPass 
   return counted;
 }
 
-// One repetition over every mask. False when the two matchers disagree.
-bool Repeat(const std::vector<std::string> &corpus, std::vector<TMaskTimes> &times) {
+// One repetition over every mask, in the code page of `lead`. False when the
+// two matchers disagree.
+bool Repeat(const std::vector<std::string> &corpus, const TLeadByteSet &lead,
+            std::vector<TMaskTimes> &times) {
   for (size_t m = 0; m < kMaskCount; ++m) {
     const char *mask = kBenchMasks[m];
     TMaskTimes &mine = times[m];
     const size_t oneShot = Timed(mine.OneShot, corpus.size(), [&] {
       size_t matched = 0;
       for (const std::string &url : corpus)
-        matched += MatchesMask(url.c_str(), mask);
+        matched += MatchesMask(url.c_str(), mask, lead);
       return matched;
     });
-    const TMask compiled(mask);
+    const TMask compiled(mask, lead);
     const size_t fast = Timed(mine.Compiled, corpus.size(), [&] {
       size_t matched = 0;
       for (const std::string &url : corpus)
@@ -81,7 +83,7 @@ bool Repeat(const std::vector<std::string> &corpus, std::vector<TMaskTimes> &tim
     const size_t elements = Timed(mine.Compile, kCompilesPerPass, [&] {
       size_t total = 0;
       for (size_t i = 0; i < kCompilesPerPass; ++i)
-        total += TMask(mask).ElementCount();
+        total += TMask(mask, lead).ElementCount();
       return total;
     });
     if (oneShot != fast || elements == 0) {
@@ -115,14 +117,15 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: nvmasktiming [REPETITIONS]   (at least 1, default 21)\n");
     return 2;
   }
-  // The lead bytes of the code page, as when the plug-in loads.
-  LeadBytes = SystemLeadBytes();
+  // The lead bytes of the system's code page, as the plug-in reads them.
+  const auto platform = CreateSystemPlatform();
+  const TLeadByteSet &lead = platform->LeadBytes();
   const std::vector<std::string> corpus = GenerateCacheUrls(kBenchCorpusSize, kBenchCorpusSeed);
   std::vector<TMaskTimes> times(kMaskCount);
-  Repeat(corpus, times); // warms the caches and the allocator; not counted
+  Repeat(corpus, lead, times); // warms the caches and the allocator; not counted
   times.assign(kMaskCount, TMaskTimes{});
   for (int r = 0; r < repetitions; ++r)
-    if (!Repeat(corpus, times)) return 1;
+    if (!Repeat(corpus, lead, times)) return 1;
   PrintTable(times, corpus.size(), repetitions);
   return 0;
 }
