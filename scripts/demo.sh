@@ -45,7 +45,7 @@ tr -d '\r' < "$ini_dir/Norvane.ini"
 
 echo
 echo "== ienorvane preview --ini C:\\norvane\\Norvane.ini --section \"IE Norvane\": what the clean will delete"
-run ienorvane.exe preview --ini 'C:\norvane\Norvane.ini' --section "IE Norvane"
+run ienorvane.exe preview --ini 'C:\norvane\Norvane.ini' --section "IE Norvane" --list
 
 echo
 echo "== plughost clean IENorvane.dll C:\\norvane\\Norvane.ini \"IE Norvane\""

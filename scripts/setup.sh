@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix wine wine32:i386
-  xvfb xdotool imagemagick x11-utils jq python3 make zip unzip
+  xvfb xdotool imagemagick x11-utils jq python3 make zip unzip tmux
 )
 
 missing=()

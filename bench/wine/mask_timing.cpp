@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "BenchMasks.h"
+#include "LeadBytes.h"
 #include "Masks.h"
 #include "Platform.h"
 #include "UrlCorpus.h"
@@ -60,8 +61,7 @@ template <class TPass> size_t Timed(TSamples &samples, size_t operations, TPass 
   return counted;
 }
 
-// One repetition over every mask, in the code page of `lead`. False when the
-// two matchers disagree.
+// One repetition over every mask. False when the two matchers disagree.
 bool Repeat(const std::vector<std::string> &corpus, const TLeadByteSet &lead,
             std::vector<TMaskTimes> &times) {
   for (size_t m = 0; m < kMaskCount; ++m) {
@@ -118,8 +118,7 @@ int main(int argc, char **argv) {
     return 2;
   }
   // The lead bytes of the system's code page, as the plug-in reads them.
-  const auto platform = CreateSystemPlatform();
-  const TLeadByteSet &lead = platform->LeadBytes();
+  const TLeadByteSet lead = CreateSystemPlatform()->LeadBytes();
   const std::vector<std::string> corpus = GenerateCacheUrls(kBenchCorpusSize, kBenchCorpusSeed);
   std::vector<TMaskTimes> times(kMaskCount);
   Repeat(corpus, lead, times); // warms the caches and the allocator; not counted

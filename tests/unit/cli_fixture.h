@@ -52,6 +52,15 @@ struct TCliRun {
   TJsonValue Json() const { return TJsonValue::Parse(Out); }
 };
 
+// What kind of device each output stream is, for one run.
+struct TCliDevices {
+  bool OutIsTerminal = false;
+  bool ErrIsTerminal = false;
+  size_t Width = 80;
+};
+inline constexpr TCliDevices kPipes{};
+inline constexpr TCliDevices kTerminal{true, true, 80};
+
 class CliTest : public ::testing::Test {
 protected:
   void SetUp() override { Seed(CliStandardSeeds()); }
@@ -75,12 +84,14 @@ protected:
 
   std::string Ini() const { return Dir.File("norvane.ini"); }
 
-  // Runs `arguments`; "--ini" and "--section" are added for the three
-  // commands unless `plain` is set.
-  TCliRun Run(std::vector<std::string> arguments, bool errIsTerminal = false) {
+  // Runs `arguments` over `platform` (this test's stand-in unless given).
+  TCliRun Run(std::vector<std::string> arguments, TCliDevices devices = kPipes,
+              IPlatform *platform = nullptr) {
     std::ostringstream out, err;
     TCliRun run;
-    run.Code = RunCli(arguments, Platform, TCliStreams{out, err, errIsTerminal});
+    const TCliStreams streams{out, err, devices.OutIsTerminal, devices.ErrIsTerminal,
+                              devices.Width};
+    run.Code = RunCli(arguments, platform ? *platform : Platform, streams);
     run.Out = out.str();
     run.Err = err.str();
     return run;
@@ -88,10 +99,10 @@ protected:
 
   // `command` on this test's settings file and section, plus `extra`.
   TCliRun RunOnSettings(const std::string &command, std::vector<std::string> extra = {},
-                        bool errIsTerminal = false) {
+                        TCliDevices devices = kPipes) {
     std::vector<std::string> arguments = {command, "--ini", Ini(), "--section", "IENorvane"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    return Run(arguments, errIsTerminal);
+    return Run(arguments, devices);
   }
 
   TTempDir Dir;

@@ -162,9 +162,10 @@ void ExpectCategory(const TJsonValue &category, const TCategoryExpectation &expe
   EXPECT_EQ(category["bytes"].Unsigned(), bytes);
 }
 
+// The JSON document is the first line; notes on standard error may follow.
 TJsonValue ParseOutput(const TProgramRun &run) {
   try {
-    return TJsonValue::Parse(run.Output);
+    return TJsonValue::Parse(run.Output.substr(0, run.Output.find('\n')));
   } catch (const std::exception &failure) {
     ADD_FAILURE() << failure.what() << "\n" << run.Output;
     return TJsonValue();
@@ -206,7 +207,9 @@ TEST(CliExe, CleanDeletesWhatThePreviewListedAndReportsAsThePlugIn) {
     const TProgramRun preview = RunCli("preview", ini, " --json");
     const TProgramRun clean = RunCli("clean", ini, " --json");
     ASSERT_EQ(preview.ExitCode, 0u) << preview.Output;
-    ASSERT_EQ(clean.ExitCode, 0u) << clean.Output;
+    // Wine's history store answers E_NOTIMPL: a clean with history on is partial.
+    const bool historyOn = c.Keys.count("DeleteHistory") == 0 || c.Keys.at("DeleteHistory") == "1";
+    ASSERT_EQ(clean.ExitCode, historyOn ? 4u : 0u) << clean.Output;
     const TJsonValue previewed = ParseOutput(preview);
     const TJsonValue cleaned = ParseOutput(clean);
     std::vector<std::string> listed;
@@ -247,13 +250,13 @@ TEST(CliExe, TextOutputListsRowsAndTotals) {
   const TProgramRun run = RunCli("preview", ini);
   EXPECT_EQ(run.ExitCode, 0u);
   EXPECT_EQ(run.Output, "[cache] http://news.*\r\n"
-                        "          4000  http://news.example.org/story/today.html  " +
+                        "  3.9 KiB (4000 bytes)  http://news.example.org/story/today.html  " +
                             files.at("http://news.example.org/story/today.html") +
                             "\r\n"
-                            "  1 entry, 4000 bytes\r\n"
+                            "  1 entry, 3.9 KiB (4000 bytes)\r\n"
                             "[cookies] off\r\n"
                             "[history] type 2, not swept\r\n"
-                            "total: 1 entry, 4000 bytes\r\n"
+                            "total: 1 entry, 3.9 KiB (4000 bytes)\r\n"
                             "history store: to be emptied by a clean\r\n");
   DeleteFileA(ini.c_str());
   EmptyUrlCache();
@@ -274,8 +277,7 @@ TEST(CliExe, ErrorsExitWithTheirCodes) {
 
   const TProgramRun badOption = RunCli("preview", ini, " --colour");
   EXPECT_EQ(badOption.ExitCode, 2u);
-  EXPECT_NE(badOption.Output.find("unknown option '--colour'"), std::string::npos);
-  EXPECT_NE(badOption.Output.find("usage: ienorvane preview"), std::string::npos);
+  EXPECT_EQ(badOption.Output, "ienorvane: unknown option '--colour'; see 'ienorvane --help'\r\n");
 
   const TProgramRun help = RunProgram("ienorvane.exe --help");
   EXPECT_EQ(help.ExitCode, 0u);
@@ -283,12 +285,14 @@ TEST(CliExe, ErrorsExitWithTheirCodes) {
 
   DeleteFileA(ini.c_str());
   const TProgramRun missing = RunCli("show", ini);
-  EXPECT_EQ(missing.ExitCode, 0u);
-  EXPECT_NE(
-      missing.Output.find("INI file '" + ini + "' does not exist; the default settings apply"),
-      std::string::npos)
+  EXPECT_EQ(missing.ExitCode, 5u);
+  EXPECT_NE(missing.Output.find("INI file '" + ini + "' does not exist; give --defaults"),
+            std::string::npos)
       << missing.Output;
-  EXPECT_NE(missing.Output.find("summary: http://*.*, Cookie:*.*, Visited:*.*"), std::string::npos);
+  const TProgramRun defaults = RunCli("show", ini, " --defaults");
+  EXPECT_EQ(defaults.ExitCode, 0u);
+  EXPECT_NE(defaults.Output.find("summary: http://*.*, Cookie:*.*, Visited:*.*"),
+            std::string::npos);
   EXPECT_EQ(GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES) << "show created the file";
 
   // A name without a folder is looked for in the Windows directory, as the
@@ -303,20 +307,14 @@ TEST(CliExe, ErrorsExitWithTheirCodes) {
 
   EXPECT_EQ(SortedCacheUrls(), before) << "a failing command deleted something";
 
-  // A clean stops at the malformed cookie mask: the cache went first and
-  // stays deleted; the cookies and the history are untouched.
+  // A clean with a malformed cookie mask deletes nothing, not even the
+  // cache that a plug-in's clean sweeps before the cookies.
   WriteSettings(ini, {{"DeleteCookiesType", "1"}, {"CookiesMask", "*[-a]"}});
   const TProgramRun clean = RunCli("clean", ini, " --json");
   EXPECT_EQ(clean.ExitCode, 3u);
-  std::vector<std::string> left = before;
-  for (const std::string &gone : kHttpWithDot)
-    left.erase(std::find(left.begin(), left.end(), gone));
-  EXPECT_EQ(SortedCacheUrls(), left);
-  const size_t json = clean.Output.find('{');
-  ASSERT_NE(json, std::string::npos) << clean.Output;
-  const TJsonValue document = TJsonValue::Parse(clean.Output.substr(json));
-  EXPECT_EQ(Sorted(UrlsOf(document["categories"][0])), kHttpWithDot);
-  EXPECT_EQ(document["error"]["position"].Unsigned(), 10u);
+  EXPECT_EQ(SortedCacheUrls(), before);
+  const TJsonValue document = ParseOutput(clean);
+  EXPECT_EQ(document["error"]["masks"][0]["position"].Unsigned(), 10u);
   DeleteFileA(ini.c_str());
   EmptyUrlCache();
 }

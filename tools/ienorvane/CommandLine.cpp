@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
+#ifndef NV_CLI_VERSION
+#define NV_CLI_VERSION ""
+#endif
+
 namespace {
 
 constexpr TCategory kCategories[] = {TCategory::Cache, TCategory::Cookies, TCategory::History};
@@ -11,6 +15,7 @@ TCliCommand CommandOf(const std::string &word) {
   if (word == "preview") return TCliCommand::Preview;
   if (word == "clean") return TCliCommand::Clean;
   if (word == "show") return TCliCommand::Show;
+  if (word.starts_with("-")) throw ECliUsageError("unknown option '" + word + "'");
   throw ECliUsageError("unknown command '" + word + "'");
 }
 
@@ -18,6 +23,14 @@ TCategory CategoryOf(const std::string &word) {
   for (TCategory category : kCategories)
     if (word == CategoryName(category)) return category;
   throw ECliUsageError("unknown category '" + word + "' (cache, cookies or history)");
+}
+
+bool IsFlag(const std::string &name) {
+  return name == "--json" || name == "--list" || name == "--defaults";
+}
+
+bool TakesValue(const std::string &name) {
+  return name == "--ini" || name == "--section" || name == "--category";
 }
 
 // Reads the command line's options one by one, each at most once.
@@ -31,13 +44,13 @@ public:
       const std::string &argument = Arguments[index];
       const size_t equals = argument.find('=');
       const std::string name = argument.substr(0, equals);
-      if (!IsOption(name)) throw ECliUsageError("unknown option '" + name + "'");
-      if (name == "--json") {
-        if (equals != std::string::npos) throw ECliUsageError("--json takes no value");
-        Once(name);
-        Options.Json = true;
+      if (IsFlag(name)) {
+        if (equals != std::string::npos) throw ECliUsageError(name + " takes no value");
+        SetFlag(name);
         continue;
       }
+      if (!name.starts_with("-")) throw ECliUsageError("unexpected argument '" + argument + "'");
+      if (!TakesValue(name)) throw ECliUsageError("unknown option '" + name + "'");
       std::string value;
       if (equals != std::string::npos) {
         value = argument.substr(equals + 1);
@@ -55,6 +68,16 @@ public:
   }
 
 private:
+  void SetFlag(const std::string &name) {
+    Once(name);
+    if (name == "--json")
+      Options.Json = true;
+    else if (name == "--list")
+      Options.List = true;
+    else
+      Options.Defaults = true;
+  }
+
   void Assign(const std::string &name, const std::string &value) {
     Once(name);
     if (name == "--ini")
@@ -65,13 +88,8 @@ private:
       Options.Category = CategoryOf(value);
   }
 
-  static bool IsOption(const std::string &name) {
-    return name == "--ini" || name == "--section" || name == "--category" || name == "--json";
-  }
-
   void Once(const std::string &name) {
-    if (std::find(Seen.begin(), Seen.end(), name) != Seen.end())
-      throw ECliUsageError(name + " is given twice");
+    if (WasGiven(name)) throw ECliUsageError(name + " is given twice");
     Seen.push_back(name);
   }
 
@@ -85,8 +103,12 @@ void CheckOptionsFit(const TOptionReader &reader, const TCliOptions &options) {
   if (!reader.WasGiven("--section")) throw ECliUsageError("--section NAME is required");
   if (options.Category && options.Command != TCliCommand::Preview)
     throw ECliUsageError("--category is an option of preview only");
-  if (options.Json && options.Command == TCliCommand::Show)
-    throw ECliUsageError("--json is an option of preview and clean only");
+  if (options.List && options.Command == TCliCommand::Show)
+    throw ECliUsageError("--list is an option of preview and clean only");
+}
+
+bool Contains(const std::vector<std::string> &arguments, const char *word) {
+  return std::find(arguments.begin(), arguments.end(), word) != arguments.end();
 }
 
 } // namespace
@@ -102,7 +124,11 @@ const char *CategoryName(TCategory category) {
 
 TCliOptions ParseCommandLine(const std::vector<std::string> &arguments) {
   TCliOptions options;
-  if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) return options;
+  if (Contains(arguments, "--help") || Contains(arguments, "-h")) return options;
+  if (Contains(arguments, "--version")) {
+    options.Command = TCliCommand::Version;
+    return options;
+  }
   if (arguments.empty()) throw ECliUsageError("no command given");
   options.Command = CommandOf(arguments.front());
   TOptionReader reader(arguments, options);
@@ -111,30 +137,62 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &arguments) {
   return options;
 }
 
+std::string VersionText() {
+  const std::string_view version = NV_CLI_VERSION;
+  return "ienorvane " + std::string(version.empty() ? "0.0.0" : version);
+}
+
 std::string UsageText() {
-  return "usage: ienorvane preview --ini FILE --section NAME [--category cache|cookies|history] "
-         "[--json]\n"
-         "       ienorvane clean   --ini FILE --section NAME [--json]\n"
-         "       ienorvane show    --ini FILE --section NAME\n"
-         "       ienorvane --help\n"
+  return "usage: ienorvane preview --ini FILE --section NAME [--category CATEGORY] [--list]\n"
+         "                         [--json] [--defaults]\n"
+         "       ienorvane clean   --ini FILE --section NAME [--list] [--json] [--defaults]\n"
+         "       ienorvane show    --ini FILE --section NAME [--json] [--defaults]\n"
+         "       ienorvane -h | --help\n"
+         "       ienorvane --version\n"
          "\n"
-         "Reads the IE Norvane settings from section NAME of the INI file FILE, as the\n"
-         "plug-in's clean does (a missing file or section gives the defaults: every\n"
-         "category on, every entry).\n"
-         "  preview  lists the URL cache entries a clean would delete (URL, local file,\n"
-         "           size) with the count and bytes per category and in total; deletes\n"
-         "           nothing. --category lists one category only.\n"
-         "  clean    runs the plug-in's clean: deletes those entries, empties the history\n"
-         "           store when history is on, and prints what was deleted, the totals\n"
-         "           and the plug-in's report text.\n"
+         "Runs the IE Norvane plug-in's settings, cache walk and clean without its host.\n"
+         "The nine settings are read from section NAME of the INI file FILE, as the\n"
+         "plug-in reads them (a FILE without a folder lies in the Windows directory).\n"
+         "\n"
+         "Commands:\n"
+         "  preview  lists the URL cache entries a clean would delete, per category\n"
+         "           (size, URL, local file), with each category's count and bytes and\n"
+         "           the total; deletes nothing.\n"
+         "  clean    deletes exactly the entries a preview lists, then empties the\n"
+         "           browser's history store when history is on. Prints what was\n"
+         "           deleted, every entry that could not be deleted and why (in use by\n"
+         "           a running browser, no longer addressable, refused), the history\n"
+         "           store's answer, and the plug-in's report text.\n"
          "  show     prints the nine settings as loaded and the plug-in's summary line.\n"
-         "  --json   prints one JSON document on standard output instead of text.\n"
+         "\n"
+         "Before anything is walked or deleted, every mask a clean would use (category\n"
+         "on, type 1) is checked; each malformed one is named with its category,\n"
+         "pattern and position, and nothing is deleted.\n"
+         "\n"
+         "Options:\n"
+         "  --ini FILE           the host's INI file (required)\n"
+         "  --section NAME       the plug-in's section in it (required)\n"
+         "  --category CATEGORY  preview: list only cache, cookies or history\n"
+         "  --list               on a terminal, list every entry too (piped output and\n"
+         "                       --json always list them; a terminal gets the counts)\n"
+         "  --json               print one JSON document (UTF-8) instead of text\n"
+         "  --defaults           when FILE is missing or unreadable, or the section holds\n"
+         "                       none of the settings, use the plug-in's defaults (every\n"
+         "                       category on, every entry) instead of failing\n"
+         "  -h, --help           print this text\n"
+         "  --version            print the program's version\n"
+         "Options take their value as the next argument or after '=' (--ini=FILE).\n"
+         "On a terminal, standard error shows the progress of long walks and deletes.\n"
          "\n"
          "Exit codes:\n"
-         "  0  done\n"
+         "  0  done: every selected entry deleted, the history store emptied\n"
          "  1  an unexpected failure, or the output could not be written\n"
-         "  2  a bad command line (this text is printed)\n"
-         "  3  a malformed mask: the message names the category, the pattern and the\n"
-         "     position (a clean stops there; what it deleted before stays deleted)\n"
-         "  4  the browser's history store could not be emptied\n";
+         "  2  a bad command line (one line on standard error names the problem)\n"
+         "  3  a malformed mask; nothing was deleted\n"
+         "  4  a partial clean: some selected entries could not be deleted, or the\n"
+         "     history store was not emptied (the output says which)\n"
+         "  5  no settings: FILE is missing, is a folder or cannot be read, or the\n"
+         "     section holds none of the nine settings; nothing was deleted (give\n"
+         "     --defaults to use the plug-in's defaults)\n"
+         "  6  this system has no URL cache (preview and clean need Windows or Wine)\n";
 }

@@ -10,42 +10,51 @@
 
 // The program's exit codes, documented in UsageText.
 enum TExitCode : int {
-  kExitOk = 0,            // the command did its work
+  kExitOk = 0,            // the command did all its work
   kExitFailure = 1,       // an unexpected failure, or the output could not be written
-  kExitUsage = 2,         // a bad command line; the usage was printed
-  kExitMalformedMask = 3, // a mask the command had to use is malformed
-  kExitHistoryStore = 4,  // the browser's history store could not be emptied
+  kExitUsage = 2,         // a bad command line
+  kExitMalformedMask = 3, // a mask a clean would use is malformed; nothing was deleted
+  kExitPartial = 4,       // a clean left selected entries, or the history store was not emptied
+  kExitNoSettings = 5,    // the INI file or the section holds no settings (and no --defaults)
+  kExitNoUrlCache = 6,    // this system has no URL cache to preview or clean
 };
 
 // The commands of the program.
-enum class TCliCommand { Preview, Clean, Show, Help };
+enum class TCliCommand { Preview, Clean, Show, Help, Version };
 
 // A command line that names no command, an unknown command or option, an
 // option without its value or given twice, or an option the command does not
-// take. The message says which.
+// take. The message names the problem in a few words.
 class ECliUsageError : public Exception {
 public:
   using Exception::Exception;
 };
 
-// A parsed command line. IniFile and Section are set for every command but
-// Help; Category only for preview.
+// A parsed command line. IniFile and Section are set for preview, clean and
+// show; Category only for preview.
 struct TCliOptions {
   TCliCommand Command = TCliCommand::Help;
   std::string IniFile;
   std::string Section;
   std::optional<TCategory> Category; // preview: the one category to list
-  bool Json = false;                 // preview, clean: one JSON document on stdout
+  bool Json = false;                 // one JSON document on stdout instead of text
+  bool List = false;                 // entry rows on a terminal too
+  bool Defaults = false;             // no settings stored: use the plug-in's defaults
 };
 
-// Parses the arguments after the program name. "--help" anywhere gives the
-// Help command. Options take their value as the next argument or after "=".
-// Raises ECliUsageError for anything else that is not a valid command line.
+// Parses the arguments after the program name. "-h" or "--help" anywhere
+// gives Help, else "--version" anywhere gives Version. Options take their
+// value as the next argument or after "=". Raises ECliUsageError for
+// anything else that is not a valid command line.
 TCliOptions ParseCommandLine(const std::vector<std::string> &arguments);
 
-// The usage text printed by --help and after a usage error, exit codes
-// included. Ends with a line break.
+// The help text printed by -h and --help: commands, options, exit codes.
+// Ends with a line break.
 std::string UsageText();
+
+// "ienorvane <version>", the version of the build ("0.0.0" when the build
+// has none).
+std::string VersionText();
 
 // "cache", "cookies" or "history": the category's name on the command line
 // and in the output.

@@ -1,16 +1,19 @@
 #include "Commands.h"
 
 #include <exception>
+#include <sstream>
 
 #include "CommandLine.h"
 #include "HistoryStore.h"
 #include "IENorvaneU.h"
-#include "IniProbe.h"
 #include "JsonWriter.h"
 #include "ObservedPlatform.h"
 #include "Preview.h"
 #include "Progress.h"
 #include "Reports.h"
+#include "SettingsSource.h"
+#include "TextFormat.h"
+#include "frmIENorvane.h"
 
 namespace {
 
@@ -20,55 +23,88 @@ const char *CommandName(TCliCommand command) {
   case TCliCommand::Clean: return "clean";
   case TCliCommand::Show: return "show";
   case TCliCommand::Help: return "help";
+  case TCliCommand::Version: return "version";
   }
   return "?";
 }
 
-// One run of a command: the cleaner over the observed cache, the options and
-// the streams.
+// Writes a block of output with one call, so that a slow device (a console
+// under Wine) gets few large writes instead of one per line.
+void WriteBlock(std::ostream &stream, const std::ostringstream &block) {
+  const std::string text = block.str();
+  if (!text.empty()) stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+  stream.flush();
+}
+
+// One run of preview, clean or show: the cleaner over the observed platform,
+// the options, and the text gathered for standard output and standard error.
 class TCommandRun {
 public:
   TCommandRun(const TCliOptions &options, IPlatform &platform, const TCliStreams &streams)
       : Options(options), Streams(streams), Observed(platform), Cleaner(Observed),
-        Progress(streams.Err, streams.ErrIsTerminal && !options.Json, ProgressWhat(options)) {
-    Observed.OnDelivered([this](uint64_t delivered) { Progress.Update(delivered); });
-    NoteSettingsSource();
-    Cleaner.LoadSettings(Options.IniFile, Options.Section);
+        Progress(streams.Err, streams.ErrIsTerminal && !options.Json) {
+    Observed.OnDelivered([this](uint64_t delivered) { Progress.LookedAt(delivered); });
   }
 
+  // Runs the command; its output is gathered until Finish.
   int Run() {
+    const bool walks = Options.Command != TCliCommand::Show;
+    if (walks && !Observed.HasUrlCache())
+      return Refuse("no-url-cache", "this system has no URL cache", kExitNoUrlCache);
+    if (!LoadSettings()) return kExitNoSettings;
+    Faults = MalformedMasks(Cleaner, Observed.LeadBytes());
     switch (Options.Command) {
-    case TCliCommand::Preview: return Preview();
-    case TCliCommand::Clean: return Clean();
+    case TCliCommand::Preview: return Faults.empty() ? Preview() : MaskFaults();
+    case TCliCommand::Clean: return Faults.empty() ? Clean() : MaskFaults();
     case TCliCommand::Show: return Show();
-    case TCliCommand::Help: break;
+    case TCliCommand::Help:
+    case TCliCommand::Version: break;
     }
     return kExitFailure;
   }
 
-private:
-  static std::string ProgressWhat(const TCliOptions &options) {
-    return options.Command == TCliCommand::Clean ? "cleaning" : "previewing";
+  // Erases the progress line and writes what the command gathered.
+  void Finish() {
+    Progress.Erase();
+    WriteBlock(Streams.Out, Text);
+    WriteBlock(Streams.Err, Notes);
   }
 
+private:
   TJsonWriter::TAnsiToUtf8 AnsiText() const {
     return [this](std::string_view ansi) { return Observed.AnsiToUtf8(ansi); };
   }
 
-  void Note(const std::string &text) { Streams.Err << "ienorvane: " << text << '\n'; }
+  void Note(const std::string &text) { Notes << "ienorvane: " << text << '\n'; }
 
-  void NoteSettingsSource() {
-    const std::string file = "INI file '" + Options.IniFile + "'";
-    if (auto problem = IniFileProblem(Observed, Options.IniFile)) {
-      Note(file + " " + *problem + "; the default settings apply");
-    } else if (SectionHoldsNoSettings(Observed.Profiles(), Options.IniFile, Options.Section)) {
-      Note("section [" + Options.Section + "] of " + file +
-           " holds none of the settings; the default settings apply");
+  TTextLayout Layout() const {
+    TTextLayout layout;
+    layout.Rows = !Streams.OutIsTerminal || Options.List;
+    if (Streams.OutIsTerminal && Streams.TerminalWidth > 1)
+      layout.Width = Streams.TerminalWidth - 1;
+    layout.LeadBytes = Observed.LeadBytes();
+    return layout;
+  }
+
+  // Loads the settings from the section, or the defaults when the section
+  // cannot supply them and --defaults allows it. False when it cannot.
+  bool LoadSettings() {
+    if (auto problem = SettingsProblem(Observed, Options.IniFile, Options.Section)) {
+      if (!Options.Defaults) {
+        Refuse("no-settings", *problem + "; give --defaults to use the plug-in's defaults",
+               kExitNoSettings);
+        return false;
+      }
+      Note(*problem + "; the plug-in's defaults apply");
+      Origin = {true, *problem};
+      Observed.HideStoredSettings();
     }
+    Cleaner.LoadSettings(Options.IniFile, Options.Section);
+    return true;
   }
 
   // Opens the JSON document with the members every command shares.
-  void BeginJson(TJsonWriter &json) {
+  void BeginJson(TJsonWriter &json, bool withSettings = true) {
     json.BeginObject();
     json.Key("command");
     json.String(CommandName(Options.Command));
@@ -76,140 +112,155 @@ private:
     json.Ansi(Options.IniFile);
     json.Key("section");
     json.Ansi(Options.Section);
+    if (withSettings) WriteSettingsJson(json, Cleaner, Origin);
   }
 
-  int Preview() {
-    TListing listing;
-    try {
-      listing = PreviewClean(Cleaner, Observed, Options.Category);
-    } catch (const EMaskFault &failure) {
-      Progress.Erase();
-      return MaskFault(failure.Fault, nullptr);
-    }
-    Progress.Erase();
-    // A clean empties the history store as a whole whenever history is on,
-    // whatever its type: the preview says so, as it cannot list it.
-    const bool historyStoreToBeCleared =
-        Cleaner.DeleteHistory && (!Options.Category || *Options.Category == TCategory::History);
+  void EndJson(TJsonWriter &json) {
+    json.EndObject();
+    Text << '\n';
+  }
+
+  // Fails the command before any work with one note, and in JSON with an
+  // error of `kind`.
+  int Refuse(const char *kind, const std::string &message, int code) {
+    Note(message);
     if (Options.Json) {
-      TJsonWriter json(Streams.Out, AnsiText());
+      TJsonWriter json(Text, AnsiText());
+      BeginJson(json, false);
+      json.Key("error");
+      json.BeginObject();
+      json.Key("kind");
+      json.String(kind);
+      json.Key("message");
+      json.Ansi(message);
+      json.EndObject();
+      EndJson(json);
+    }
+    return code;
+  }
+
+  void NoteMaskFaults() {
+    for (const TMaskFault &fault : Faults)
+      Note(MaskFaultText(fault));
+  }
+
+  int MaskFaults() {
+    NoteMaskFaults();
+    if (Options.Command == TCliCommand::Clean) Note("nothing was deleted");
+    if (Options.Json) {
+      TJsonWriter json(Text, AnsiText());
       BeginJson(json);
-      WriteListingJson(json, listing);
-      json.Key("historyStoreToBeCleared");
-      json.Bool(historyStoreToBeCleared);
-      json.EndObject();
-      Streams.Out << '\n';
-    } else {
-      WriteListingText(Streams.Out, listing, "");
-      if (historyStoreToBeCleared) Streams.Out << "history store: to be emptied by a clean\n";
-    }
-    return kExitOk;
-  }
-
-  int Clean() {
-    TCleanTotals totals;
-    try {
-      totals =
-          Cleaner.Clean([this](TCategory category, const TCacheEntryView &entry,
-                               TDeleteResult result) { Deleted.Record(category, entry, result); });
-    } catch (const EMaskException &failure) {
-      Progress.Erase();
-      return CleanMaskFault(failure);
-    } catch (const EOleSysError &failure) {
-      // The sweeps are done; only the history store failed.
-      Progress.Erase();
-      return HistoryStoreFault(failure);
-    } catch (const EIntfCastError &failure) {
-      Progress.Erase();
-      return HistoryStoreFault(failure);
-    }
-    Progress.Erase();
-    const TListing deleted = Deleted.Listing(Cleaner);
-    const std::string report = totals.ReportText();
-    if (Options.Json) {
-      TJsonWriter json(Streams.Out, AnsiText());
-      BeginCleanJson(json, deleted, Cleaner.DeleteHistory);
-      json.Key("report");
-      json.String(report);
-      json.EndObject();
-      Streams.Out << '\n';
-    } else {
-      WriteCleanText(deleted, Cleaner.DeleteHistory);
-      Streams.Out << report << '\n';
-    }
-    return kExitOk;
-  }
-
-  void BeginCleanJson(TJsonWriter &json, const TListing &deleted, bool historyStoreCleared) {
-    BeginJson(json);
-    WriteListingJson(json, deleted);
-    json.Key("historyStoreCleared");
-    json.Bool(historyStoreCleared);
-  }
-
-  void WriteCleanText(const TListing &deleted, bool historyStoreCleared) {
-    WriteListingText(Streams.Out, deleted, "deleted");
-    if (historyStoreCleared) Streams.Out << "history store: emptied\n";
-  }
-
-  // A malformed mask stopped the clean in the category whose walk ran last;
-  // what was deleted before it is reported too.
-  int CleanMaskFault(const EMaskException &failure) {
-    const TListing deleted = Deleted.Listing(Cleaner);
-    return MaskFault(MaskFaultOf(failure), &deleted);
-  }
-
-  // Reports a malformed mask; `deleted` is what a clean deleted before it.
-  int MaskFault(const TMaskFault &fault, const TListing *deleted) {
-    Note(MaskFaultText(fault));
-    if (Options.Json) {
-      TJsonWriter json(Streams.Out, AnsiText());
-      if (deleted)
-        BeginCleanJson(json, *deleted, false);
-      else
-        BeginJson(json);
-      WriteMaskFaultJson(json, fault);
-      json.EndObject();
-      Streams.Out << '\n';
-    } else if (deleted) {
-      Streams.Out << "the clean stopped at a malformed mask; deleted before it:\n";
-      WriteListingText(Streams.Out, *deleted, "deleted");
+      WriteMaskFaultsJson(json, Faults);
+      EndJson(json);
     }
     return kExitMalformedMask;
   }
 
-  int HistoryStoreFault(const Exception &failure) {
-    Note("the history store could not be emptied: " + failure.Message());
-    const TListing deleted = Deleted.Listing(Cleaner);
+  // A clean empties the history store as a whole whenever history is on,
+  // whatever its type.
+  bool HistoryStoreInScope() const {
+    return Cleaner.DeleteHistory && (!Options.Category || *Options.Category == TCategory::History);
+  }
+
+  int Preview() {
+    const TListing listing = PreviewClean(Cleaner, Observed, Options.Category);
     if (Options.Json) {
-      TJsonWriter json(Streams.Out, AnsiText());
-      BeginCleanJson(json, deleted, false);
-      json.Key("error");
-      json.BeginObject();
-      json.Key("kind");
-      json.String("history-store");
-      json.Key("message");
-      json.Ansi(failure.Message());
-      json.EndObject();
-      json.EndObject();
-      Streams.Out << '\n';
+      TJsonWriter json(Text, AnsiText());
+      BeginJson(json);
+      WriteListingJson(json, listing, false);
+      json.Key("historyStoreToBeCleared");
+      json.Bool(HistoryStoreInScope());
+      EndJson(json);
     } else {
-      WriteCleanText(deleted, false);
+      WritePreviewText(Text, listing, Layout());
+      if (HistoryStoreInScope()) Text << "history store: to be emptied by a clean\n";
     }
-    return kExitHistoryStore;
+    return kExitOk;
+  }
+
+  // Walks first, so that the number of deletes is known, then deletes
+  // exactly the entries the walk selected.
+  int Clean() {
+    const TListing selected = PreviewClean(Cleaner, Observed);
+    const uint64_t toDo = EntryCount(selected);
+    const TListing done = DeleteListed(selected, Observed.UrlCache(),
+                                       [&](uint64_t count) { Progress.Deleted(count, toDo); });
+    const std::optional<THistoryOutcome> history = ClearHistoryStore();
+    const std::string report = ReportOf(done);
+    const bool complete = done.Total().NotDeleted == 0 && (!history || history->Emptied);
+    if (Options.Json) {
+      TJsonWriter json(Text, AnsiText());
+      BeginJson(json);
+      WriteListingJson(json, done, true);
+      WriteHistoryJson(json, history);
+      json.Key("report");
+      json.String(report);
+      json.Key("complete");
+      json.Bool(complete);
+      EndJson(json);
+    } else {
+      WriteCleanText(Text, done, Layout());
+      if (history) Text << HistoryOutcomeText(*history) << '\n';
+      Text << report << '\n';
+    }
+    if (complete) return kExitOk;
+    NoteIncomplete(done.Total().NotDeleted, history);
+    return kExitPartial;
+  }
+
+  void NoteIncomplete(uint64_t notDeleted, const std::optional<THistoryOutcome> &history) {
+    std::string text = "the clean is incomplete:";
+    if (notDeleted > 0) text += " " + EntriesText(notDeleted) + " not deleted";
+    if (history && !history->Emptied)
+      text += std::string(notDeleted > 0 ? ";" : "") + " the history store was not emptied";
+    Note(text);
+  }
+
+  // The plug-in's report text for what was deleted.
+  static std::string ReportOf(const TListing &done) {
+    TCleanTotals totals;
+    for (const TCategoryListing &category : done.Categories)
+      totals.Of(category.Category) = category.Totals;
+    return totals.ReportText();
+  }
+
+  // Empties the history store when history is on, as the plug-in's clean
+  // does after the sweeps; the store's answer or failure, as it came.
+  std::optional<THistoryOutcome> ClearHistoryStore() {
+    if (!Cleaner.DeleteHistory) return std::nullopt;
+    try {
+      const THistoryAnswer answer = Observed.History().Clear();
+      return THistoryOutcome{answer.Cleared(), answer.Code, answer.Text};
+    } catch (const EOleSysError &failure) {
+      return THistoryOutcome{false, failure.ErrorCode, failure.Message()};
+    } catch (const EIntfCastError &failure) {
+      return THistoryOutcome{false, std::nullopt, failure.Message()};
+    }
   }
 
   int Show() {
-    WriteSettingsText(Streams.Out, Cleaner);
-    return kExitOk;
+    if (Options.Json) {
+      TJsonWriter json(Text, AnsiText());
+      BeginJson(json);
+      json.Key("summary");
+      json.Ansi(SummaryText(Cleaner));
+      if (!Faults.empty()) WriteMaskFaultsJson(json, Faults);
+      EndJson(json);
+    } else {
+      WriteSettingsText(Text, Cleaner);
+    }
+    NoteMaskFaults();
+    return Faults.empty() ? kExitOk : kExitMalformedMask;
   }
 
   const TCliOptions &Options;
   const TCliStreams &Streams;
   TObservedPlatform Observed;
   TIENorvane Cleaner;
-  TDeletedEntries Deleted;
   TProgressLine Progress;
+  TSettingsOrigin Origin;
+  std::vector<TMaskFault> Faults;
+  std::ostringstream Text, Notes;
 };
 
 int RunParsed(const TCliOptions &options, IPlatform &platform, const TCliStreams &streams) {
@@ -217,8 +268,14 @@ int RunParsed(const TCliOptions &options, IPlatform &platform, const TCliStreams
     streams.Out << UsageText();
     return kExitOk;
   }
+  if (options.Command == TCliCommand::Version) {
+    streams.Out << VersionText() << '\n';
+    return kExitOk;
+  }
   TCommandRun run(options, platform, streams);
-  return run.Run();
+  const int code = run.Run();
+  run.Finish();
+  return code;
 }
 
 } // namespace
@@ -229,7 +286,7 @@ int RunCli(const std::vector<std::string> &arguments, IPlatform &platform,
   try {
     code = RunParsed(ParseCommandLine(arguments), platform, streams);
   } catch (const ECliUsageError &failure) {
-    streams.Err << "ienorvane: " << failure.what() << '\n' << UsageText();
+    streams.Err << "ienorvane: " << failure.what() << "; see 'ienorvane --help'\n";
     return kExitUsage;
   } catch (const std::exception &failure) {
     streams.Err << "ienorvane: " << failure.what() << '\n';

@@ -1,15 +1,17 @@
 #pragma once
-// A platform that forwards every call to the real one and counts the cache
-// entries the platform delivers, for the progress line. The cleaner runs over
-// it unchanged.
+// A platform that forwards every call to the real one, counts the cache
+// entries the platform delivers (for the progress line), and can hide the
+// stored settings (for --defaults). The cleaner runs over it unchanged.
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "Platform.h"
+#include "SettingsSource.h"
 
-// One cache entry as the command line reports it.
+// One cache entry as the command line reports it: a copy of an enumeration's
+// view, which lives only until the enumeration's next call.
 struct TReportedEntry {
   std::string Url;
   std::optional<std::string> LocalFileName; // none when the entry has no file
@@ -19,6 +21,10 @@ struct TReportedEntry {
     std::optional<std::string> file;
     if (entry.LocalFileName) file = entry.LocalFileName;
     return {entry.Url, std::move(file), entry.Size};
+  }
+  // The view a delete is given: the walked entry's URL, file and size.
+  TCacheEntryView View() const {
+    return {Url.c_str(), LocalFileName ? LocalFileName->c_str() : nullptr, Size};
   }
 };
 
@@ -31,8 +37,12 @@ public:
   explicit TObservedPlatform(IPlatform &inner) : Inner(inner) {}
 
   void OnDelivered(TDeliveryHook hook) { Hook = std::move(hook); }
+  // From now on the profiles hold nothing: every setting reads as its default.
+  void HideStoredSettings() { SettingsHidden = true; }
 
-  IProfileStore &Profiles() override { return Inner.Profiles(); }
+  IProfileStore &Profiles() override {
+    return SettingsHidden ? static_cast<IProfileStore &>(Empty) : Inner.Profiles();
+  }
   IUrlCache &UrlCache() override { return *this; }
   IHistoryStore &History() override { return Inner.History(); }
   const TLeadByteSet &LeadBytes() const override { return Inner.LeadBytes(); }
@@ -55,6 +65,8 @@ private:
   }
 
   IPlatform &Inner;
+  TEmptyProfileStore Empty;
+  bool SettingsHidden = false;
   TDeliveryHook Hook;
   uint64_t DeliveredCount = 0;
 };

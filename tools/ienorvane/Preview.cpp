@@ -10,6 +10,10 @@ void AddEntry(TCategoryListing &listing, TReportedEntry entry) {
   listing.Entries.push_back(std::move(entry));
 }
 
+TMaskFault FaultOf(TCategory category, const EMaskException &failure) {
+  return TMaskFault{category, failure.Mask, failure.Position, failure.Message()};
+}
+
 void FillByWalk(TCategoryListing &listing, IPlatform &platform) {
   if (!listing.Pattern) return;
   try {
@@ -17,7 +21,7 @@ void FillByWalk(TCategoryListing &listing, IPlatform &platform) {
       AddEntry(listing, TReportedEntry::Of(entry));
     });
   } catch (const EMaskException &failure) {
-    throw EMaskFault(MaskFaultOf(failure));
+    throw EMaskFault(FaultOf(listing.Category, failure));
   }
 }
 
@@ -28,13 +32,9 @@ TCategoryTotals TListing::Total() const {
   for (const TCategoryListing &listing : Categories) {
     total.Count += listing.Totals.Count;
     total.Bytes += listing.Totals.Bytes;
+    total.NotDeleted += listing.Totals.NotDeleted;
   }
   return total;
-}
-
-TMaskFault MaskFaultOf(const EMaskException &failure) {
-  return TMaskFault{CategoryOfPattern(failure.Mask), failure.Mask, failure.Position,
-                    failure.Message()};
 }
 
 TCategoryListing ListingHead(const TIENorvane &settings, TCategory category) {
@@ -45,6 +45,21 @@ TCategoryListing ListingHead(const TIENorvane &settings, TCategory category) {
   if (listing.Enabled)
     listing.Pattern = SweepPattern(category, listing.Type, settings.MaskOf(category));
   return listing;
+}
+
+std::vector<TMaskFault> MalformedMasks(const TIENorvane &settings, const TLeadByteSet &leadBytes) {
+  std::vector<TMaskFault> faults;
+  for (TCategory category : kCategories) {
+    // Type 0 uses the fixed mask "*.*"; other types sweep nothing.
+    const TCategoryListing head = ListingHead(settings, category);
+    if (!head.Pattern || head.Type != 1) continue;
+    try {
+      const TMask compiled(*head.Pattern, leadBytes);
+    } catch (const EMaskException &failure) {
+      faults.push_back(FaultOf(category, failure));
+    }
+  }
+  return faults;
 }
 
 TListing PreviewClean(const TIENorvane &settings, IPlatform &platform,
@@ -58,19 +73,33 @@ TListing PreviewClean(const TIENorvane &settings, IPlatform &platform,
   return listing;
 }
 
-void TDeletedEntries::Record(TCategory category, const TCacheEntryView &entry,
-                             TDeleteResult result) {
-  if (result != TDeleteResult::Deleted) return;
-  Deleted[static_cast<size_t>(category)].push_back(TReportedEntry::Of(entry));
+TListing DeleteListed(const TListing &preview, IUrlCache &cache, const TDeleteProgress &progress) {
+  TListing result;
+  uint64_t done = 0;
+  for (const TCategoryListing &selected : preview.Categories) {
+    TCategoryListing outcome;
+    outcome.Category = selected.Category;
+    outcome.Enabled = selected.Enabled;
+    outcome.Type = selected.Type;
+    outcome.Pattern = selected.Pattern;
+    for (const TReportedEntry &entry : selected.Entries) {
+      const TDeleteResult answer = cache.Delete(entry.View());
+      if (answer == TDeleteResult::Deleted) {
+        AddEntry(outcome, entry);
+      } else {
+        ++outcome.Totals.NotDeleted;
+        outcome.NotDeleted.push_back({entry, answer});
+      }
+      if (progress) progress(++done);
+    }
+    result.Categories.push_back(std::move(outcome));
+  }
+  return result;
 }
 
-TListing TDeletedEntries::Listing(const TIENorvane &settings) const {
-  TListing listing;
-  for (TCategory category : kCategories) {
-    TCategoryListing part = ListingHead(settings, category);
-    for (const TReportedEntry &entry : Deleted[static_cast<size_t>(category)])
-      AddEntry(part, entry);
-    listing.Categories.push_back(std::move(part));
-  }
-  return listing;
+uint64_t EntryCount(const TListing &listing) {
+  uint64_t count = 0;
+  for (const TCategoryListing &category : listing.Categories)
+    count += category.Entries.size();
+  return count;
 }

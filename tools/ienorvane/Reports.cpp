@@ -1,27 +1,41 @@
 #include "Reports.h"
 
-#include <iomanip>
+#include <algorithm>
+#include <cstdio>
 
 #include "CommandLine.h"
+#include "TextFormat.h"
 #include "frmIENorvane.h"
 
 namespace {
 
 // The name of the setting that holds a category's mask.
-const char *MaskSettingOf(TCategory category) {
-  switch (category) {
-  case TCategory::Cache: return "CacheMask";
-  case TCategory::Cookies: return "CookiesMask";
-  case TCategory::History: return "HistoryMask";
+const char *MaskSettingOf(TCategory category) { return TIENorvane::FieldsOf(category).MaskKey; }
+
+// Why an entry stayed, for people.
+const char *ReasonText(TDeleteResult reason) {
+  switch (reason) {
+  case TDeleteResult::InUse: return "in use by a running browser";
+  case TDeleteResult::NotAddressable: return "no longer addressable by its URL";
+  case TDeleteResult::Failed: return "refused by the platform";
+  case TDeleteResult::Deleted: break;
   }
-  return "?";
+  return "deleted";
 }
 
-std::string CountsText(const TCategoryTotals &totals, const std::string &verb) {
-  std::string text = std::to_string(totals.Count) +
-                     (totals.Count == 1 ? " entry, " : " entries, ") +
-                     std::to_string(totals.Bytes) + (totals.Bytes == 1 ? " byte" : " bytes");
-  return verb.empty() ? text : text + " " + verb;
+// Why an entry stayed, for scripts.
+const char *ReasonKey(TDeleteResult reason) {
+  switch (reason) {
+  case TDeleteResult::InUse: return "in-use";
+  case TDeleteResult::NotAddressable: return "not-addressable";
+  case TDeleteResult::Failed: return "failed";
+  case TDeleteResult::Deleted: break;
+  }
+  return "deleted";
+}
+
+std::string CountsText(const TCategoryTotals &totals, const char *verb) {
+  return EntriesText(totals.Count) + ", " + SizeText(totals.Bytes) + verb;
 }
 
 // Why a category is not swept: it is off, or its type is neither 0 nor 1.
@@ -30,35 +44,95 @@ std::string NotSweptText(const TCategoryListing &listing) {
   return "type " + std::to_string(listing.Type) + ", not swept";
 }
 
-void WriteCategoryText(std::ostream &out, const TCategoryListing &listing,
-                       const std::string &verb) {
+// Writes the rows of one category's entries: the size right-aligned in a
+// column as wide as the widest size of the rows, the URL, the local file.
+class TRowWriter {
+public:
+  TRowWriter(std::ostream &out, const TTextLayout &layout) : Out(out), Layout(layout) {}
+
+  template <typename TEntries, typename TEntryOf>
+  void Write(const TEntries &entries, const char *indent, TEntryOf entryOf) {
+    size_t sizeWidth = 0;
+    for (const auto &item : entries)
+      sizeWidth = std::max(sizeWidth, SizeText(entryOf(item).Size).size());
+    for (const auto &item : entries) {
+      const TReportedEntry &entry = entryOf(item);
+      std::string row = indent;
+      const std::string size = SizeText(entry.Size);
+      row.append(sizeWidth - size.size(), ' ');
+      row += size + "  " + entry.Url + "  " + (entry.LocalFileName ? *entry.LocalFileName : "-");
+      if (Layout.Width > 0) row = ShortenedInTheMiddle(row, Layout.Width, Layout.LeadBytes);
+      Out << row << '\n';
+    }
+  }
+
+private:
+  std::ostream &Out;
+  const TTextLayout &Layout;
+};
+
+const TReportedEntry &Itself(const TReportedEntry &entry) { return entry; }
+const TReportedEntry &EntryOf(const TUndeletedEntry &left) { return left.Entry; }
+
+// Writes a category's header; false when the category is not swept.
+bool WriteCategoryHead(std::ostream &out, const TCategoryListing &listing) {
   out << '[' << CategoryName(listing.Category) << "] ";
   if (!listing.Pattern) {
     out << NotSweptText(listing) << '\n';
-    return;
+    return false;
   }
   out << *listing.Pattern << '\n';
-  for (const TReportedEntry &entry : listing.Entries) {
-    out << "  " << std::setw(12) << entry.Size << "  " << entry.Url << "  "
-        << (entry.LocalFileName ? *entry.LocalFileName : std::string("-")) << '\n';
+  return true;
+}
+
+void WriteNotDeletedText(std::ostream &out, const TCategoryListing &listing,
+                         const TTextLayout &layout) {
+  if (listing.NotDeleted.empty()) return;
+  out << "  not deleted: " << EntriesText(listing.NotDeleted.size()) << '\n';
+  // Grouped by reason, each group in walk order.
+  for (TDeleteResult reason :
+       {TDeleteResult::InUse, TDeleteResult::NotAddressable, TDeleteResult::Failed}) {
+    std::vector<TUndeletedEntry> group;
+    std::copy_if(listing.NotDeleted.begin(), listing.NotDeleted.end(), std::back_inserter(group),
+                 [reason](const TUndeletedEntry &left) { return left.Reason == reason; });
+    if (group.empty()) continue;
+    out << "    " << ReasonText(reason) << ":\n";
+    TRowWriter(out, layout).Write(group, "      ", EntryOf);
   }
-  out << "  " << CountsText(listing.Totals, verb) << '\n';
 }
 
-void WriteFlag(std::ostream &out, const char *key, bool value) {
-  out << key << '=' << (value ? 1 : 0) << '\n';
+// Writes the listing; true when rows were left out.
+bool WriteListingText(std::ostream &out, const TListing &listing, const TTextLayout &layout,
+                      bool clean) {
+  const char *verb = clean ? " deleted" : "";
+  bool rowsLeftOut = false;
+  for (const TCategoryListing &category : listing.Categories) {
+    if (!WriteCategoryHead(out, category)) continue;
+    if (layout.Rows)
+      TRowWriter(out, layout).Write(category.Entries, "  ", Itself);
+    else
+      rowsLeftOut = rowsLeftOut || !category.Entries.empty();
+    out << "  " << CountsText(category.Totals, verb) << '\n';
+    if (clean) WriteNotDeletedText(out, category, layout);
+  }
+  const TCategoryTotals total = listing.Total();
+  out << "total: " << CountsText(total, verb);
+  if (clean && total.NotDeleted > 0) out << "; " << EntriesText(total.NotDeleted) << " not deleted";
+  out << '\n';
+  return rowsLeftOut;
 }
 
-void WriteNumber(std::ostream &out, const char *key, int32_t value) {
-  out << key << '=' << value << '\n';
+void WriteRowsLeftOutNote(std::ostream &out, bool rowsLeftOut) {
+  if (rowsLeftOut) out << "(entries are not listed on a terminal; give --list to list them)\n";
 }
 
-void WriteText(std::ostream &out, const char *key, const std::string &value) {
-  out << key << '=' << value << '\n';
+std::string HexCode(int32_t code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  return text;
 }
 
-void WriteEntryJson(TJsonWriter &json, const TReportedEntry &entry) {
-  json.BeginObject();
+void WriteFileJson(TJsonWriter &json, const TReportedEntry &entry) {
   json.Key("url");
   json.Ansi(entry.Url);
   json.Key("file");
@@ -68,17 +142,41 @@ void WriteEntryJson(TJsonWriter &json, const TReportedEntry &entry) {
     json.Null();
   json.Key("size");
   json.Number(entry.Size);
-  json.EndObject();
 }
 
-void WriteTotalsJson(TJsonWriter &json, const TCategoryTotals &totals) {
+void WriteEntriesJson(TJsonWriter &json, const std::vector<TReportedEntry> &entries) {
+  json.BeginArray();
+  for (const TReportedEntry &entry : entries) {
+    json.BeginObject();
+    WriteFileJson(json, entry);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteNotDeletedJson(TJsonWriter &json, const std::vector<TUndeletedEntry> &left) {
+  json.BeginArray();
+  for (const TUndeletedEntry &entry : left) {
+    json.BeginObject();
+    WriteFileJson(json, entry.Entry);
+    json.Key("reason");
+    json.String(ReasonKey(entry.Reason));
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteTotalsJson(TJsonWriter &json, const TCategoryTotals &totals, bool clean) {
   json.Key("count");
   json.Number(totals.Count);
   json.Key("bytes");
   json.Number(totals.Bytes);
+  if (!clean) return;
+  json.Key("notDeletedCount");
+  json.Number(totals.NotDeleted);
 }
 
-void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing) {
+void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing, bool clean) {
   json.BeginObject();
   json.Key("name");
   json.String(CategoryName(listing.Category));
@@ -92,71 +190,121 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing) {
   else
     json.Null();
   json.Key("entries");
-  json.BeginArray();
-  for (const TReportedEntry &entry : listing.Entries)
-    WriteEntryJson(json, entry);
-  json.EndArray();
-  WriteTotalsJson(json, listing.Totals);
+  WriteEntriesJson(json, listing.Entries);
+  if (clean) {
+    json.Key("notDeleted");
+    WriteNotDeletedJson(json, listing.NotDeleted);
+  }
+  WriteTotalsJson(json, listing.Totals, clean);
   json.EndObject();
 }
 
 } // namespace
 
-void WriteListingText(std::ostream &out, const TListing &listing, const std::string &verb) {
-  for (const TCategoryListing &category : listing.Categories)
-    WriteCategoryText(out, category, verb);
-  out << "total: " << CountsText(listing.Total(), verb) << '\n';
+void WritePreviewText(std::ostream &out, const TListing &listing, const TTextLayout &layout) {
+  WriteRowsLeftOutNote(out, WriteListingText(out, listing, layout, false));
+}
+
+void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayout &layout) {
+  WriteRowsLeftOutNote(out, WriteListingText(out, listing, layout, true));
+}
+
+std::string HistoryOutcomeText(const THistoryOutcome &outcome) {
+  if (outcome.Emptied) return "history store: emptied";
+  std::string text = "history store: not emptied";
+  if (!outcome.Text.empty()) text += ": " + outcome.Text;
+  if (outcome.Code) text += " (code " + HexCode(*outcome.Code) + ")";
+  return text;
 }
 
 void WriteSettingsText(std::ostream &out, const TIENorvane &settings) {
-  WriteFlag(out, "DeleteCache", settings.DeleteCache);
-  WriteNumber(out, "DeleteCacheType", settings.DeleteCacheType);
-  WriteText(out, "CacheMask", settings.CacheMask);
-  WriteFlag(out, "DeleteCookies", settings.DeleteCookies);
-  WriteNumber(out, "DeleteCookiesType", settings.DeleteCookiesType);
-  WriteText(out, "CookiesMask", settings.CookiesMask);
-  WriteFlag(out, "DeleteHistory", settings.DeleteHistory);
-  WriteNumber(out, "DeleteHistoryType", settings.DeleteHistoryType);
-  WriteText(out, "HistoryMask", settings.HistoryMask);
+  for (const TCategoryFields &fields : TIENorvane::Categories()) {
+    out << fields.FlagKey << '=' << (settings.*fields.Flag ? 1 : 0) << '\n';
+    out << fields.TypeKey << '=' << settings.*fields.Type << '\n';
+    out << fields.MaskKey << '=' << settings.*fields.Mask << '\n';
+  }
   out << "summary: " << SummaryText(settings) << '\n';
 }
 
 std::string MaskFaultText(const TMaskFault &fault) {
-  std::string text = std::string("malformed ") + CategoryName(fault.Category) + " mask (" +
-                     MaskSettingOf(fault.Category) + "): pattern '" + fault.Pattern + "'";
-  if (fault.Position) text += ", position " + std::to_string(*fault.Position);
-  return text + ": " + fault.Message;
+  return std::string("malformed ") + CategoryName(fault.Category) + " mask (" +
+         MaskSettingOf(fault.Category) + "): pattern '" + fault.Pattern + "', position " +
+         std::to_string(fault.Position) + ": " + fault.Message;
 }
 
-void WriteListingJson(TJsonWriter &json, const TListing &listing) {
-  json.Key("categories");
-  json.BeginArray();
-  for (const TCategoryListing &category : listing.Categories)
-    WriteCategoryJson(json, category);
-  json.EndArray();
-  json.Key("total");
+void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
+                       const TSettingsOrigin &origin) {
+  json.Key("settings");
   json.BeginObject();
-  WriteTotalsJson(json, listing.Total());
+  json.Key("source");
+  json.String(origin.Defaults ? "defaults" : "file");
+  if (origin.Defaults) {
+    json.Key("reason");
+    json.Ansi(origin.Reason);
+  }
+  for (const TCategoryFields &fields : TIENorvane::Categories()) {
+    json.Key(fields.FlagKey);
+    json.Bool(settings.*fields.Flag);
+    json.Key(fields.TypeKey);
+    json.Number(static_cast<int64_t>(settings.*fields.Type));
+    json.Key(fields.MaskKey);
+    json.Ansi(settings.*fields.Mask);
+  }
   json.EndObject();
 }
 
-void WriteMaskFaultJson(TJsonWriter &json, const TMaskFault &fault) {
+void WriteListingJson(TJsonWriter &json, const TListing &listing, bool clean) {
+  json.Key("categories");
+  json.BeginArray();
+  for (const TCategoryListing &category : listing.Categories)
+    WriteCategoryJson(json, category, clean);
+  json.EndArray();
+  json.Key("total");
+  json.BeginObject();
+  WriteTotalsJson(json, listing.Total(), clean);
+  json.EndObject();
+}
+
+void WriteHistoryJson(TJsonWriter &json, const std::optional<THistoryOutcome> &outcome) {
+  json.Key("historyStore");
+  if (!outcome) {
+    json.Null();
+    return;
+  }
+  json.BeginObject();
+  json.Key("emptied");
+  json.Bool(outcome->Emptied);
+  json.Key("code");
+  if (outcome->Code)
+    json.String(HexCode(*outcome->Code));
+  else
+    json.Null();
+  json.Key("text");
+  json.Ansi(outcome->Text);
+  json.EndObject();
+}
+
+void WriteMaskFaultsJson(TJsonWriter &json, const std::vector<TMaskFault> &faults) {
   json.Key("error");
   json.BeginObject();
   json.Key("kind");
   json.String("malformed-mask");
-  json.Key("category");
-  json.String(CategoryName(fault.Category));
-  json.Key("setting");
-  json.String(MaskSettingOf(fault.Category));
-  json.Key("pattern");
-  json.Ansi(fault.Pattern);
-  json.Key("position");
-  if (fault.Position)
-    json.Number(*fault.Position);
-  else
-    json.Null();
-  json.Key("message");
-  json.Ansi(fault.Message);
+  json.Key("masks");
+  json.BeginArray();
+  for (const TMaskFault &fault : faults) {
+    json.BeginObject();
+    json.Key("category");
+    json.String(CategoryName(fault.Category));
+    json.Key("setting");
+    json.String(MaskSettingOf(fault.Category));
+    json.Key("pattern");
+    json.Ansi(fault.Pattern);
+    json.Key("position");
+    json.Number(fault.Position);
+    json.Key("message");
+    json.Ansi(fault.Message);
+    json.EndObject();
+  }
+  json.EndArray();
   json.EndObject();
 }

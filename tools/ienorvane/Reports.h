@@ -1,32 +1,76 @@
 #pragma once
 // How ienorvane prints its results: plain text for people, one JSON document
 // for scripts. Preview and clean print their listings in the same form, so
-// that what a preview announced and what a clean did can be compared.
+// that what a preview announced and what a clean did can be compared. The
+// writers fill an in-memory stream; the command writes it out in one block.
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "HistoryStore.h"
 #include "IENorvaneU.h"
 #include "JsonWriter.h"
 #include "Preview.h"
 
-// The listing as text: per category a header with its pattern (or why it is
-// not swept), one row per entry (size, URL, local file or "-"), the count and
-// bytes; then the total. `verb` follows the counts ("" or "deleted").
-void WriteListingText(std::ostream &out, const TListing &listing, const std::string &verb);
+// How the text of a listing is laid out.
+struct TTextLayout {
+  bool Rows = true;       // one row per selected or deleted entry (a terminal without --list: none)
+  size_t Width = 0;       // rows longer than this are shortened in the middle; 0: never
+  TLeadByteSet LeadBytes; // of the code page of the texts, so no character is cut
+};
+
+// Where the settings came from: the INI section, or the plug-in's defaults
+// (with the reason the section could not supply them).
+struct TSettingsOrigin {
+  bool Defaults = false;
+  std::string Reason; // when Defaults
+};
+
+// What the history store did in a clean: emptied (code 0), answered another
+// code with a text, or could not be asked (the object or its interface
+// failed: the failure's message and, for a COM failure, its code).
+struct THistoryOutcome {
+  bool Emptied = false;
+  std::optional<int32_t> Code;
+  std::string Text;
+};
+
+// The preview as text: per category a header with its pattern (or why it is
+// not swept), the entry rows (size, URL, local file or "-"), the count and
+// bytes; then the total. Ends with a line break.
+void WritePreviewText(std::ostream &out, const TListing &listing, const TTextLayout &layout);
+
+// The clean as text: as a preview, with "deleted" after the counts, and per
+// category every entry that stayed with its reason (always listed); the
+// total says how many stayed.
+void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayout &layout);
+
+// "history store: emptied", or "history store: not emptied: <text> (code
+// 0x<8 hex digits>)", without a line break.
+std::string HistoryOutcomeText(const THistoryOutcome &outcome);
 
 // The nine settings as loaded, one "Key=value" line each in the INI file's
 // form, then the dialog's summary line.
 void WriteSettingsText(std::ostream &out, const TIENorvane &settings);
 
 // One line naming the malformed mask's category and setting, the pattern and
-// the position, followed by the matcher's message.
+// the position, followed by the matcher's message; no line break.
 std::string MaskFaultText(const TMaskFault &fault);
 
-// The members "categories" (each with name, enabled, type, pattern, entries,
-// count, bytes) and "total" of a JSON object that the writer has open.
-// Texts are converted from the ANSI code page to UTF-8.
-void WriteListingJson(TJsonWriter &json, const TListing &listing);
+// The member "settings" of an open JSON object: "source" ("file" or
+// "defaults"), "reason" with the defaults, and the nine settings by key.
+void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
+                       const TSettingsOrigin &origin);
 
-// The member "error" describing a malformed mask, in an open JSON object.
-void WriteMaskFaultJson(TJsonWriter &json, const TMaskFault &fault);
+// The members "categories" (each with name, enabled, type, pattern, entries,
+// count, bytes, and for a clean notDeleted) and "total" of an open JSON
+// object. Texts are converted from the ANSI code page to UTF-8.
+void WriteListingJson(TJsonWriter &json, const TListing &listing, bool clean);
+
+// The member "historyStore": null when none was asked, else emptied, code
+// (null when there was no answer) and text.
+void WriteHistoryJson(TJsonWriter &json, const std::optional<THistoryOutcome> &outcome);
+
+// The member "error" naming every malformed mask, in an open JSON object.
+void WriteMaskFaultsJson(TJsonWriter &json, const std::vector<TMaskFault> &faults);

@@ -11,19 +11,34 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-// Progress is shown only to a person watching a terminal.
-bool StandardErrorIsTerminal() {
+bool IsTerminal(std::FILE *stream) {
 #ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
+  return _isatty(_fileno(stream)) != 0;
 #else
-  return isatty(fileno(stderr)) != 0;
+  return isatty(fileno(stream)) != 0;
 #endif
+}
+
+// The columns of the terminal on standard output; 80 when it does not say.
+size_t TerminalWidth() {
+#ifdef _WIN32
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) &&
+      info.srWindow.Right > info.srWindow.Left)
+    return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+#else
+  winsize size{};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+#endif
+  return 80;
 }
 
 } // namespace
@@ -31,6 +46,8 @@ bool StandardErrorIsTerminal() {
 int main(int argc, char **argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const auto platform = CreateSystemPlatform();
-  const TCliStreams streams{std::cout, std::cerr, StandardErrorIsTerminal()};
+  const bool outIsTerminal = IsTerminal(stdout);
+  const TCliStreams streams{std::cout, std::cerr, outIsTerminal, IsTerminal(stderr),
+                            outIsTerminal ? TerminalWidth() : 80};
   return RunCli(arguments, *platform, streams);
 }
