@@ -76,6 +76,10 @@ std::optional<std::string> SweepPattern(TCategory category, int32_t type, const 
   }
 }
 
+std::string PreviewPattern(TCategory category, int32_t type, const std::string &mask) {
+  return SweepPattern(category, type, mask).value_or(CategoryPrefix(category) + mask);
+}
+
 bool PassesCategoryFilter(const std::string &pattern, const char *url) {
   if (!BeginsWith(pattern.c_str(), "http://")) return true;
   return !BeginsWith(url, "Cookie:") && !BeginsWith(url, "Visited:");

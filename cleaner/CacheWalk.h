@@ -22,6 +22,11 @@ TCategory CategoryOfPattern(const std::string &pattern);
 // (the category is not swept).
 std::optional<std::string> SweepPattern(TCategory category, int32_t type, const std::string &mask);
 
+// The pattern whose entries a category's preview lists: what a clean of
+// type 0 or 1 sweeps (so that the list shows what the clean deletes); for any
+// other type, which no clean sweeps, the prefix and `mask`.
+std::string PreviewPattern(TCategory category, int32_t type, const std::string &mask);
+
 // Whether the walk of `pattern` offers an entry with this URL to the match:
 // an http pattern passes over "Cookie:" and "Visited:" entries, which the
 // platform may list with the content entries.

@@ -86,12 +86,7 @@ void TIENorvane::WriteToForm(ISettingsForm &form) {
   for (const TCategoryFields &c : Categories())
     form.HandleEvent([&] {
       form.SetType(c.Category, this->*c.Type);
-      form.SetMask(c.Category, this->*c.Mask); // a change fills the list
-    });
-  for (const TCategoryFields &c : Categories())
-    form.HandleEvent([&] {
-      FillPreviewList(System, form.PreviewList(c.Category),
-                      CategoryPrefix(c.Category) + this->*c.Mask);
+      form.SetMask(c.Category, this->*c.Mask);
     });
 }
 

@@ -82,10 +82,10 @@ public:
   // `observer`, when set, hears of every selected entry and its delete.
   TCleanTotals Clean(const TSweepObserver &observer = {});
 
-  // Puts the settings into the form's controls and fills its three preview
-  // lists with the stored masks (whatever the types). Each step runs as an
-  // event of the form, so a malformed stored mask is reported by the form
-  // and the other steps still run.
+  // Puts the settings into the form's controls; the form fills its preview
+  // lists itself, as its sections select. Each section is set as an event of
+  // the form, so a failure in one is reported by the form and the other
+  // sections are still set.
   void WriteToForm(ISettingsForm &form);
   // Takes the settings back from the controls; a type stays as loaded when
   // neither of its choices is checked. Masks are taken as typed.

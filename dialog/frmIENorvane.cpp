@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "IENorvaneU.h"
+#include "Masks.h"
 
 TConfForm *ConfForm = nullptr;
 
@@ -88,6 +89,8 @@ TConfForm::TConfForm(IPlatform &platform)
   TRadioButton::Pair(rbDeleteCookiesAll, rbDeleteCookiesMask);
   TRadioButton::Pair(rbDeleteHistoryAll, rbDeleteHistoryMask);
   BindHandlers();
+  for (TCategory category : kReadOrder)
+    FillList(category); // the reading row: nothing is read yet
 }
 
 void TConfForm::BindHandlers() {
@@ -134,21 +137,106 @@ std::vector<TControl *> TConfForm::Controls() {
           &Label3};
 }
 
-void TConfForm::rbDeleteCacheMaskClick() { edtCacheMask.SetEnabled(true); }
-void TConfForm::rbDeleteCacheAllClick() { edtCacheMask.SetEnabled(false); }
-void TConfForm::rbDeleteCookiesMaskClick() { edtCookiesMask.SetEnabled(true); }
-void TConfForm::rbDeleteCookiesAllClick() { edtCookiesMask.SetEnabled(false); }
-void TConfForm::rbDeleteHistoryAllClick() { edtHistoryMask.SetEnabled(false); }
-void TConfForm::rbDeleteHistoryMaskClick() { edtHistoryMask.SetEnabled(true); }
+// A choice switches the mask box and shows what a clean with it deletes.
+void TConfForm::rbDeleteCacheMaskClick() {
+  edtCacheMask.SetEnabled(true);
+  RefreshList(TCategory::Cache);
+}
+void TConfForm::rbDeleteCacheAllClick() {
+  edtCacheMask.SetEnabled(false);
+  RefreshList(TCategory::Cache);
+}
+void TConfForm::rbDeleteCookiesMaskClick() {
+  edtCookiesMask.SetEnabled(true);
+  RefreshList(TCategory::Cookies);
+}
+void TConfForm::rbDeleteCookiesAllClick() {
+  edtCookiesMask.SetEnabled(false);
+  RefreshList(TCategory::Cookies);
+}
+void TConfForm::rbDeleteHistoryAllClick() {
+  edtHistoryMask.SetEnabled(false);
+  RefreshList(TCategory::History);
+}
+void TConfForm::rbDeleteHistoryMaskClick() {
+  edtHistoryMask.SetEnabled(true);
+  RefreshList(TCategory::History);
+}
 
 void TConfForm::edtCacheMaskChange() { RefreshList(TCategory::Cache); }
 void TConfForm::edtCookiesMaskChange() { RefreshList(TCategory::Cookies); }
 void TConfForm::edtHistoryMaskChange() { RefreshList(TCategory::History); }
 
+std::string TConfForm::ListPattern(TCategory category) const {
+  return PreviewPattern(category, Type(category).value_or(-1), Mask(category));
+}
+
+void TConfForm::FillList(TCategory category) {
+  TListView &list = Section(category).List;
+  const std::shared_ptr<const TCacheSnapshot> &entries = Entries[static_cast<size_t>(category)];
+  if (!entries) {
+    const TListUpdateBracket bracket(list);
+    list.Clear();
+    list.AddRow(kReadingRow, "", "");
+    return;
+  }
+  try {
+    TIENorvane::FillPreviewList(*entries, Platform.LeadBytes(), list, ListPattern(category));
+  } catch (const EMaskException &) {
+    FailedMask = category;
+    throw;
+  }
+}
+
 void TConfForm::RefreshList(TCategory category) {
-  const TSectionControls section = Section(category);
-  TIENorvane::FillPreviewList(Platform, section.List,
-                              CategoryPrefix(category) + section.MaskEdit.Text());
+  // A category not read yet shows the reading row; its read is coming.
+  if (Entries[static_cast<size_t>(category)]) RequestRead();
+  FillList(category);
+}
+
+void TConfForm::RequestRead() {
+  if (Reader) LastRequest = Reader->Request();
+}
+
+void TConfForm::AttachReader(ICacheReader *reader) {
+  Reader = reader;
+  LastEnded = LastRequest;
+  if (!Reader) return;
+  RequestRead();
+  FirstRequest = LastRequest;
+}
+
+void TConfForm::Activated() {
+  if (!ReadingCache()) RequestRead();
+}
+
+void TConfForm::CategoryRead(TCategory category, std::shared_ptr<const TCacheSnapshot> entries) {
+  std::shared_ptr<const TCacheSnapshot> &kept = Entries[static_cast<size_t>(category)];
+  const bool first = !kept;
+  kept = std::move(entries);
+  if (first) {
+    RunEvent([&] { FillList(category); }, true);
+    return;
+  }
+  // The error box answers a change the user made; a refresh the cache made
+  // leaves a malformed mask's list empty.
+  try {
+    FillList(category);
+  } catch (const EMaskException &) {
+  }
+}
+
+void TConfForm::ReadEnded(uint64_t request) {
+  LastEnded = request;
+  if (request >= FirstRequest && !FirstReadEnded) {
+    FirstReadEnded = true;
+    ShowPending();
+  }
+}
+
+void TConfForm::ReadFailed(const std::string &message) {
+  Pending.push_back({message, std::nullopt, false});
+  ShowPending();
 }
 
 TSectionControls TConfForm::Section(TCategory category) {
@@ -196,7 +284,10 @@ void TConfForm::SetMask(TCategory category, const std::string &mask) {
 
 IPreviewList &TConfForm::PreviewList(TCategory category) { return Section(category).List; }
 
-void TConfForm::BitBtn2Click() { ModalResult = mrOk; }
+void TConfForm::BitBtn2Click() {
+  if (OnAccept) OnAccept(); // a refused save leaves the dialog open
+  ModalResult = mrOk;
+}
 void TConfForm::BitBtn1Click() { ModalResult = mrCancel; }
 
 int TConfForm::ShowModal() {
@@ -207,31 +298,65 @@ int TConfForm::ShowModal() {
   return ModalResult;
 }
 
-void TConfForm::HandleEvent(const std::function<void()> &event) {
+void TConfForm::HandleEvent(const std::function<void()> &event) { RunEvent(event, false); }
+
+void TConfForm::RunEvent(const std::function<void()> &event, bool firstFill) {
+  FailedMask.reset();
   try {
     event();
   } catch (const std::exception &failure) {
-    ShowFailure(failure.what());
+    const std::string message = failure.what();
+    // The same failure twice before a box shows it: one mention is enough.
+    const bool known = std::any_of(Pending.begin(), Pending.end(),
+                                   [&](const TFailure &f) { return f.Message == message; });
+    if (!known) Pending.push_back({message, FailedMask, firstFill});
+    ShowPending();
   }
 }
 
-void TConfForm::ShowFailure(const std::string &message) {
-  if (Visible && View) {
-    View->ShowFailure(message);
-    return;
+std::vector<std::string> TConfForm::PendingFailures() const {
+  std::vector<std::string> messages;
+  for (const TFailure &failure : Pending)
+    messages.push_back(failure.Message);
+  return messages;
+}
+
+void TConfForm::ShowPending() {
+  if (!Visible || !View || ShowingBox || Pending.empty() || ModalResult != mrNone) return;
+  const bool holding =
+      std::any_of(Pending.begin(), Pending.end(), [](const TFailure &f) { return f.FirstFill; });
+  if (holding && !FirstReadEnded) return;
+  std::vector<TFailure> shown;
+  shown.swap(Pending);
+  // The stored masks' failures first, in the sections' order (the reads
+  // hand the categories over in another).
+  const auto rank = [](const TFailure &f) {
+    return f.FirstFill && f.Mask ? static_cast<int>(*f.Mask) : 3;
+  };
+  std::stable_sort(shown.begin(), shown.end(),
+                   [&](const TFailure &a, const TFailure &b) { return rank(a) < rank(b); });
+  std::string text;
+  std::optional<TCategory> focus;
+  for (const TFailure &failure : shown) {
+    text += (text.empty() ? "" : "\n") + failure.Message;
+    if (!focus) focus = failure.Mask;
   }
-  // The same stored mask fails twice while the form is filled (when its
-  // text is set and when its list is filled): one box is enough.
-  if (std::find(Pending.begin(), Pending.end(), message) == Pending.end())
-    Pending.push_back(message);
+  ShowingBox = true;
+  try {
+    View->ShowFailure(text);
+  } catch (...) {
+    ShowingBox = false;
+    throw;
+  }
+  ShowingBox = false;
+  // Back in the mask box, the caret at the end: the next keys correct it.
+  if (focus) View->FocusAtEnd(Section(*focus).MaskEdit);
+  ShowPending(); // what failed while the box was shown
 }
 
 void TConfForm::Shown() {
   Visible = true;
-  std::vector<std::string> kept;
-  kept.swap(Pending);
-  for (const std::string &message : kept)
-    ShowFailure(message);
+  ShowPending();
 }
 
 namespace {
@@ -249,14 +374,24 @@ public:
 
 std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::string &iniFile,
                                             const std::string &section,
-                                            const TFormViewFactory &makeView) {
+                                            const TFormViewFactory &makeView,
+                                            std::chrono::milliseconds readPause) {
   auto form = std::make_unique<TConfForm>(cleaner.Platform());
   TConfFormSlot slot(*form);
-  std::unique_ptr<IFormView> view = makeView ? makeView(*ConfForm) : nullptr;
-  cleaner.WriteToForm(*ConfForm);
-  if (ConfForm->ShowModal() != mrOk) return std::nullopt;
-  cleaner.ReadFromForm(*ConfForm);
-  cleaner.SaveSettings(iniFile, section);
+  std::unique_ptr<IFormView> view = makeView ? makeView(*form) : nullptr;
+  // Declared after the view it posts to: stopped and joined before it goes.
+  std::optional<TBackgroundReader> reader;
+  if (view) reader.emplace(cleaner.Platform().UrlCache(), *view, *form, readPause);
+  form->AttachReader(reader ? &*reader : nullptr);
+  form->OnAccept = [&] {
+    cleaner.ReadFromForm(*form);
+    cleaner.SaveSettings(iniFile, section);
+  };
+  cleaner.WriteToForm(*form);
+  const int result = form->ShowModal();
+  form->AttachReader(nullptr);
+  reader.reset(); // the dialog has closed: cancel the read under way
+  if (result != mrOk) return std::nullopt;
   return SummaryText(cleaner);
 }
 

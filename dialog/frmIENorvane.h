@@ -4,12 +4,15 @@
 // logic works on the plain controls of Controls.h; a window system shows it
 // through an IFormView (the Win32 one in the Windows build, a scripted one in
 // tests).
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "CacheReader.h"
+#include "CacheSnapshot.h"
 #include "Controls.h"
 #include "Platform.h"
 #include "SettingsForm.h"
@@ -20,8 +23,9 @@ class TIENorvane;
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
 // A window that shows a TConfForm. It attaches itself to the form and its
-// controls when created and detaches when destroyed.
-class IFormView {
+// controls when created and detaches when destroyed. Its thread is the
+// dialog's: work posted to it runs as an event handler there.
+class IFormView : public IDialogThread {
 public:
   virtual ~IFormView() = default;
   // Shows the form centred and modally: runs the message loop until the
@@ -31,7 +35,13 @@ public:
   // Shows `message` in a modal message box with an error icon and one OK
   // button.
   virtual void ShowFailure(const std::string &message) = 0;
+  // Puts the keyboard focus in `edit`, with the caret after its last
+  // character; nothing when the edit box is disabled.
+  virtual void FocusAtEnd(TEdit &edit) = 0;
 };
+
+// The one row a list shows while its category's entries are being read.
+constexpr const char *kReadingRow = "Reading the cache...";
 
 // The controls of one category's section.
 struct TSectionControls {
@@ -42,11 +52,12 @@ struct TSectionControls {
   TListView &List;
 };
 
-class TConfForm : public ISettingsForm {
+class TConfForm : public ISettingsForm, public ICacheReadSink {
 public:
-  // A form laid out and hidden, with nothing checked and every edit box
-  // enabled; its mask handlers fill the lists from `platform`'s cache, which
-  // must outlive the form.
+  // A form laid out and hidden, with nothing checked, every edit box enabled
+  // and every list showing kReadingRow. Its lists are filled from the cache
+  // entries a reader hands over (CategoryRead), matched in the code page of
+  // `platform`, which must outlive the form.
   explicit TConfForm(IPlatform &platform);
   TConfForm(const TConfForm &) = delete;
   TConfForm &operator=(const TConfForm &) = delete;
@@ -101,6 +112,11 @@ public:
   // closing the window (mrCancel).
   int ModalResult = mrNone;
 
+  // Run by OK before the dialog closes (the configuring call saves the
+  // settings here). A failure it raises is shown and the dialog stays open
+  // with everything as the user left it.
+  std::function<void()> OnAccept;
+
   // Every control, in declared order.
   std::vector<TControl *> Controls();
 
@@ -117,13 +133,37 @@ public:
   void SetMask(TCategory category, const std::string &mask) override;
   IPreviewList &PreviewList(TCategory category) override;
 
+  // The pattern `category`'s list shows: the section's sweep pattern for the
+  // checked choice ("all": the prefix and "*.*"), else the prefix and the
+  // mask box's text.
+  std::string ListPattern(TCategory category) const;
+
+  // Attaches the reader that reads the cache for the form (null detaches
+  // it) and asks it for the first read.
+  void AttachReader(ICacheReader *reader);
+  // The dialog was activated again: asks for a new read, unless one is
+  // under way.
+  void Activated();
+  // Whether a read asked for has not ended yet.
+  bool ReadingCache() const { return LastRequest != LastEnded; }
+
+  // ICacheReadSink: the first entries of a category fill its list as the
+  // user's edit would (a malformed mask is reported once every category's
+  // first read has ended); later ones refresh it quietly: a malformed mask
+  // leaves the list empty without a new error box.
+  void CategoryRead(TCategory category, std::shared_ptr<const TCacheSnapshot> entries) override;
+  void ReadEnded(uint64_t request) override;
+  void ReadFailed(const std::string &message) override;
+
   // Shows the form modally through its view and returns the modal result.
   // Without a view the form cannot be shown and the result is mrCancel.
   int ShowModal();
 
   // Runs `event` as the message loop runs an event handler: a failure it
-  // raises is caught and shown in the view's error box. Before the form is
-  // visible the failure is kept (once per message) and shown by Shown.
+  // raises is caught and shown in the view's error box. Failures wait (once
+  // per message) while the form is not visible or a box is shown, and are
+  // then shown together in one box. After a box for a malformed mask the
+  // focus goes to that mask's box, the caret at its end.
   void HandleEvent(const std::function<void()> &event) override;
 
   // Called by the view once the form is visible: shows the failures kept
@@ -133,18 +173,41 @@ public:
   // Attaches the view that shows the form; null detaches it.
   void AttachView(IFormView *view) { View = view; }
 
-  // The failures kept until the form is visible.
-  const std::vector<std::string> &PendingFailures() const { return Pending; }
+  // The messages of the failures not shown yet.
+  std::vector<std::string> PendingFailures() const;
 
 private:
+  // A failure waiting for the error box. `Mask`: the section whose mask it
+  // is about. `FirstFill`: raised by a list's first fill, shown once every
+  // category's first read has ended (so that one box names every malformed
+  // stored mask).
+  struct TFailure {
+    std::string Message;
+    std::optional<TCategory> Mask;
+    bool FirstFill = false;
+  };
+
   void BindHandlers();
-  void ShowFailure(const std::string &message);
+  void RunEvent(const std::function<void()> &event, bool firstFill);
+  void ShowPending();
+  // Fills `category`'s list from its entries (kReadingRow until they are
+  // read). Raises EMaskException as a walk would.
+  void FillList(TCategory category);
+  // A fill the user caused (an edit, a radio button): then asks for a new
+  // read, so that the list follows the cache.
   void RefreshList(TCategory category);
+  void RequestRead();
 
   IPlatform &Platform;
   IFormView *View = nullptr;
+  ICacheReader *Reader = nullptr;
   bool Visible = false;
-  std::vector<std::string> Pending;
+  bool ShowingBox = false;
+  bool FirstReadEnded = false;
+  uint64_t FirstRequest = 0, LastRequest = 0, LastEnded = 0;
+  std::array<std::shared_ptr<const TCacheSnapshot>, 3> Entries;
+  std::optional<TCategory> FailedMask; // set by a fill that raised
+  std::vector<TFailure> Pending;
 };
 
 // The dialog of the running configuring call; null when none runs.
@@ -154,16 +217,20 @@ extern TConfForm *ConfForm;
 using TFormViewFactory = std::function<std::unique_ptr<IFormView>(TConfForm &)>;
 
 // The configuration run of a configuring call, on a cleaner whose settings
-// are loaded: creates the dialog (held in ConfForm while it lives), puts the
-// settings into it, shows it modally and, on OK, reads the settings back,
-// saves them to `section` of `iniFile` and returns the summary text. Returns
-// nothing on Cancel. A malformed stored mask does not stop the dialog: it is
-// reported in the error box once the dialog is visible. Raises
-// EIniFileException when the save is refused. The dialog is destroyed and
-// ConfForm reset on every path.
+// are loaded: creates the dialog (held in ConfForm while it lives) and a
+// background reader of the cache for it, puts the settings into it, shows it
+// modally and returns the summary text once OK has read the settings back
+// and saved them to `section` of `iniFile`. Returns nothing on Cancel. A
+// malformed stored mask does not stop the dialog: it is reported in the error
+// box once the dialog is visible. A save the store refuses is reported in the
+// error box and the dialog stays open. The reader is stopped, and the dialog
+// destroyed and ConfForm reset, on every path.
+// `readPause`: how long the user's edits must pause before the cache is read
+// again (tests shorten it).
 std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::string &iniFile,
                                             const std::string &section,
-                                            const TFormViewFactory &makeView);
+                                            const TFormViewFactory &makeView,
+                                            std::chrono::milliseconds readPause = kTypingPause);
 
 // The one-line summary of the switched-on categories with their masks, e.g.
 // "http://*.*, Cookie:*.*, Visited:*.*"; empty when all are off.

@@ -11,6 +11,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,7 @@ constexpr TTemplateFont kDialogFont{8, "MS Sans Serif"};
 // thread: a message box's own loop dispatches the first and drops the second.
 enum TPostedMessage : UINT {
   kFormShown = WM_APP + 1, // the form is visible: show the failures kept while it was filled
+  kWorkPosted,             // another thread posted work for the dialog's thread
 };
 
 // The form's own dialog class, so that tools find the dialog by class name.
@@ -141,6 +144,7 @@ public:
   TControlLink &operator=(const TControlLink &) = delete;
 
   TControl &Model() const { return Control; }
+  HWND Handle() const { return Window; }
   int ControlId() const { return Id; }
   bool IsLabel() const { return Label != nullptr; }
 
@@ -262,6 +266,8 @@ public:
 
   void ShowModal() override;
   void ShowFailure(const std::string &message) override;
+  void FocusAtEnd(TEdit &edit) override;
+  void Post(std::function<void()> work) override;
 
   INT_PTR Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Notifications of the control with id `id`, from any of the dialogs.
@@ -291,6 +297,7 @@ private:
   void PlaceCentred() const;
   void RunMessageLoop();
   void OnPostedMessage(UINT message);
+  void RunPostedWork();
 
   TConfForm &Form;
   TDialogClass FormClass;
@@ -298,6 +305,11 @@ private:
   TImageList Tick, Cross;
   std::vector<std::unique_ptr<TControlLink>> Links;
   TWindowHandle Window;
+
+  // Work other threads posted, run on the dialog's thread by kWorkPosted.
+  std::mutex PostedLock;
+  std::deque<std::function<void()>> Posted; // guarded by PostedLock
+  bool WakePosted = false;                  // guarded by PostedLock
 };
 
 // The dialog procedure of the form and of its panels: the object named by
@@ -594,6 +606,11 @@ INT_PTR TWin32FormView::Message(HWND, UINT message, WPARAM wParam, LPARAM lParam
   case WM_INITDIALOG: return FALSE;
   case WM_COMMAND: Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
   case WM_NOTIFY: Notify(*reinterpret_cast<NMHDR *>(lParam)); return TRUE;
+  // Activated again (after another window had the focus): the cache may have
+  // changed meanwhile. The dialog manager restores the focus itself.
+  case WM_ACTIVATE:
+    if (LOWORD(wParam) != WA_INACTIVE) Guarded([&] { RunEvent([&] { Form.Activated(); }); });
+    return FALSE;
   default:
     if (message < WM_APP || message > 0xBFFF) return FALSE;
     OnPostedMessage(message);
@@ -618,10 +635,33 @@ void TWin32FormView::OnPostedMessage(UINT message) {
     RunEvent([&] {
       switch (message) {
       case kFormShown: Form.Shown(); break;
+      case kWorkPosted: RunPostedWork(); break;
       default: break;
       }
     });
   });
+}
+
+void TWin32FormView::Post(std::function<void()> work) {
+  const std::lock_guard guard(PostedLock);
+  Posted.push_back(std::move(work));
+  // One wake-up for a batch: the message queue never fills with them.
+  if (!WakePosted) WakePosted = PostMessageA(Window.Get(), kWorkPosted, 0, 0) != FALSE;
+}
+
+// Each piece of work runs as its own event; a failure of one is shown and
+// the others still run. The dialog may close meanwhile: the rest is dropped.
+void TWin32FormView::RunPostedWork() {
+  std::deque<std::function<void()>> batch;
+  {
+    const std::lock_guard guard(PostedLock);
+    batch.swap(Posted);
+    WakePosted = false;
+  }
+  for (const auto &work : batch) {
+    if (Form.ModalResult != mrNone) break;
+    RunEvent(work);
+  }
 }
 
 void TWin32FormView::RunMessageLoop() {
@@ -662,6 +702,18 @@ void TWin32FormView::ShowModal() {
 
 void TWin32FormView::ShowFailure(const std::string &message) {
   MessageBoxA(Window.Get(), message.c_str(), kFailureBoxTitle, MB_OK | MB_ICONERROR);
+}
+
+void TWin32FormView::FocusAtEnd(TEdit &edit) {
+  for (const auto &link : Links) {
+    if (&link->Model() != &edit) continue;
+    HWND window = link->Handle();
+    if (!IsWindowEnabled(window)) return;
+    SetFocus(window);
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthA(window));
+    SendMessageA(window, EM_SETSEL, end, static_cast<LPARAM>(end));
+    return;
+  }
 }
 
 } // namespace

@@ -17,6 +17,7 @@ import os
 import pathlib
 import queue
 import re
+import shutil
 import subprocess
 import sys
 import threading
@@ -171,10 +172,10 @@ class Wine:
 class Session:
     """One GetConfigString call in nvguihost, with its inspector."""
 
-    def __init__(self, wine, ini):
+    def __init__(self, wine, ini, calls=1, watch=True):
         self.wine = wine
         self.process = wine.start("nvguihost.exe", "config", "IENorvane.dll", Wine.path(ini),
-                                  SECTION)
+                                  SECTION, str(calls), "watch" if watch else "-")
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
         check_equal(self.ask("wait"), ["ready"], "the dialog appears")
@@ -207,6 +208,9 @@ class Session:
 
     def rows(self, name):
         return [tuple(row) for row in self.table(f"rows {name}")]
+
+    def row_count(self, name):
+        return int(self.ask(f"arm {name}")[0])
 
     def focus(self):
         return self.ask("focus")[0] if self.ask("focus") else ""
@@ -368,8 +372,8 @@ def case_lists(s, ini):
         check_equal(size, str(seeded), f"size of {url}")
         check(file_name and "\\" not in file_name, f"file name of {url}: {file_name!r}")
     cookies = s.rows("lvCookies")
-    check_equal(urls(cookies), expected_rows("Cookie:", "*shop*"),
-                "type 0 still lists with the stored mask")
+    check_equal(urls(cookies), expected_rows("Cookie:", "*.*"),
+                "type 0 lists every cookie, as its clean deletes them")
     check(all(r[1] == "" and r[2] == "0" for r in cookies), "cookies have no file")
     soon(lambda: urls(s.rows("lvHistory")), expected_rows("Visited:", "*.*"), "lvHistory")
     s.screenshot("Lists")
@@ -397,21 +401,25 @@ def case_typing(s, ini):
 
 
 def case_malformed_typed(s, ini):
+    before = ini.read_bytes()
     s.click("edtCacheMask")
+    s.type("*")
+    soon(lambda: urls(s.rows("lvCache")), expected_rows("http://", "*"), "lvCache for '*'")
     s.type("[")
     box = s.wait_error_box()
     s.screenshot("MalformedTyped")
-    check(["text", "'http://[' is an invalid mask at (9)"] in box, f"error text: {box}")
+    check(["text", "'http://*[' is an invalid mask at (10)"] in box, f"error text: {box}")
     check(["icon"] in box, "error icon")
     check_equal([b for b in box if b[0] == "button"], [["button", "OK"]], "one OK button")
     soon(lambda: s.rows("lvCache"), [], "the list is empty")
-    s.key("Return")
+    s.key("Return")  # closes the box, and only the box
     s.wait_error_box(present=False)
     check_equal(s.ask("wait"), ["ready"], "the dialog stays open")
-    soon(s.focus, "edtCacheMask", "the focus back where it was before the error box")
-    s.click("edtCacheMask")
-    s.key("End", "BackSpace")
-    s.type("*")
+    check_equal(ini.read_bytes(), before, "the Enter that closed the box saved nothing")
+    soon(s.focus, "edtCacheMask", "the focus back in the malformed mask's box")
+    soon(lambda: s.table("caret edtCacheMask"), [["2", "2", "2"]], "the caret at the end")
+    # The next key corrects the mask where it went wrong.
+    s.key("BackSpace")
     soon(lambda: urls(s.rows("lvCache")), expected_rows("http://", "*"), "later fills work")
     s.close_with("Escape")
     return "", None
@@ -420,17 +428,40 @@ def case_malformed_typed(s, ini):
 def case_stored_malformed(s, ini):
     box = s.wait_error_box()
     s.screenshot("StoredMalformed")
-    check(["text", "'http://[' is an invalid mask at (9)"] in box, f"error text: {box}")
+    # One box names every malformed mask that its list uses, each once.
+    check(["text", "'http://[' is an invalid mask at (9)\\n"
+           "'Visited:*[a-' is an invalid mask at (13)"] in box, f"error text: {box}")
     s.key("Return")
     s.wait_error_box(present=False)
     soon(lambda: s.rows("lvCache"), [], "that section's list is empty")
     soon(lambda: urls(s.rows("lvCookies")), expected_rows("Cookie:", "*.*"), "others filled")
-    s.click("edtCacheMask")
-    s.key("End", "BackSpace")
+    soon(s.focus, "edtCacheMask", "the focus in the first malformed mask's box")
+    soon(lambda: s.table("caret edtCacheMask"), [["1", "1", "1"]], "the caret at the end")
+    s.key("BackSpace")
     s.type("*news*")
     soon(lambda: urls(s.rows("lvCache")), expected_rows("http://", "*news*"), "corrected")
     s.close_with("Return")
-    return "http://*news*, Cookie:*.*, Visited:*.*", "CacheMask=*news*"
+    return "http://*news*, Cookie:[, Visited:*[a-", "CacheMask=*news*"
+
+
+def case_radio_lists(s, ini):
+    # Cache "all" (its mask ignored), cookies by mask, history neither (type 2).
+    soon(lambda: urls(s.rows("lvCache")), expected_rows("http://", "*.*"),
+         "type 0: every http entry, as the clean deletes them")
+    soon(lambda: urls(s.rows("lvCookies")), expected_rows("Cookie:", "*shop*"), "type 1: the mask")
+    soon(lambda: urls(s.rows("lvHistory")), expected_rows("Visited:", "*www*"),
+         "type 2: the mask, though no clean sweeps it")
+    s.screenshot("RadioLists")
+    # A click on a choice refreshes its list with what that choice deletes.
+    for button, name, prefix, mask in [("rbDeleteCacheMask", "lvCache", "http://", "*news*"),
+                                       ("rbDeleteCacheAll", "lvCache", "http://", "*.*"),
+                                       ("rbDeleteCookiesAll", "lvCookies", "Cookie:", "*.*"),
+                                       ("rbDeleteCookiesMask", "lvCookies", "Cookie:", "*shop*"),
+                                       ("rbDeleteHistoryAll", "lvHistory", "Visited:", "*.*")]:
+        s.click(button)
+        soon(lambda: urls(s.rows(name)), expected_rows(prefix, mask), f"{name} after {button}")
+    s.close_with("Escape")
+    return "", None
 
 
 def case_tab_order(s, ini):
@@ -513,28 +544,151 @@ def case_close_box_cancels(s, ini):
     return "", None
 
 
+def refused_box(s, ini):
+    """Presses OK with the history switched off while the INI file's folder
+    does not exist: the box shows the store's message, the dialog stays."""
+    soon(s.focus, "cbDeleteHistory", "focus")
+    s.key("space")
+    s.key("Return")
+    box = s.wait_error_box()
+    s.screenshot("RefusedSave")
+    check(["text", f"Unable to write to {Wine.path(ini)}"] in box, f"error text: {box}")
+    s.key("Return")
+    s.wait_error_box(present=False)
+    check_equal(s.ask("wait"), ["ready"], "the dialog stays open")
+    rows = {row[0]: row for row in s.table("dump")}
+    check_equal(rows["cbDeleteHistory"][7], "0", "the user's edit is kept")
+    check(not ini.parent.exists(), "nothing written")
+
+
 def case_refused_save(s, ini):
+    refused_box(s, ini)
+    ini.parent.mkdir()  # the cause fixed, OK again saves
+    soon(s.focus, "cbDeleteHistory", "the focus back where it was")
     s.close_with("Return")
-    # The save is refused (the INI file's folder does not exist): the call
-    # ends with false and the host's text stays the empty text of its start.
-    return "", None, "false"
+    return "http://*.*, Cookie:*.*", "DeleteHistory=0"
+
+
+def case_refused_cancel(s, ini):
+    refused_box(s, ini)
+    s.close_with("Escape")
+    return "", None
+
+
+def case_added_while_open(s, ini):
+    soon(lambda: urls(s.rows("lvCache")), expected_rows("http://", "*.*"), "lvCache")
+    added = "http://fresh.example.com/new.htm"
+    done = s.wine.run("nvguihost.exe", "add", added, "5")  # another process
+    check_equal(done.stdout.strip(), "added", "the entry is in the cache")
+    # Switching away and back reads the cache again; nothing is typed.
+    check_equal(s.ask("reactivate"), ["active"], "the dialog active again")
+    soon(lambda: urls(s.rows("lvCache")), sorted(expected_rows("http://", "*.*") + [added]),
+         "the new entry listed")
+    s.close_with("Escape")
+    return "", None
+
+
+BIG_CACHE = 3000  # http entries: a read of them takes Wine a second or more
+READ_STARTS = 0.6  # s: an edit's read starts once the edits have paused for 0.3 s
+
+
+def big_rows(mask):
+    """The rows the big cache shows for "http://" + a mask of '*' and text."""
+    pattern = ("http://" + mask).lower()
+    return sum(1 for i in range(BIG_CACHE)
+               if fnmatch.fnmatchcase(f"http://host{i % 50}.example.com/page{i}.htm", pattern))
+
+
+def case_fills_after_shown(s, ini):
+    soon(lambda: s.row_count("lvCache"), big_rows("*.*"), "lvCache filled", timeout=60)
+    timeline = {row[0]: row[1:] for row in s.table("timeline")}
+    ready, filled, seen = (float(timeline["ready"][0]), float(timeline["lvCache"][0]),
+                           timeline["lvCache"][1])
+    check(0 <= ready < filled, f"input taken at {ready} ms, before the list's rows at {filled} ms")
+    check_equal(seen, "1", "the list showed the reading row while the cache was read")
+    s.click("rbDeleteCacheMask")
+    s.click("edtCacheMask")
+    s.key("End")
+    for typed in ["*.*4", "*.*"]:
+        s.key("4") if typed.endswith("4") else s.key("BackSpace")
+        soon(lambda: s.row_count("lvCache"), big_rows(typed), f"lvCache for {typed!r}")
+    s.key("Home", "shift+End")
+    s.type("*page29*")
+    soon(lambda: s.row_count("lvCache"), big_rows("*page29*"), "typing refreshes the list")
+    s.close_with("Escape")
+    return "", None
+
+
+def case_during_read(s, ini):
+    """Four calls in one process over the big cache, each ended while a read
+    of the cache is under way: OK, Cancel, Escape, the close box (after an
+    error box). No thread or handle is left behind by any of them."""
+    # 1: an error box (the process's first box sets up what the system
+    # keeps for boxes), then OK right after a keystroke, which starts a read.
+    soon(lambda: s.row_count("lvCache"), 0, "the first read (mask 'http://')", timeout=60)
+    s.click("edtCacheMask")
+    s.type("[")
+    s.wait_error_box()
+    s.key("Return")
+    s.wait_error_box(present=False)
+    s.key("BackSpace")
+    s.click("cbDeleteHistory")
+    s.click("edtCacheMask")
+    s.key("End", "KP_Multiply")
+    time.sleep(READ_STARTS)
+    s.close_with("Return")
+    # 2: Cancel clicked during the first read.
+    check_equal(s.ask("wait"), ["ready"], "the second dialog")
+    x, y = s.table("screen BitBtn1")[0]
+    s.xdotool("mousemove", x, y, "click", "1")
+    # 3: Escape after a keystroke.
+    check_equal(s.ask("wait"), ["ready"], "the third dialog")
+    s.click("edtCacheMask")
+    s.key("End", "KP_Multiply")
+    time.sleep(READ_STARTS)
+    s.close_with("Escape")
+    # 4: the error box while a read runs (the edit starts one), then the
+    # close box during it.
+    check_equal(s.ask("wait"), ["ready"], "the fourth dialog")
+    soon(lambda: s.row_count("lvCache"), BIG_CACHE, "the first read", timeout=60)
+    s.click("edtCacheMask")
+    s.key("End")
+    s.type("[")
+    box = s.wait_error_box()
+    check(["text", "'http://*[' is an invalid mask at (10)"] in box, f"error text: {box}")
+    s.key("Return")
+    s.wait_error_box(present=False)
+    time.sleep(READ_STARTS)
+    point = s.table("closebox")
+    s.xdotool("mousemove", point[0][0], point[0][1], "click", "1")
+    return "", "DeleteHistory=0", "true"
 
 
 CASES = {
-    # name: (function, INI lines or None for no file)
-    "Layout": (case_layout, None),
+    # name: (function, INI lines or None for no file, options)
+    "Layout": (case_layout, None, {}),
     "Lists": (case_lists, ["DeleteCacheType=1", "CacheMask=*news*", "DeleteCookiesType=0",
-                           "CookiesMask=*shop*"]),
-    "Typing": (case_typing, ["DeleteCacheType=1", "CacheMask="]),
-    "MalformedTyped": (case_malformed_typed, ["DeleteCacheType=1", "CacheMask="]),
-    "StoredMalformed": (case_stored_malformed, ["DeleteCacheType=1", "CacheMask=["]),
-    "TabOrder": (case_tab_order, ["DeleteHistoryType=1"]),
-    "RadioArrows": (case_radio_arrows, None),
-    "EnterOnCancel": (case_enter_on_cancel, None),
-    "EnterSaves": (case_enter_saves, None),
-    "EscapeCancels": (case_escape_cancels, ["DeleteCache=1"]),
-    "CloseBoxCancels": (case_close_box_cancels, ["DeleteCookies=0"]),
-    "RefusedSave": (case_refused_save, None),
+                           "CookiesMask=*shop*"], {}),
+    "RadioLists": (case_radio_lists, ["DeleteCacheType=0", "CacheMask=*news*",
+                                      "DeleteCookiesType=1", "CookiesMask=*shop*",
+                                      "DeleteHistoryType=2", "HistoryMask=*www*"], {}),
+    "Typing": (case_typing, ["DeleteCacheType=1", "CacheMask="], {}),
+    "MalformedTyped": (case_malformed_typed, ["DeleteCacheType=1", "CacheMask="], {}),
+    "StoredMalformed": (case_stored_malformed, ["DeleteCacheType=1", "CacheMask=[",
+                                                "DeleteCookiesType=0", "CookiesMask=[",
+                                                "DeleteHistoryType=2", "HistoryMask=*[a-"], {}),
+    "TabOrder": (case_tab_order, ["DeleteHistoryType=1"], {}),
+    "RadioArrows": (case_radio_arrows, None, {}),
+    "EnterOnCancel": (case_enter_on_cancel, None, {}),
+    "EnterSaves": (case_enter_saves, None, {}),
+    "EscapeCancels": (case_escape_cancels, ["DeleteCache=1"], {}),
+    "CloseBoxCancels": (case_close_box_cancels, ["DeleteCookies=0"], {}),
+    "RefusedSave": (case_refused_save, None, {"missing_folder": True}),
+    "RefusedCancel": (case_refused_cancel, None, {"missing_folder": True}),
+    "AddedWhileOpen": (case_added_while_open, None, {}),
+    "FillsAfterShown": (case_fills_after_shown, None, {"big": True}),
+    "DuringRead": (case_during_read, ["DeleteCacheType=1", "CacheMask="],
+                   {"big": True, "calls": 4, "watch": False}),
 }
 
 
@@ -545,21 +699,44 @@ def seed(wine, work):
     check(done.returncode == 0, f"seeding failed: {done.stdout}{done.stderr}")
 
 
+def seed_big(wine):
+    done = wine.run("nvguihost.exe", "seed-many", str(BIG_CACHE), timeout=600)
+    check(done.returncode == 0, f"seeding failed: {done.stdout}{done.stderr}")
+
+
+def check_nothing_left(answer, calls, watch):
+    """Each call ends with the threads it began with; from the second call on
+    (the first sets up what the system keeps for the process) the handles
+    too, unless the timeline's watcher was talking to the dialog."""
+    for call in range(1, calls + 1):
+        before, after = answer.get(f"threads{call}", "?\t!").split("\t")
+        check_equal(after, before, f"threads after call {call}")
+        if call > 1 and not watch:
+            before, after = answer.get(f"handles{call}", "?\t!").split("\t")
+            check_equal(after, before, f"handles after call {call}")
+
+
 def run_case(build, name):
-    function, ini_lines = CASES[name]
+    function, ini_lines, options = CASES[name]
+    calls, watch = options.get("calls", 1), options.get("watch", True)
     work = pathlib.Path(build).resolve() / "gui-work"
     work.mkdir(exist_ok=True)
     ini = work / f"{name}.ini"
-    if name == "RefusedSave":
-        ini = work / "no-such-folder" / "norvane.ini"
-    write_ini(ini, ini_lines)
+    if options.get("missing_folder"):
+        ini = work / f"{name}-missing" / "norvane.ini"
+        shutil.rmtree(ini.parent, ignore_errors=True)
+    else:
+        write_ini(ini, ini_lines)
     before = ini.read_bytes() if ini.exists() else None
     display = Display.shared(build)
     try:
         wine = Wine(build, display.name)
         wine.unmanaged_windows()
-        seed(wine, work)
-        session = Session(wine, ini)
+        if options.get("big"):
+            seed_big(wine)
+        else:
+            seed(wine, work)
+        session = Session(wine, ini, calls, watch)
         try:
             want_text, want_line, *want_result = function(session, ini)
             answer = session.finish()
@@ -569,6 +746,7 @@ def run_case(build, name):
         check_equal(answer.get("text"), f"[{want_text}]", "the host's text")
         check_equal(answer.get("enabled"), "1", "host window enabled again")
         check_equal(answer.get("active"), "1", "host window active again")
+        check_nothing_left(answer, calls, watch)
         after = ini.read_bytes() if ini.exists() else None
         if want_line is None:
             check(after == before, "Cancel leaves the INI file untouched")

@@ -3,10 +3,14 @@
 //   nvguihost seed FILE               empties the URL cache, then adds the
 //                                     entries of FILE ("URL<TAB>SIZE" a line)
 //   nvguihost seed-many N             empties the cache, adds N http entries
-//   nvguihost config DLL INI SECTION  shows a host window, calls the plug-in's
-//                                     GetConfigString, prints what came back
-//   nvguihost time DLL N              times a refill of the cache list against
-//                                     a bare enumeration (see TimePreview)
+//   nvguihost add URL SIZE            adds one entry, keeping the others
+//   nvguihost config DLL INI SECTION [CALLS [watch]]
+//                                     shows a host window, calls the plug-in's
+//                                     GetConfigString (CALLS times, one after
+//                                     the other), prints what came back and
+//                                     the process's threads and handles
+//                                     before and after each call; "watch"
+//                                     keeps the timeline (below)
 //
 // While `config` runs, a second thread answers questions on stdin about the
 // dialog, read with the window functions, one answer block per line asked,
@@ -17,22 +21,40 @@
 //   rows NAME         the rows of a list view, cells separated by tabs
 //   columns NAME      a list view's column captions and widths
 //   focus             the name of the control that has the keyboard focus
-//   errorbox          the error box, if one is shown: its text and buttons
+//   errorbox          the error box, if one is shown: its text (line breaks
+//                     written as \n) and buttons
 //   closebox          the screen point of the dialog's close box
 //   screen NAME       the screen point at the centre of a control
 //   host              whether the host window is enabled and active
+//   caret NAME        an edit box's selection (start, end) and text length
+//   timeline          ms from the call until the dialog was visible, until it
+//                     took input, and until each list held its rows; whether
+//                     a list was seen showing the reading row while visible
+//   arm NAME          notes a list's row count (and answers it)
+//   changed NAME      waits until that count changes; answers the new one
+//   ping N            N harmless messages (WM_NULL) sent to the dialog 10 ms
+//                     apart: median and worst time to answer in ms, count
+//   pingfor MS        the same for MS milliseconds
+//   bare              one bare enumeration of the whole cache: entries, ms
+//   reactivate        activates a window of this thread, then the dialog
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 
 #include <commctrl.h>
+#include <tlhelp32.h>
+#include <wininet.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -46,6 +68,14 @@ namespace {
 
 constexpr const char *kNameProperty = "NvControl";
 constexpr const char *kFormClass = "NvConfForm";
+constexpr const char *kReadingRow = "Reading the cache...";
+constexpr const char *kListNames[] = {"lvCache", "lvCookies", "lvHistory"};
+
+using TClock = std::chrono::steady_clock;
+
+double MillisecondsSince(TClock::time_point start) {
+  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+}
 
 HWND Dialog() {
   HWND window = FindWindowA(kFormClass, nullptr);
@@ -165,6 +195,16 @@ void Focus(std::ostream &out) {
   out << NameOf(info.hwndFocus) << '\n';
 }
 
+// `text` with its line breaks written as "\n", so that it fits one answer line.
+std::string OneLine(const std::string &text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    line += c == '\n' ? std::string("\\n") : std::string(1, c);
+  }
+  return line;
+}
+
 BOOL CALLBACK FindErrorBox(HWND window, LPARAM found) {
   if (ClassOf(window) == "#32770" && IsWindowVisible(window)) {
     *reinterpret_cast<HWND *>(found) = window;
@@ -192,7 +232,7 @@ void ErrorBox(std::ostream &out) {
     else if ((style & SS_TYPEMASK) == SS_ICON)
       out << "icon\n";
     else if (!TextOf(child).empty())
-      out << "text\t" << TextOf(child) << '\n';
+      out << "text\t" << OneLine(TextOf(child)) << '\n';
   }
 }
 
@@ -252,6 +292,160 @@ void Wait(std::ostream &out) {
   out << (steady >= 5 ? "ready" : "timeout") << '\n';
 }
 
+void Caret(std::ostream &out, const std::string &name) {
+  HWND edit = Named(name);
+  if (!edit) return;
+  DWORD start = 0, end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  out << start << '\t' << end << '\t' << GetWindowTextLengthA(edit) << '\n';
+}
+
+LRESULT RowCount(HWND list) { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); }
+
+// Whether a list shows the one row of a category still being read.
+bool ShowsReadingRow(HWND list) {
+  if (RowCount(list) != 1) return false;
+  char text[64] = {};
+  LVITEMA item{};
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+  return std::string(text) == kReadingRow;
+}
+
+// Watches the dialog of the running call from another thread: when it
+// became visible, when it took input, when each list held its rows.
+class TTimeline {
+public:
+  void Start() {
+    CallStart = TClock::now();
+    Watcher = std::thread([this] { Watch(); });
+  }
+  // Stops watching; the thread is joined.
+  void Stop() {
+    Stopping = true;
+    if (Watcher.joinable()) Watcher.join();
+  }
+  void Report(std::ostream &out) {
+    const std::lock_guard guard(Lock);
+    out << "visible\t" << Visible << "\nready\t" << Ready << '\n';
+    for (size_t i = 0; i < 3; ++i)
+      out << kListNames[i] << '\t' << Filled[i] << '\t' << (ReadingSeen[i] ? 1 : 0) << '\n';
+  }
+
+private:
+  void Watch() {
+    while (!Stopping) {
+      Step();
+      Sleep(2);
+    }
+  }
+  void Step() {
+    HWND dialog = Dialog();
+    if (!dialog) return;
+    const double now = MillisecondsSince(CallStart);
+    const std::lock_guard guard(Lock);
+    if (Visible < 0) Visible = now;
+    if (Ready < 0 && DialogReady()) Ready = now;
+    for (size_t i = 0; i < 3; ++i) {
+      if (Filled[i] >= 0) continue;
+      HWND list = Named(kListNames[i]);
+      if (!list) continue;
+      if (ShowsReadingRow(list))
+        ReadingSeen[i] = true;
+      else
+        Filled[i] = MillisecondsSince(CallStart);
+    }
+  }
+
+  TClock::time_point CallStart;
+  std::atomic<bool> Stopping{false};
+  std::mutex Lock;
+  double Visible = -1, Ready = -1;
+  double Filled[3] = {-1, -1, -1};
+  bool ReadingSeen[3] = {false, false, false};
+  std::thread Watcher;
+};
+
+TTimeline *Timeline = nullptr;
+LRESULT ArmedCount = -1;
+
+void Changed(std::ostream &out, const std::string &name) {
+  HWND list = Named(name);
+  if (!list) return;
+  const auto start = TClock::now();
+  LRESULT count = RowCount(list);
+  while (count == ArmedCount && MillisecondsSince(start) < 10000) {
+    std::this_thread::yield();
+    count = RowCount(list);
+  }
+  out << count << '\n';
+}
+
+// Sends WM_NULL to the dialog every 10 ms, `count` times or, with
+// `forMs`, for that long: median and worst time to answer, and how many.
+void Ping(std::ostream &out, int count, double forMs = 0) {
+  HWND dialog = Dialog();
+  if (!dialog) return;
+  std::vector<double> times;
+  const auto begin = TClock::now();
+  for (int i = 0; forMs > 0 ? MillisecondsSince(begin) < forMs : i < count; ++i) {
+    const auto start = TClock::now();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    times.push_back(MillisecondsSince(start));
+    Sleep(10);
+  }
+  std::sort(times.begin(), times.end());
+  out << times[times.size() / 2] << '\t' << times.back() << '\t' << times.size() << '\n';
+}
+
+// The cheapest enumeration of every entry: one buffer, grown when needed.
+void Bare(std::ostream &out) {
+  const auto start = TClock::now();
+  std::vector<char> buffer(4096);
+  auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
+  DWORD size = static_cast<DWORD>(buffer.size());
+  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    buffer.resize(size);
+    find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
+  }
+  size_t entries = 0;
+  if (find) {
+    entries = 1;
+    for (;;) {
+      size = static_cast<DWORD>(buffer.size());
+      if (FindNextUrlCacheEntryA(find, entry(), &size)) {
+        ++entries;
+        continue;
+      }
+      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+      buffer.resize(size);
+    }
+    FindCloseUrlCache(find);
+  }
+  out << entries << '\t' << MillisecondsSince(start) << '\n';
+}
+
+// Takes the activation away from the dialog and gives it back, as a user
+// switching to another window and back does.
+void Reactivate(std::ostream &out) {
+  HWND dialog = Dialog();
+  if (!dialog) return;
+  HWND other = CreateWindowExA(WS_EX_TOOLWINDOW, "Static", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50,
+                               20, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SetForegroundWindow(other);
+  Sleep(100);
+  SetForegroundWindow(dialog);
+  DestroyWindow(other);
+  Sleep(100);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  out << (info.hwndActive == dialog ? "active" : "inactive") << '\n';
+}
+
 // Answers the questions of the test script until stdin closes.
 void Inspector() {
   std::string line;
@@ -281,6 +475,22 @@ void Inspector() {
       Host(out);
     else if (command == "screen")
       Screen(out, argument);
+    else if (command == "caret")
+      Caret(out, argument);
+    else if (command == "timeline" && Timeline)
+      Timeline->Report(out);
+    else if (command == "arm") {
+      if (HWND list = Named(argument)) out << (ArmedCount = RowCount(list)) << '\n';
+    } else if (command == "changed")
+      Changed(out, argument);
+    else if (command == "pingfor")
+      Ping(out, 0, std::max(10.0, std::atof(argument.c_str())));
+    else if (command == "ping")
+      Ping(out, std::max(1, std::atoi(argument.c_str())));
+    else if (command == "bare")
+      Bare(out);
+    else if (command == "reactivate")
+      Reactivate(out);
     else
       out << "unknown command\n";
     std::cout << out.str() << ".\n" << std::flush;
@@ -305,19 +515,93 @@ HWND CreateHostWindow() {
   return window;
 }
 
-int Config(const char *dll, const char *ini, const char *section) {
+// The threads of this process.
+size_t ThreadCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  size_t count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+// The handles this process holds. Wine answers GetProcessHandleCount with 0,
+// so the system's handle table is asked when it does.
+size_t HandleCount() {
+  DWORD count = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
+  struct TEntry {
+    ULONG OwnerPid;
+    BYTE ObjectType, Flags;
+    USHORT Value;
+    PVOID Object;
+    ULONG Access;
+  };
+  using TQuery = LONG(WINAPI *)(int, void *, ULONG, ULONG *);
+  const auto query = reinterpret_cast<TQuery>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return 0;
+  constexpr int kSystemHandleInformation = 16;
+  constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    ULONG needed = 0;
+    const LONG status =
+        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kLengthMismatch) {
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+      continue;
+    }
+    if (status != 0) return 0;
+    break;
+  }
+  const ULONG entries = *reinterpret_cast<const ULONG *>(buffer.data());
+  const auto *entry = reinterpret_cast<const TEntry *>(buffer.data() + sizeof(void *));
+  size_t mine = 0;
+  for (ULONG i = 0; i < entries; ++i)
+    if (entry[i].OwnerPid == GetCurrentProcessId()) ++mine;
+  return mine;
+}
+
+// Runs GetConfigString `calls` times in turn (a later call finds what the
+// system set up once per process in place already); reports each call's
+// threads and handles before and after it, and the last call's text,
+// result and, with `watch`, its timeline. The watching thread talks to the
+// dialog's windows, which costs Wine a handle of its own now and then: the
+// counts are exact without it.
+int Config(const char *dll, const char *ini, const char *section, int calls, bool watch) {
   TPluginLibrary plugin(dll);
   auto configure = plugin.Export<TWorkingProc>("GetConfigString");
   HostWindow = CreateHostWindow();
   std::thread inspector(Inspector);
   inspector.detach();
   std::vector<char> buffer(1 << 16, '\xA5');
-  char *text = buffer.data();
-  const bool result = configure(ini, section, &text);
   std::ostringstream out;
+  bool result = false;
+  std::unique_ptr<TTimeline> timeline;
+  for (int call = 1; call <= calls; ++call) {
+    if (timeline) timeline->Stop();
+    timeline = std::make_unique<TTimeline>();
+    Timeline = timeline.get();
+    if (watch) timeline->Start();
+    std::fill(buffer.begin(), buffer.end(), '\xA5');
+    char *text = buffer.data();
+    const size_t threadsBefore = ThreadCount();
+    const size_t handlesBefore = HandleCount();
+    result = configure(ini, section, &text);
+    const size_t threadsAfter = ThreadCount();
+    const size_t handlesAfter = HandleCount();
+    out << "threads" << call << '\t' << threadsBefore << '\t' << threadsAfter << '\n';
+    out << "handles" << call << '\t' << handlesBefore << '\t' << handlesAfter << '\n';
+  }
   out << "text\t[" << (buffer[0] == '\xA5' ? "(untouched)" : std::string(buffer.data())) << "]\n";
   out << "result\t" << (result ? "true" : "false") << '\n';
   Host(out);
+  timeline->Stop();
+  timeline->Report(out);
   std::cout << out.str() << "end\n" << std::flush;
   // The inspector thread may still block on stdin; end without waiting.
   ExitProcess(0);
@@ -340,6 +624,12 @@ int Seed(const char *file) {
   return 0;
 }
 
+int Add(const std::string &url, uint32_t size) {
+  SeedEntry(url, size);
+  std::cout << (UrlCacheHas(url) ? "added\n" : "not added\n");
+  return 0;
+}
+
 int SeedMany(unsigned count) {
   EmptyUrlCache();
   for (unsigned i = 0; i < count; ++i)
@@ -358,11 +648,16 @@ int main(int argc, char **argv) {
     if (command == "seed" && argc == 3) return Seed(argv[2]);
     if (command == "seed-many" && argc == 3)
       return SeedMany(static_cast<unsigned>(std::stoul(argv[2])));
-    if (command == "config" && argc == 5) return Config(argv[2], argv[3], argv[4]);
+    if (command == "config" && argc >= 5 && argc <= 7)
+      return Config(argv[2], argv[3], argv[4], argc >= 6 ? std::max(1, std::atoi(argv[5])) : 1,
+                    argc == 7 && std::string(argv[6]) == "watch");
+    if (command == "add" && argc == 4)
+      return Add(argv[2], static_cast<uint32_t>(std::stoul(argv[3])));
   } catch (const std::exception &e) {
     std::cerr << "nvguihost: " << e.what() << '\n';
     return 2;
   }
-  std::cerr << "usage: nvguihost seed FILE | seed-many N | config DLL INI SECTION\n";
+  std::cerr << "usage: nvguihost seed FILE | seed-many N | add URL SIZE | config DLL INI SECTION "
+               "[CALLS [watch]]\n";
   return 2;
 }

@@ -4,9 +4,13 @@
 // URL cache and a real INI file in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,17 +20,61 @@
 #include "TempDir.h"
 #include "frmIENorvane.h"
 
+// The dialog's thread as a test runs it: work posted from the reader's
+// thread waits in a queue until the test thread runs it (Settle), so that
+// the form is only ever touched by the test's thread.
+class TQueuedDialogThread : public IDialogThread {
+public:
+  void Post(std::function<void()> work) override {
+    {
+      const std::lock_guard guard(Lock);
+      Queue.push_back(std::move(work));
+    }
+    Arrived.notify_one();
+  }
+
+  // Runs posted work, each as the form's event, until `form` has no read
+  // outstanding and nothing is queued. The reader is idle then: the test
+  // may change the cache. Fails the test after 10 s.
+  void Settle(TConfForm &form) {
+    for (;;) {
+      std::deque<std::function<void()>> batch;
+      {
+        std::unique_lock guard(Lock);
+        const bool ready = Arrived.wait_for(guard, std::chrono::seconds(10),
+                                            [&] { return !Queue.empty() || !form.ReadingCache(); });
+        if (!ready) {
+          ADD_FAILURE() << "the reader delivers nothing";
+          return;
+        }
+        batch.swap(Queue);
+      }
+      if (batch.empty()) return;
+      for (const auto &work : batch)
+        form.HandleEvent(work);
+    }
+  }
+
+private:
+  std::mutex Lock;
+  std::condition_variable Arrived;
+  std::deque<std::function<void()>> Queue;
+};
+
 // Shows the form by playing `Script`, each action as the message loop runs
-// an event; records the failures it is asked to show. When the script
-// leaves no modal result, the window is closed (mrCancel), as by its close
-// box.
+// an event, letting the reader's work run before the first action and
+// after each (Settle); records the failures it is asked to show and where
+// the focus was put. When the script leaves no modal result, the window is
+// closed (mrCancel), as by its close box.
 class TScriptedFormView : public IFormView {
 public:
   using TAction = std::function<void(TConfForm &)>;
 
-  // What the view saw: the failures it showed and how often it was shown.
+  // What the view saw: the failures it showed, the mask boxes it put the
+  // focus in after them, and how often it was shown.
   struct TRecord {
     std::vector<std::string> Failures;
+    std::vector<std::string> Focused;
     int ShowCount = 0;
   };
 
@@ -39,19 +87,39 @@ public:
   void ShowModal() override {
     ++Record.ShowCount;
     Form.Shown();
+    Thread.Settle(Form);
     for (const TAction &action : Script) {
       if (Form.ModalResult != mrNone) break;
       Form.HandleEvent([&] { action(Form); });
+      Thread.Settle(Form);
     }
     if (Form.ModalResult == mrNone) Form.ModalResult = mrCancel;
   }
 
   void ShowFailure(const std::string &message) override { Record.Failures.push_back(message); }
+  void FocusAtEnd(TEdit &edit) override { Record.Focused.push_back(edit.Name); }
+  void Post(std::function<void()> work) override { Thread.Post(std::move(work)); }
 
 private:
   TConfForm &Form;
   std::vector<TAction> Script;
   TRecord &Record;
+  TQueuedDialogThread Thread;
+};
+
+// A form with a background reader of `platform`'s cache, for tests of the
+// form without a configuration run: the lists are filled once Settle ran.
+struct TFormWithReader {
+  explicit TFormWithReader(IPlatform &platform)
+      : Form(platform), Reader(platform.UrlCache(), Thread, Form, std::chrono::milliseconds(0)) {
+    Form.AttachReader(&Reader);
+  }
+  ~TFormWithReader() { Form.AttachReader(nullptr); }
+  void Settle() { Thread.Settle(Form); }
+
+  TQueuedDialogThread Thread;
+  TConfForm Form;
+  TBackgroundReader Reader; // after the form and thread it hands its reads to
 };
 
 // The rows of `list` as "caption|sub1|sub2".
@@ -72,9 +140,12 @@ protected:
   // `script`; the view's record is kept in View.
   std::optional<std::string> Configure(std::vector<TScriptedFormView::TAction> script) {
     Cleaner.LoadSettings(IniPath(), Section);
-    return RunConfiguration(Cleaner, IniPath(), Section, [&](TConfForm &form) {
-      return std::make_unique<TScriptedFormView>(form, std::move(script), View);
-    });
+    return RunConfiguration(
+        Cleaner, IniPath(), Section,
+        [&](TConfForm &form) {
+          return std::make_unique<TScriptedFormView>(form, std::move(script), View);
+        },
+        std::chrono::milliseconds(0));
   }
 
   // Writes `text` as the whole INI file.

@@ -25,13 +25,20 @@ protected:
 struct TSectionCase {
   int32_t Type;
   bool AllChecked, MaskChecked, EditEnabled;
+  std::vector<std::string> CacheRows, CookieRows, HistoryRows;
 };
 
 TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
-  const TSectionCase cases[] = {{0, true, false, false},
-                                {1, false, true, true},
-                                {2, false, false, true},
-                                {-7, false, false, true}};
+  const std::vector<std::string> httpRows = {"http://www.example.com/index.htm|index[1].htm|2048",
+                                             "http://news.example.com/a.gif|a[1].gif|17"};
+  const std::vector<std::string> cookieRows = {"Cookie:user@news.example.com/||0"};
+  const std::vector<std::string> historyRows = {"Visited:user@http://news.example.com/||0"};
+  // "All" lists every entry of the category, as its clean deletes them; the
+  // mask, and a type that is neither, list the mask's selection.
+  const TSectionCase cases[] = {{0, true, false, false, httpRows, cookieRows, historyRows},
+                                {1, false, true, true, httpRows, cookieRows, {}},
+                                {2, false, false, true, httpRows, cookieRows, {}},
+                                {-7, false, false, true, httpRows, cookieRows, {}}};
   for (const TSectionCase &c : cases) {
     SCOPED_TRACE("type " + std::to_string(c.Type));
     Cleaner.DeleteCache = true;
@@ -41,8 +48,10 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
     Cleaner.CacheMask = "*example*";
     Cleaner.CookiesMask = "*news*";
     Cleaner.HistoryMask = "";
-    TConfForm form(*this);
+    TFormWithReader rig(*this);
+    TConfForm &form = rig.Form;
     Cleaner.WriteToForm(form);
+    rig.Settle();
     EXPECT_TRUE(form.cbDeleteCache.Checked());
     EXPECT_FALSE(form.cbDeleteCookies.Checked());
     EXPECT_TRUE(form.cbDeleteHistory.Checked());
@@ -56,48 +65,51 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
     }
     for (TEdit *edit : {&form.edtCacheMask, &form.edtCookiesMask, &form.edtHistoryMask})
       EXPECT_EQ(edit->Enabled(), c.EditEnabled) << edit->Name;
-    // A disabled edit box still shows its mask, and the lists use the stored
-    // masks whatever the type.
+    // A disabled edit box still shows its mask.
     EXPECT_EQ(form.edtCacheMask.Text(), "*example*");
     EXPECT_EQ(form.edtCookiesMask.Text(), "*news*");
-    EXPECT_THAT(RowsOf(form.lvCache),
-                ElementsAre("http://www.example.com/index.htm|index[1].htm|2048",
-                            "http://news.example.com/a.gif|a[1].gif|17"));
-    EXPECT_THAT(RowsOf(form.lvCookies), ElementsAre("Cookie:user@news.example.com/||0"));
-    EXPECT_THAT(RowsOf(form.lvHistory), IsEmpty()); // "Visited:" alone matches no entry
+    EXPECT_EQ(RowsOf(form.lvCache), c.CacheRows);
+    EXPECT_EQ(RowsOf(form.lvCookies), c.CookieRows);
+    EXPECT_EQ(RowsOf(form.lvHistory), c.HistoryRows); // "Visited:" alone matches no entry
   }
 }
 
-TEST_F(FormFixture, WriteToFormFillsAListTwiceWhenItsMaskIsNotEmpty) {
-  Cleaner.CacheMask = "*.*";
-  Cleaner.CookiesMask = "";
-  Cleaner.HistoryMask = "*";
-  TConfForm form(*this);
+TEST_F(FormFixture, ListsShowTheReadingRowUntilTheirEntriesArrive) {
+  TConfForm form(*this); // no reader: nothing arrives by itself
   Cleaner.WriteToForm(form);
-  // Setting a non-empty text fires the change handler, then the last step
-  // fills again with the same pattern; each fill repaints once.
-  EXPECT_EQ(form.lvCache.RepaintCount(), 2u);
-  EXPECT_EQ(form.lvCookies.RepaintCount(), 1u);
-  EXPECT_EQ(form.lvHistory.RepaintCount(), 2u);
-  EXPECT_EQ(form.lvCache.RowCount(), 2u);
-  EXPECT_EQ(form.lvCookies.RowCount(), 0u); // "Cookie:" needs the URL to be exactly that
-  EXPECT_EQ(form.lvHistory.RowCount(), 1u);
+  const std::string reading = std::string(kReadingRow) + "||";
+  for (TListView *list : {&form.lvCache, &form.lvCookies, &form.lvHistory})
+    EXPECT_THAT(RowsOf(*list), ElementsAre(reading)) << list->Name;
+  form.edtCookiesMask.TextEdited("[");
+  EXPECT_THAT(RowsOf(form.lvCookies), ElementsAre(reading)) << "nothing to match yet";
+
+  auto cookies = std::make_shared<TCacheSnapshot>();
+  ASSERT_TRUE(cookies->Read(Cache, TCategory::Cookies));
+  form.edtCookiesMask.TextEdited("*news*");
+  form.CategoryRead(TCategory::Cookies, cookies);
+  EXPECT_THAT(RowsOf(form.lvCookies), ElementsAre("Cookie:user@news.example.com/||0"));
+  EXPECT_THAT(RowsOf(form.lvCache), ElementsAre(reading)) << "the other lists wait for theirs";
   EXPECT_THAT(form.PendingFailures(), IsEmpty());
 }
 
 TEST_F(FormFixture, HandlersSwitchEditBoxesRefreshListsAndSetResults) {
-  TConfForm form(*this);
+  TFormWithReader rig(*this);
+  TConfForm &form = rig.Form;
+  rig.Settle();
   // As laid out: nothing checked, every edit box enabled.
   EXPECT_FALSE(form.rbDeleteCacheAll.Checked() || form.rbDeleteCacheMask.Checked());
   EXPECT_TRUE(form.edtCacheMask.Enabled());
 
-  const uint64_t repaints = form.lvCookies.RepaintCount();
+  form.edtCookiesMask.TextEdited("*shop*");
+  EXPECT_THAT(RowsOf(form.lvCookies), IsEmpty());
   form.rbDeleteCookiesAll.SetChecked(true);
   EXPECT_FALSE(form.edtCookiesMask.Enabled());
+  EXPECT_THAT(RowsOf(form.lvCookies), ElementsAre("Cookie:user@news.example.com/||0"))
+      << "'all' lists every cookie";
   form.rbDeleteCookiesMask.SetChecked(true);
   EXPECT_FALSE(form.rbDeleteCookiesAll.Checked()) << "the partner is unchecked";
   EXPECT_TRUE(form.edtCookiesMask.Enabled());
-  EXPECT_EQ(form.lvCookies.RepaintCount(), repaints) << "radio handlers do not refresh";
+  EXPECT_THAT(RowsOf(form.lvCookies), IsEmpty()) << "the mask again";
   EXPECT_FALSE(form.edtCacheMask.Enabled() == false) << "groups are independent";
 
   form.rbDeleteHistoryAll.SetChecked(true);
@@ -123,7 +135,9 @@ TEST_F(FormFixture, HandlersSwitchEditBoxesRefreshListsAndSetResults) {
 }
 
 TEST_F(FormFixture, TypedMalformedMaskEmptiesTheListAndReachesTheLoop) {
-  TConfForm form(*this);
+  TFormWithReader rig(*this);
+  TConfForm &form = rig.Form;
+  rig.Settle();
   form.edtCacheMask.SetText("*.*");
   ASSERT_EQ(form.lvCache.RowCount(), 2u);
   const uint64_t repaints = form.lvCache.RepaintCount();
@@ -140,8 +154,9 @@ TEST_F(FormFixture, TypedMalformedMaskEmptiesTheListAndReachesTheLoop) {
   // A malformed mask that no entry of its category reaches raises nothing.
   TStandInPlatform httpOnly;
   httpOnly.Cache.Add("http://a.b/", std::nullopt, 1);
-  TConfForm other(httpOnly);
-  EXPECT_NO_THROW(other.edtCookiesMask.TextEdited("["));
+  TFormWithReader other(httpOnly);
+  other.Settle();
+  EXPECT_NO_THROW(other.Form.edtCookiesMask.TextEdited("["));
 
   form.edtCacheMask.TextEdited("*www*");
   EXPECT_EQ(form.lvCache.RowCount(), 1u) << "a later fill works";
@@ -158,31 +173,45 @@ TEST_F(FormFixture, LoopShowsHandlerFailuresAndKeepsTheDialogOpen) {
   EXPECT_THAT(View.Failures, ElementsAre("'http://[' is an invalid mask at (9)",
                                          "'http://[!' is an invalid mask at (10)"));
   EXPECT_THAT(rowsSeen, ElementsAre(0u, 0u, 2u));
+  EXPECT_THAT(View.Focused, ElementsAre("edtCacheMask", "edtCacheMask"))
+      << "after each box the focus is back in the malformed mask's box";
   EXPECT_EQ(summary, "http://[!x]*, Cookie:*.*, Visited:*.*");
 }
 
-TEST_F(FormFixture, StoredMalformedMaskStillOpensTheDialog) {
-  const std::string stored = "[IE Norvane]\r\nDeleteCacheType=1\r\nCacheMask=[\r\n";
+TEST_F(FormFixture, StoredMalformedMasksAreNamedOnceInOneBox) {
+  // Cache and history malformed and listed by their masks (type 2 lists the
+  // mask too); the cookies' mask is malformed as well, but "all" lists every
+  // cookie without it.
+  const std::string stored = "[IE Norvane]\r\nDeleteCacheType=1\r\nCacheMask=[\r\n"
+                             "DeleteCookiesType=0\r\nCookiesMask=[\r\n"
+                             "DeleteHistoryType=2\r\nHistoryMask=*[a-\r\n";
   WriteIni(stored);
   std::vector<std::string> seenWhileShown;
-  std::vector<size_t> cacheRows, cookieRows;
+  std::vector<size_t> cacheRows, cookieRows, historyRows;
   const auto cancelled = Configure({[&](TConfForm &f) {
     seenWhileShown = View.Failures; // already shown when the user can act
     cacheRows.push_back(f.lvCache.RowCount());
     cookieRows.push_back(f.lvCookies.RowCount());
+    historyRows.push_back(f.lvHistory.RowCount());
     EXPECT_EQ(f.edtCacheMask.Text(), "[");
     f.BitBtn1.Click();
   }});
   EXPECT_EQ(View.ShowCount, 1);
-  EXPECT_THAT(seenWhileShown, ElementsAre("'http://[' is an invalid mask at (9)"));
+  EXPECT_THAT(seenWhileShown, ElementsAre("'http://[' is an invalid mask at (9)\n"
+                                          "'Visited:*[a-' is an invalid mask at (13)"));
+  EXPECT_THAT(View.Focused, ElementsAre("edtCacheMask")) << "the first malformed mask's box";
   EXPECT_THAT(cacheRows, ElementsAre(0u));
-  EXPECT_THAT(cookieRows, ElementsAre(1u)); // the other sections are filled
+  EXPECT_THAT(cookieRows, ElementsAre(1u));
+  EXPECT_THAT(historyRows, ElementsAre(0u));
   EXPECT_FALSE(cancelled.has_value());
   EXPECT_EQ(ReadIni(), stored) << "Cancel saves nothing";
 
+  View = {};
   const auto summary = Configure({[](TConfForm &f) { f.edtCacheMask.TextEdited("*news*"); },
+                                  [](TConfForm &f) { f.edtHistoryMask.TextEdited("*"); },
                                   [](TConfForm &f) { f.BitBtn2.Click(); }});
-  EXPECT_EQ(summary, "http://*news*, Cookie:*.*, Visited:*.*");
+  EXPECT_EQ(View.Failures.size(), 1u) << "one box for both";
+  EXPECT_EQ(summary, "http://*news*, Cookie:[, Visited:*");
   EXPECT_NE(ReadIni().find("CacheMask=*news*"), std::string::npos);
 }
 
@@ -255,19 +284,49 @@ TEST_F(FormFixture, CancelAndCloseSaveNothing) {
   }
 }
 
-TEST_F(FormFixture, RefusedSaveRaisesAfterTheDialogClosed) {
-  const std::string missing = Folder.File("no-such-folder/norvane.ini");
-  Cleaner.LoadSettings(missing, Section);
-  TScriptedFormView::TAction ok = [](TConfForm &f) { f.BitBtn2.Click(); };
-  try {
-    RunConfiguration(Cleaner, missing, Section, [&](TConfForm &form) {
-      return std::make_unique<TScriptedFormView>(form, std::vector{ok}, View);
-    });
-    FAIL() << "no exception";
-  } catch (const EIniFileException &e) {
-    EXPECT_EQ(e.Message(), "Unable to write to " + missing);
-  }
-  EXPECT_THAT(View.Failures, IsEmpty()) << "not shown in a box";
+TEST_F(FormFixture, RefusedSaveIsShownAndKeepsTheDialogOpen) {
+  const std::string folder = Folder.File("later");
+  const std::string ini = folder + "/norvane.ini";
+  Cleaner.LoadSettings(ini, Section);
+  bool stillOpen = false;
+  auto run = [&](std::vector<TScriptedFormView::TAction> script) {
+    return RunConfiguration(
+        Cleaner, ini, Section,
+        [&](TConfForm &form) {
+          return std::make_unique<TScriptedFormView>(form, std::move(script), View);
+        },
+        std::chrono::milliseconds(0));
+  };
+  auto edit = [](TConfForm &f) {
+    f.cbDeleteHistory.SetChecked(false);
+    f.edtCacheMask.TextEdited("*news*");
+  };
+  auto ok = [](TConfForm &f) { f.BitBtn2.Click(); };
+  auto keptEdits = [&](TConfForm &f) {
+    stillOpen = f.ModalResult == mrNone;
+    EXPECT_FALSE(f.cbDeleteHistory.Checked());
+    EXPECT_EQ(f.edtCacheMask.Text(), "*news*");
+  };
+  auto fixCause = [&](TConfForm &) { std::filesystem::create_directory(folder); };
+
+  // Refused, then the cause is fixed and OK pressed again: saved.
+  const auto summary = run({edit, ok, keptEdits, fixCause, ok});
+  EXPECT_THAT(View.Failures, ElementsAre("Unable to write to " + ini));
+  EXPECT_TRUE(stillOpen) << "the refused save leaves the dialog open";
+  EXPECT_THAT(View.Focused, IsEmpty()) << "not a mask's failure";
+  EXPECT_EQ(summary, "http://*news*, Cookie:*.*");
+  Cleaner.LoadSettings(ini, Section);
+  EXPECT_FALSE(Cleaner.DeleteHistory);
+  EXPECT_EQ(Cleaner.CacheMask, "*news*");
+
+  // Refused, then cancelled: nothing saved, the call ends as a cancel.
+  std::filesystem::remove_all(folder);
+  View = {};
+  Cleaner.LoadSettings(ini, Section);
+  const auto cancelled = run({edit, ok, [](TConfForm &f) { f.BitBtn1.Click(); }});
+  EXPECT_EQ(View.Failures.size(), 1u);
+  EXPECT_FALSE(cancelled.has_value());
+  EXPECT_FALSE(std::filesystem::exists(folder));
   EXPECT_EQ(ConfForm, nullptr);
 }
 

@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""Under Wine, times the options dialog over a real URL cache, from outside,
+with real key presses, the way the GUI tests drive it.
+
+    bench/wine_dialog_timing.py [--build build/win] [--entries 10000] [--small 2000]
+                                [--presses 20]
+
+Needs a Windows build folder with IENorvane, nvguihost and seedcache built:
+    cmake --preset win && cmake --build build/win -j2 \\
+        --target IENorvane nvguihost seedcache
+
+In one run, in the build folder's Wine prefix (its URL cache is emptied and
+reseeded) on a private Xvfb display:
+  1. empty cache: ms from the GetConfigString call until the dialog takes input;
+  2. ENTRIES realistic entries (seedcache seed): the same, and until all three
+     lists hold their rows, against one bare enumeration of the same cache;
+     the dialog's answer to WM_NULL (SendMessageTimeout from another thread)
+     during that first read;
+  3. PRESSES key presses in edtCacheMask ('*' and BackSpace in turn), each
+     from the key's XTest event to the list's new row count: median, worst;
+     WM_NULL answers while presses, fills and background reads go on;
+  4. the same key presses over SMALL entries.
+"""
+import argparse
+import ctypes
+import pathlib
+import statistics
+import sys
+import threading
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "gui"))
+import gui_test as gui  # noqa: E402
+
+
+class Keyboard:
+    """Key presses through the XTest extension: the moment a key is sent is
+    known to the microsecond (xdotool would add its own start-up)."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise gui.Failure(f"cannot open display {display}")
+
+    def press(self, name):
+        """Sends the key down and up; returns the time it was sent."""
+        code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(name.encode()))
+        sent = time.perf_counter()
+        self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
+        self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
+        self.x11.XFlush(self.display)
+        return sent
+
+
+def timeline(session):
+    return {row[0]: [float(v) for v in row[1:]] for row in session.table("timeline")}
+
+
+def open_dialog(wine, ini):
+    return gui.Session(wine, ini)
+
+
+def lists_complete(session, timeout=600):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        t = timeline(session)
+        filled = [t[name][0] for name in ("lvCache", "lvCookies", "lvHistory")]
+        if min(filled) >= 0:
+            return t, max(filled)
+        time.sleep(0.1)
+    raise gui.Failure("the lists are not filled")
+
+
+def presses(session, keyboard, count):
+    """Key presses in edtCacheMask, each timed until lvCache's row count
+    changes: '*' lists every http entry, BackSpace ("http://") none."""
+    session.click("edtCacheMask")
+    session.key("End")
+    times = []
+    for i in range(count):
+        session.ask("arm lvCache")
+        sent = keyboard.press("KP_Multiply" if i % 2 == 0 else "BackSpace")
+        session.ask("changed lvCache")
+        times.append((time.perf_counter() - sent) * 1000)
+    return times
+
+
+def pings_while(session, keyboard, seconds):
+    """WM_NULL answers while keys are pressed every 150 ms (fills, and the
+    background reads each fill asks for)."""
+    result = {}
+
+    def ping():
+        result["ping"] = session.table(f"pingfor {int(seconds * 1000)}")[0]
+
+    pinger = threading.Thread(target=ping)
+    pinger.start()
+    end = time.monotonic() + seconds
+    i = 0
+    while time.monotonic() < end:
+        keyboard.press("KP_Multiply" if i % 2 == 0 else "BackSpace")
+        i += 1
+        time.sleep(0.15)
+    pinger.join()
+    if i % 2:
+        keyboard.press("BackSpace")
+    return result["ping"]
+
+
+def report_presses(label, times):
+    print(f"{label}: {len(times)} key presses, median {statistics.median(times):.1f} ms, "
+          f"worst {max(times):.1f} ms  ({' '.join(f'{t:.0f}' for t in times)})")
+
+
+def reseed(wine, entries):
+    print(f"seeding {entries} entries...", flush=True)
+    done = wine.run("seedcache.exe", "empty", timeout=1800)
+    gui.check(done.returncode == 0, done.stderr)
+    if entries:
+        done = wine.run("seedcache.exe", "seed", str(entries), timeout=1800)
+        gui.check(done.returncode == 0, done.stderr)
+        print(done.stdout.strip())
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build/win")
+    parser.add_argument("--entries", type=int, default=10000)
+    parser.add_argument("--small", type=int, default=2000)
+    parser.add_argument("--presses", type=int, default=20)
+    args = parser.parse_args()
+    build = pathlib.Path(args.build).resolve()
+    work = build / "gui-work"
+    work.mkdir(exist_ok=True)
+    ini = work / "bench.ini"
+    gui.write_ini(ini, ["DeleteCacheType=1", "CacheMask="])
+    display = gui.Display()
+    try:
+        wine = gui.Wine(build, display.name)
+        wine.unmanaged_windows()
+        keyboard = Keyboard(display.name)
+
+        reseed(wine, 0)
+        for _ in range(2):  # the first start of the programs warms Wine's caches
+            session = open_dialog(wine, ini)
+            empty_ready = timeline(session)["ready"][0]
+            session.close_with("Escape")
+            session.finish()
+            session.kill()
+
+        reseed(wine, args.entries)
+        session = open_dialog(wine, ini)
+        ping_first = session.table("ping 100")[0]  # during the first read
+        t, complete = lists_complete(session)
+        bare_entries, bare_ms = session.table("bare")[0]
+        print(f"until the dialog takes input: empty cache {empty_ready:.0f} ms, "
+              f"{args.entries} entries {t['ready'][0]:.0f} ms "
+              f"(+{t['ready'][0] - empty_ready:.0f} ms)")
+        print(f"until all three lists hold their rows: {complete:.0f} ms; one bare enumeration "
+              f"of the cache ({bare_entries} entries): {float(bare_ms):.0f} ms "
+              f"({complete / float(bare_ms):.2f}x)")
+        print(f"WM_NULL during the first read: median {float(ping_first[0]):.2f} ms, "
+              f"worst {float(ping_first[1]):.2f} ms over {ping_first[2]}")
+        report_presses(f"{args.entries} entries", presses(session, keyboard, args.presses))
+        ping = pings_while(session, keyboard, 5)
+        print(f"WM_NULL during key presses, fills and background reads: median "
+              f"{float(ping[0]):.2f} ms, worst {float(ping[1]):.2f} ms over {ping[2]}")
+        session.close_with("Escape")
+        session.finish()
+        session.kill()
+
+        if args.small:
+            reseed(wine, args.small)
+            session = open_dialog(wine, ini)
+            lists_complete(session)
+            report_presses(f"{args.small} entries", presses(session, keyboard, args.presses))
+            session.close_with("Escape")
+            session.finish()
+            session.kill()
+    finally:
+        display.stop()
+
+
+if __name__ == "__main__":
+    main()
