@@ -92,6 +92,14 @@ def soon(read, expected, what, timeout=5.0):
     check_equal(actual, expected, what)
 
 
+def lock_holder(n):
+    """The pid in display n's X lock file, or None."""
+    try:
+        return int(pathlib.Path(f"/tmp/.X{n}-lock").read_text().strip())
+    except (OSError, ValueError):
+        return None
+
+
 class Display:
     """A private Xvfb display, on the first free number from 97 up. When
     ctest's fixture has started one for the build folder (file gui-display),
@@ -118,7 +126,11 @@ class Display:
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                 start_new_session=detached)
             for _ in range(100):
-                if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                # Ours only when the lock names our server: another run may
+                # have started one on the same number a moment before, and
+                # ours then ends while that one's socket appears.
+                if os.path.exists(f"/tmp/.X11-unix/X{n}") and \
+                        lock_holder(n) == self.process.pid and self.process.poll() is None:
                     self.name = f":{n}"
                     return
                 if self.process.poll() is not None:

@@ -71,7 +71,18 @@ TFaultyWin32Api::~TFaultyWin32Api() { Instance = nullptr; }
 
 TFaultyWin32Api &TFaultyWin32Api::Active() { return *Instance; }
 
+unsigned TFaultyWin32Api::Calls(TWin32Call call) const {
+  const std::lock_guard guard(Lock);
+  return Slot(call).Calls;
+}
+
+unsigned TFaultyWin32Api::Failures(TWin32Call call) const {
+  const std::lock_guard guard(Lock);
+  return Slot(call).Failures;
+}
+
 void TFaultyWin32Api::Fail(TWin32Call call, const TWin32Fault &fault) {
+  const std::lock_guard guard(Lock);
   TSlot &slot = Slot(call);
   slot.Faulty = true;
   slot.Fault = fault;
@@ -79,6 +90,7 @@ void TFaultyWin32Api::Fail(TWin32Call call, const TWin32Fault &fault) {
 }
 
 void TFaultyWin32Api::Before(TWin32Call call, unsigned nth, std::function<void()> action) {
+  const std::lock_guard guard(Lock);
   TSlot &slot = Slot(call);
   slot.Action = std::move(action);
   slot.ActionAt = nth;
@@ -86,6 +98,7 @@ void TFaultyWin32Api::Before(TWin32Call call, unsigned nth, std::function<void()
 }
 
 void TFaultyWin32Api::Heal() {
+  const std::lock_guard guard(Lock);
   for (TSlot &slot : Slots) {
     slot.Faulty = false;
     slot.Action = nullptr;
@@ -93,14 +106,18 @@ void TFaultyWin32Api::Heal() {
 }
 
 const TWin32Fault *TFaultyWin32Api::Enter(TWin32Call call) {
-  TSlot &slot = Slot(call);
-  ++slot.Calls;
-  if (slot.Action && ++slot.ActionCalls == slot.ActionAt) {
-    // Taken out first: the action may call through the table itself.
-    const std::function<void()> action = std::move(slot.Action);
-    slot.Action = nullptr;
-    action();
+  std::function<void()> action;
+  {
+    const std::lock_guard guard(Lock);
+    TSlot &slot = Slot(call);
+    ++slot.Calls;
+    if (slot.Action && ++slot.ActionCalls == slot.ActionAt) action = std::move(slot.Action);
+    if (action) slot.Action = nullptr;
   }
+  // Outside the lock: the action may call through the table itself.
+  if (action) action();
+  const std::lock_guard guard(Lock);
+  TSlot &slot = Slot(call);
   if (!slot.Faulty) return nullptr;
   const unsigned nth = ++slot.FaultCalls;
   if (nth < slot.Fault.Nth || (nth > slot.Fault.Nth && !slot.Fault.ForGood)) return nullptr;

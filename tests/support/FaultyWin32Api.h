@@ -6,11 +6,13 @@
 // real cache between two calls of the platform layer) and counts every call.
 //
 // Its wrappers are plain functions, so its state is the process's: one
-// TFaultyWin32Api may exist at a time.
+// TFaultyWin32Api may exist at a time. Its calls may come from any thread
+// (the dialog reads the cache on one of its own).
 #ifdef _WIN32
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <ostream>
 
 #include "Win32Api.h"
@@ -90,9 +92,9 @@ public:
   void Heal();
 
   // Calls of `call` made through the table so far, failed ones included.
-  unsigned Calls(TWin32Call call) const { return Slot(call).Calls; }
+  unsigned Calls(TWin32Call call) const;
   // Calls of `call` that a fault failed.
-  unsigned Failures(TWin32Call call) const { return Slot(call).Failures; }
+  unsigned Failures(TWin32Call call) const;
 
   // For the wrappers: counts a call of `call`, runs its action when due, and
   // returns the fault that fails it, or null when it goes to the system.
@@ -114,6 +116,7 @@ private:
 
   const TWin32Api &RealApi;
   TWin32Api Table;
+  mutable std::mutex Lock; // guards the slots; an action runs outside it
   std::array<TSlot, static_cast<size_t>(TWin32Call::Count)> Slots;
 };
 #endif

@@ -6,6 +6,10 @@
 // host's INI file stays whole.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <set>
 
 #include "CacheSeeder.h"
@@ -28,27 +32,62 @@ constexpr const char *kSection = "IE Norvane";
 // loads as 1 but is written back as "1", so that a save changes the file.
 const std::string kHostIni = "[Host]\r\nWindow=1,2\r\n[IE Norvane]\r\nDeleteCache=01\r\n";
 
-// A view that accepts the dialog as soon as it is shown.
+// A view that lets the dialog read the cache, then clicks OK as the message
+// loop would (a failure is shown in the error box, here recorded) and, when
+// the dialog stays open after a refused save, cancels.
 class TAcceptingView : public IFormView {
 public:
-  explicit TAcceptingView(TConfForm &form) : Form(form) { Form.AttachView(this); }
+  explicit TAcceptingView(TConfForm &form, std::vector<std::string> &failures)
+      : Form(form), Failures(failures) {
+    Form.AttachView(this);
+  }
   ~TAcceptingView() override { Form.AttachView(nullptr); }
   TAcceptingView(const TAcceptingView &) = delete;
   TAcceptingView &operator=(const TAcceptingView &) = delete;
 
   void ShowModal() override {
     Form.Shown();
-    Form.BitBtn2Click();
+    Settle();
+    Form.HandleEvent([this] { Form.BitBtn2Click(); });
+    if (Form.ModalResult == mrNone) Form.BitBtn1Click();
   }
-  void ShowFailure(const std::string &) override {}
+  void ShowFailure(const std::string &message) override { Failures.push_back(message); }
+  void FocusAtEnd(TEdit &) override {}
+  void Post(std::function<void()> work) override {
+    {
+      const std::lock_guard guard(Lock);
+      Queue.push_back(std::move(work));
+    }
+    Arrived.notify_one();
+  }
 
 private:
-  TConfForm &Form;
-};
+  // Runs the work the reader posts, on this thread, until no read is
+  // outstanding (at most 10 s).
+  void Settle() {
+    for (;;) {
+      std::deque<std::function<void()>> batch;
+      {
+        std::unique_lock guard(Lock);
+        if (!Arrived.wait_for(guard, std::chrono::seconds(10),
+                              [&] { return !Queue.empty() || !Form.ReadingCache(); })) {
+          ADD_FAILURE() << "the dialog's reader delivers nothing";
+          return;
+        }
+        batch.swap(Queue);
+      }
+      if (batch.empty()) return;
+      for (const auto &work : batch)
+        Form.HandleEvent(work);
+    }
+  }
 
-std::unique_ptr<IFormView> AcceptingView(TConfForm &form) {
-  return std::make_unique<TAcceptingView>(form);
-}
+  TConfForm &Form;
+  std::vector<std::string> &Failures;
+  std::mutex Lock;
+  std::condition_variable Arrived;
+  std::deque<std::function<void()>> Queue;
+};
 
 // The platform of the DLL with the portable INI store in place of the
 // private-profile calls, its files reached through the same call table.
@@ -85,9 +124,13 @@ protected:
     return CleanOn(platform, Ini.c_str(), kSection, buffer.Variable());
   }
 
-  // GetConfigString's work over `platform`, the user accepting the dialog.
+  // GetConfigString's work over `platform`, the user accepting the dialog
+  // (and cancelling it when the save is refused).
   bool Configure(IPlatform &platform, THostBuffer &buffer) {
-    return ConfigureOn(platform, AcceptingView, Ini.c_str(), kSection, buffer.Variable());
+    const TFormViewFactory accepting = [this](TConfForm &form) {
+      return std::make_unique<TAcceptingView>(form, Shown);
+    };
+    return ConfigureOn(platform, accepting, Ini.c_str(), kSection, buffer.Variable());
   }
 
   // The seeded entries that are gone, and their sizes added up.
@@ -133,6 +176,7 @@ protected:
   TTempDir Dir;
   const std::string Ini = Dir.File("host.ini");
   TFaultyWin32Api Faulty;
+  std::vector<std::string> Shown; // the dialog's error boxes
 };
 
 TEST_F(PlatformFaults, EnumerationThatCannotStartCleansNothing) {
@@ -232,8 +276,11 @@ TEST_F(PlatformFaults, RefusedProfileWrite) {
   THostBuffer buffer;
   {
     TWin32Platform platform(Faulty.Api());
-    EXPECT_FALSE(Configure(platform, buffer));
+    // The refusal is shown in the dialog, which stays open; the user then
+    // cancels, and the host gets the empty text.
+    EXPECT_TRUE(Configure(platform, buffer));
   }
+  EXPECT_EQ(Shown, std::vector<std::string>{"Unable to write to " + Ini});
   EXPECT_EQ(buffer.Text(), ""); // emptied first, nothing after
   EXPECT_TRUE(buffer.IntactAfterText());
   EXPECT_EQ(Faulty.Failures(TWin32Call::WritePrivateProfileStringA), 1u);
@@ -261,7 +308,8 @@ TEST_P(PortableSaveFaults, FileStaysWhole) {
   Faulty.Fail(GetParam(), {.Nth = 1});
   TPortableStorePlatform platform(Faulty.Api());
   THostBuffer buffer;
-  EXPECT_FALSE(Configure(platform, buffer));
+  EXPECT_TRUE(Configure(platform, buffer)); // shown, then cancelled
+  EXPECT_EQ(Shown, std::vector<std::string>{"Unable to write to " + Ini});
   EXPECT_EQ(buffer.Text(), "");
   EXPECT_EQ(Faulty.Failures(GetParam()), 1u);
   EXPECT_FALSE(FileExists(Ini + ".nvsave"));
