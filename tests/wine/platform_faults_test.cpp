@@ -41,6 +41,9 @@ public:
     Form.BitBtn2Click();
   }
   void ShowFailure(const std::string &) override {}
+  void FocusAtEnd(TEdit &) override {}
+  // The dialog is accepted before the cache reader's work could run: dropped.
+  void Post(std::function<void()>) override {}
 
 private:
   TConfForm &Form;
