@@ -30,7 +30,10 @@ mkdir -p "$folder" "$out"
 crlf() { sed 's/\r$//; s/$/\r/'; }
 cp "$build/bin/IENorvane.dll" "$build/bin/ienorvane.exe" "$folder/"
 help_file="$staging/help.txt"
-(cd "$build/bin" && "$build/wine-run.sh" ienorvane.exe --help) | tr -d '\r' >"$help_file"
+# Into a file, not a pipe: a desktop process that Wine starts for the program
+# inherits its output and would hold a pipe open after the program ends.
+(cd "$build/bin" && "$build/wine-run.sh" ienorvane.exe --help >"$help_file.raw")
+tr -d '\r' <"$help_file.raw" >"$help_file"
 [[ -s "$help_file" ]] || { echo "make-dist: ienorvane.exe --help printed nothing" >&2; exit 1; }
 title="IE Norvane $version"
 awk -v title="$title" -v rule="$(printf '%*s' ${#title} '' | tr ' ' '=')" -v help="$help_file" '

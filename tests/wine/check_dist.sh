@@ -52,7 +52,9 @@ done
 readme=$(tr -d '\r' <"$folder/README.txt")
 [[ $(head -n 1 <<<"$readme") == "IE Norvane $version" ]] || fail "README.txt's title: $(head -n 1 <<<"$readme")"
 grep -q '@[A-Z_]*@' <<<"$readme" && fail "README.txt keeps a placeholder"
-help=$(cd "$build/bin" && "$build/wine-run.sh" ienorvane.exe --help | tr -d '\r')
+# Into a file, not a pipe: a desktop process Wine starts may hold a pipe open.
+(cd "$build/bin" && "$build/wine-run.sh" ienorvane.exe --help >"$work/help.raw")
+help=$(tr -d '\r' <"$work/help.raw")
 grep -q 'Exit codes' <<<"$help" || fail "ienorvane --help names no exit codes"
 while IFS= read -r line; do
   [[ -z "$line" ]] && continue
