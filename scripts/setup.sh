@@ -26,5 +26,31 @@ echo "setup: installing ${missing[*]}"
 sudo_if_needed() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || sudo_if_needed dpkg --add-architecture i386
-sudo_if_needed apt-get update -qq
-sudo_if_needed apt-get install -y -qq "${missing[@]}" >/dev/null
+# A mirror in the middle of a sync serves index files of the wrong size for a
+# while: try the update a few times, then install from what was fetched.
+for attempt in 1 2 3 4; do
+  sudo_if_needed apt-get update -qq && break
+  echo "setup: apt-get update failed (attempt $attempt), retrying"
+  sleep $((attempt * 5))
+done
+sudo_if_needed apt-get install -y -qq "${missing[@]}" >/dev/null && exit 0
+
+# When one architecture's index of the security suite could not be fetched,
+# the 32-bit libraries Wine needs cannot match the versions of their 64-bit
+# twins, and apt refuses. The main suites alone are consistent: install from
+# those (the security updates come with the next regular upgrade).
+echo "setup: apt-get install failed; installing from the main suites only"
+. /etc/os-release
+main_only="$(mktemp -d)"
+trap 'rm -rf "$main_only"' EXIT
+cat >"$main_only/main.sources" <<SOURCES
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+apt_main_only=(-o Dir::Etc::sourcelist=- -o Dir::Etc::sourceparts="$main_only")
+sudo_if_needed apt-get "${apt_main_only[@]}" install -y -qq "${missing[@]}" >/dev/null && exit 0
+echo "setup: could not install ${missing[*]}" >&2
+exit 1

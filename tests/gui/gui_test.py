@@ -92,6 +92,11 @@ def soon(read, expected, what, timeout=5.0):
     check_equal(actual, expected, what)
 
 
+def prefix_of(build):
+    """The Wine prefix of the build folder's tests."""
+    return os.environ.get("NV_WINEPREFIX", str(pathlib.Path(build).resolve() / "wineprefix"))
+
+
 def lock_holder(n):
     """The pid in display n's X lock file, or None."""
     try:
@@ -159,16 +164,18 @@ class Wine:
         return subprocess.run([self.run_script, *args], cwd=self.bin, env=self.env,
                               capture_output=True, text=True, timeout=timeout)
 
-    def start(self, *args):
-        return subprocess.Popen([self.run_script, *args], cwd=self.bin, env=self.env,
-                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL, text=True, bufsize=1)
+    def start(self, *args, log):
+        """Starts a program that talks on its standard streams; what it and
+        Wine write to standard error goes to the file `log`."""
+        with open(log, "w") as errors:
+            return subprocess.Popen([self.run_script, *args], cwd=self.bin, env=self.env,
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                    stderr=errors, text=True, bufsize=1)
 
     def unmanaged_windows(self):
         """Wine draws its own title bars (there is no window manager), so the
         close box exists and can be clicked."""
-        marker = pathlib.Path(os.environ.get("NV_WINEPREFIX", self.build / "wineprefix")) / \
-            ".nv-unmanaged"
+        marker = pathlib.Path(prefix_of(self.build)) / ".nv-unmanaged"
         if marker.exists():
             return
         self.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N",
@@ -184,10 +191,12 @@ class Wine:
 class Session:
     """One GetConfigString call in nvguihost, with its inspector."""
 
-    def __init__(self, wine, ini, calls=1, watch=True):
+    def __init__(self, wine, ini, log, calls=1, watch=True):
         self.wine = wine
+        self.log = log
+        self.answered = []
         self.process = wine.start("nvguihost.exe", "config", "IENorvane.dll", Wine.path(ini),
-                                  SECTION, str(calls), "watch" if watch else "-")
+                                  SECTION, str(calls), "watch" if watch else "-", log=self.log)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
         check_equal(self.ask("wait"), ["ready"], "the dialog appears")
@@ -204,10 +213,25 @@ class Session:
         except queue.Empty:
             raise Failure("nvguihost does not answer")
         if line is None:
-            raise Failure("nvguihost ended early")
+            raise Failure("nvguihost ended early" + self._last_words())
+        self.answered.append(line)
         return line
 
+    def _last_words(self):
+        """The exit status and the end of nvguihost's standard error."""
+        try:
+            status = self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            status = "still running"
+        try:
+            tail = self.log.read_text(errors="replace").splitlines()[-15:]
+        except OSError:
+            tail = []
+        said = "".join(f"\n  out: {line}" for line in self.answered[-15:])
+        return f" (exit status {status})" + said + "".join(f"\n  err: {line}" for line in tail)
+
     def ask(self, command):
+        self.answered = []
         self.process.stdin.write(command + "\n")
         self.process.stdin.flush()
         answer = []
@@ -298,7 +322,7 @@ class Session:
         if self.process.poll() is None:
             self.process.kill()
             subprocess.run(["wineserver", "-k"], env=self.wine.env | {
-                "WINEPREFIX": str(self.wine.build / "wineprefix")}, capture_output=True)
+                "WINEPREFIX": prefix_of(self.wine.build)}, capture_output=True)
 
 
 def expected_rows(prefix, mask):
@@ -748,7 +772,7 @@ def run_case(build, name):
             seed_big(wine)
         else:
             seed(wine, work)
-        session = Session(wine, ini, calls, watch)
+        session = Session(wine, ini, work / f"{name}.stderr", calls, watch)
         try:
             want_text, want_line, *want_result = function(session, ini)
             answer = session.finish()
@@ -784,7 +808,7 @@ def demo(build, shot, display_name):
         if own:
             write_ini(ini, None)  # the defaults, every list filled
             wine.unmanaged_windows()
-            session = Session(wine, ini)
+            session = Session(wine, ini, work / "demo.stderr")
             # The pointer starts at the screen's centre, over a list's header:
             # move it onto the dialog's title panel so no column is lit.
             x, y = session.table("screen Label4")[0]
@@ -807,17 +831,27 @@ def demo(build, shot, display_name):
         if own:
             subprocess.run(["wineserver", "-w"], env=dict(
                 os.environ, DISPLAY=display_name,
-                WINEPREFIX=os.environ.get("NV_WINEPREFIX",
-                                          str(pathlib.Path(build).resolve() / "wineprefix"))),
+                WINEPREFIX=prefix_of(build)),
                 capture_output=True, timeout=120)
             own.stop()
 
 
 def start_display(build):
-    """ctest's fixture: one Xvfb for every GUI test of the build folder."""
+    """ctest's fixture: one Xvfb for every GUI test of the build folder.
+
+    ctest lists the Wine test program's cases (under Wine) before any test
+    runs, with no display: the prefix's desktop process that listing starts
+    has no display either, and no program that shares its wineserver can
+    then create a window. The fixture runs
+    before every test that runs Wine, so ending that wineserver here lets
+    the first of them start a desktop on this display."""
     display = Display(detached=True)
     (pathlib.Path(build).resolve() / "gui-display").write_text(
         f"{display.name} {display.process.pid}\n")
+    if pathlib.Path(prefix_of(build)).is_dir():
+        env = dict(os.environ, WINEPREFIX=prefix_of(build))
+        subprocess.run(["wineserver", "-k"], env=env, capture_output=True, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=env, capture_output=True, timeout=60)
 
 
 def stop_display(build):
@@ -827,8 +861,7 @@ def stop_display(build):
     name, pid = record.read_text().split()
     # Let the prefix's programs end while their display is still there.
     env = dict(os.environ, DISPLAY=name,
-               WINEPREFIX=os.environ.get("NV_WINEPREFIX",
-                                         str(pathlib.Path(build).resolve() / "wineprefix")))
+               WINEPREFIX=prefix_of(build))
     try:  # other tests of the run may still use the prefix: do not wait for ever
         subprocess.run(["wineserver", "-w"], env=env, timeout=120, capture_output=True)
     except subprocess.TimeoutExpired:
