@@ -58,7 +58,8 @@ bench:
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench -j$(JOBS)
 	cmake --preset win >/dev/null
-	cmake --build --preset win -j$(JOBS) --target IENorvane plughost seedcache nvguihost nvpreviewtiming nvmasktiming
+	cmake --build --preset win -j$(JOBS) --target IENorvane plughost seedcache nvguihost nvpreviewtiming nvmasktiming \
+	  nvdeletetiming ienorvane
 
 clean:
 	rm -rf build

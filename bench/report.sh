@@ -5,7 +5,7 @@
 #
 #   make bench && bench/report.sh [--native-only | --wine-only] > report.md
 #
-# Takes about ten minutes on 2 cores; progress goes to standard error. The
+# Takes about twenty minutes on 2 cores; progress goes to standard error. The
 # machine may be shared: the tables give medians (and the fastest where the
 # benchmark reports it), with the command line each comes from.
 set -euo pipefail
@@ -28,7 +28,7 @@ if want --native-only; then
 fi
 if want --wine-only; then
   for program in IENorvane.dll plughost.exe seedcache.exe nvguihost.exe nvpreviewtiming.exe \
-    nvmasktiming.exe; do
+    nvmasktiming.exe nvdeletetiming.exe ienorvane.exe; do
     [[ -f "$win_build/bin/$program" ]] || missing+=("$win_build/bin/$program")
   done
 fi
@@ -221,6 +221,47 @@ ini_native() {
   done
 }
 
+# Quotes what a timing script printed, under the command that printed it.
+quote_run() {
+  local what="$1" out="$2"
+  shift 2
+  progress "$what"
+  if ! "$@" >"$out" 2>"$out.err"; then
+    echo "report: $* failed:" >&2
+    cat "$out" "$out.err" >&2
+    exit 1
+  fi
+  echo
+  echo "\`$*\`:"
+  echo
+  echo '```'
+  grep -v '^seeding\|^seeded' "$out"
+  echo '```'
+}
+
+dialog_wine() {
+  heading "The dialog under Wine"
+  echo
+  echo "A real WinInet cache from \`seedcache\`, real key presses (XTest) from outside the dialog,"
+  echo "each timed from the key's event to the list's new row count; WM_NULL sent to the dialog"
+  echo "from another thread with a timeout, while it reads and refills:"
+  quote_run "the dialog under Wine (seeds 10,000 and 2,000 real entries)" "$work/dialog.txt" \
+    python3 bench/wine_dialog_timing.py --build "$win_build" --entries 10000 --small 2000 --presses 20
+}
+
+deletes_and_terminal_wine() {
+  heading "Deletes and the command line under Wine"
+  echo
+  echo "A bare \`DeleteUrlCacheEntryA\` against the checked delete the clean uses (a lookup that the"
+  echo "URL still names the walked entry, then the delete), medians of rounds of 300 deletes:"
+  quote_run "deletes under Wine" "$work/deletes.txt" \
+    bench/wine_delete_timing.sh "$win_build" 300 11
+  echo
+  echo "\`ienorvane.exe clean\` with every category on, its output on a terminal (tmux) against a file:"
+  quote_run "the command line on a terminal under Wine" "$work/terminal.txt" \
+    bench/wine_cli_terminal_timing.sh "$win_build" 5000 2
+}
+
 heading() { printf '\n## %s\n' "$1"; }
 describe_machine
 if want --native-only; then masks_native; fi
@@ -232,4 +273,8 @@ heading "Preview refill"
 if want --native-only; then preview_native; fi
 if want --wine-only; then preview_wine; fi
 if want --native-only; then ini_native; fi
+if want --wine-only; then
+  dialog_wine
+  deletes_and_terminal_wine
+fi
 progress "done"

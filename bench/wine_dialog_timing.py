@@ -69,7 +69,7 @@ def timeline(session):
 
 
 def open_dialog(wine, ini):
-    return gui.Session(wine, ini)
+    return gui.Session(wine, ini, ini.with_suffix(".stderr"))
 
 
 def lists_complete(session, timeout=600):
