@@ -33,7 +33,8 @@ for attempt in 1 2 3 4; do
   echo "setup: apt-get update failed (attempt $attempt), retrying"
   sleep $((attempt * 5))
 done
-sudo_if_needed apt-get install -y -qq "${missing[@]}" >/dev/null && exit 0
+install_missing() { sudo_if_needed apt-get "$@" install -y -qq "${missing[@]}" >/dev/null; }
+install_missing && exit 0
 
 # When one architecture's index of the security suite could not be fetched,
 # the 32-bit libraries Wine needs cannot match the versions of their 64-bit
@@ -50,7 +51,6 @@ Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
-apt_main_only=(-o Dir::Etc::sourcelist=- -o Dir::Etc::sourceparts="$main_only")
-sudo_if_needed apt-get "${apt_main_only[@]}" install -y -qq "${missing[@]}" >/dev/null && exit 0
+install_missing -o Dir::Etc::sourcelist=- -o Dir::Etc::sourceparts="$main_only" && exit 0
 echo "setup: could not install ${missing[*]}" >&2
 exit 1

@@ -842,9 +842,9 @@ def start_display(build):
     ctest lists the Wine test program's cases (under Wine) before any test
     runs, with no display: the prefix's desktop process that listing starts
     has no display either, and no program that shares its wineserver can
-    then create a window. The fixture runs
-    before every test that runs Wine, so ending that wineserver here lets
-    the first of them start a desktop on this display."""
+    then create a window. The fixture runs before every test that runs
+    Wine, so ending that wineserver here lets the first of them start a
+    desktop on this display."""
     display = Display(detached=True)
     (pathlib.Path(build).resolve() / "gui-display").write_text(
         f"{display.name} {display.process.pid}\n")
