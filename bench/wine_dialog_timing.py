@@ -3,7 +3,7 @@
 with real key presses, the way the GUI tests drive it.
 
     bench/wine_dialog_timing.py [--build build/win] [--entries 10000] [--small 2000]
-                                [--presses 20]
+                                [--presses 20] [--rounds 3]
 
 Needs a Windows build folder with IENorvane, nvguihost and seedcache built:
     cmake --preset win && cmake --build build/win -j2 \\
@@ -12,10 +12,11 @@ Needs a Windows build folder with IENorvane, nvguihost and seedcache built:
 In one run, in the build folder's Wine prefix (its URL cache is emptied and
 reseeded) on a private Xvfb display:
   1. empty cache: ms from the GetConfigString call until the dialog takes input;
-  2. ENTRIES realistic entries (seedcache seed): the same, and until all three
-     lists hold their rows, against one bare enumeration of the same cache;
-     the dialog's answer to WM_NULL (SendMessageTimeout from another thread)
-     during that first read;
+  2. ENTRIES realistic entries (seedcache seed), ROUNDS times: the same, and
+     until all three lists hold their rows, against the mean of two bare
+     enumerations of the same cache side by side (by seedcache just before,
+     in the dialog's process just after); the dialog's answer to WM_NULL
+     (SendMessageTimeout from another thread) during the first read;
   3. PRESSES key presses in edtCacheMask ('*' and BackSpace in turn), each
      from the key's XTest event to the list's new row count: median, worst;
      WM_NULL answers while presses, fills and background reads go on;
@@ -124,6 +125,48 @@ def report_presses(label, times):
           f"worst {max(times):.1f} ms  ({' '.join(f'{t:.0f}' for t in times)})")
 
 
+def bare_enumeration(wine):
+    """ms of one bare enumeration of the whole cache by another process."""
+    done = wine.run("seedcache.exe", "enum").stdout.strip()
+    return float(re.search(r"in ([0-9.]+) ms", done).group(1))
+
+
+def measure_fills(wine, ini, rounds, entries, empty_ready):
+    """Opens the dialog ROUNDS times, each between two bare enumerations of
+    the same cache (by seedcache just before, in the dialog's process just
+    after), and reports the times until it takes input and until all three
+    lists hold their rows. Returns the last round's session, still open."""
+    results = []
+    for r in range(rounds):
+        before = bare_enumeration(wine)
+        session = open_dialog(wine, ini)
+        if r == 0:
+            ping_first = session.table("ping 100")[0]  # during the first read
+        t, complete = lists_complete(session)
+        bare_entries, after = session.table("bare")[0]
+        after = float(after)
+        ratio = complete / ((before + after) / 2)
+        results.append((t["ready"][0], complete, ratio))
+        print(f"round {r + 1}: takes input after {t['ready'][0]:.0f} ms, all three lists hold "
+              f"their rows after {complete:.0f} ms; one bare enumeration ({bare_entries} entries) "
+              f"{before:.0f} ms before, by seedcache, {after:.0f} ms after, in the dialog's "
+              f"process: {ratio:.2f}x their mean", flush=True)
+        if r + 1 < rounds:
+            session.close_with("Escape")
+            session.finish()
+            session.kill()
+    ready = statistics.median(r[0] for r in results)
+    print(f"until the dialog takes input: empty cache {empty_ready:.0f} ms, {entries} entries "
+          f"{ready:.0f} ms (+{ready - empty_ready:.0f} ms; median of {rounds})")
+    print(f"until all three lists hold their rows: median "
+          f"{statistics.median(r[1] for r in results):.0f} ms, "
+          f"{statistics.median(r[2] for r in results):.2f}x one bare enumeration "
+          f"(median of {rounds}; worst {max(r[2] for r in results):.2f}x)")
+    print(f"WM_NULL during the first read: median {float(ping_first[0]):.2f} ms, "
+          f"worst {float(ping_first[1]):.2f} ms over {ping_first[2]}")
+    return session
+
+
 def reseed(wine, entries):
     print(f"seeding {entries} entries...", flush=True)
     done = wine.run("seedcache.exe", "empty", timeout=1800)
@@ -140,6 +183,7 @@ def main():
     parser.add_argument("--entries", type=int, default=10000)
     parser.add_argument("--small", type=int, default=2000)
     parser.add_argument("--presses", type=int, default=20)
+    parser.add_argument("--rounds", type=int, default=3)
     args = parser.parse_args()
     build = pathlib.Path(args.build).resolve()
     work = build / "gui-work"
@@ -161,21 +205,7 @@ def main():
             session.kill()
 
         reseed(wine, args.entries)
-        before = wine.run("seedcache.exe", "enum").stdout.strip()  # another process, first
-        bare_before = float(re.search(r"in ([0-9.]+) ms", before).group(1))
-        session = open_dialog(wine, ini)
-        ping_first = session.table("ping 100")[0]  # during the first read
-        t, complete = lists_complete(session)
-        bare_entries, bare_ms = session.table("bare")[0]
-        print(f"until the dialog takes input: empty cache {empty_ready:.0f} ms, "
-              f"{args.entries} entries {t['ready'][0]:.0f} ms "
-              f"(+{t['ready'][0] - empty_ready:.0f} ms)")
-        print(f"until all three lists hold their rows: {complete:.0f} ms; one bare enumeration "
-              f"of the cache ({bare_entries} entries): {bare_before:.0f} ms just before, by "
-              f"seedcache ({complete / bare_before:.2f}x), {float(bare_ms):.0f} ms after, in the "
-              f"dialog's process ({complete / float(bare_ms):.2f}x)")
-        print(f"WM_NULL during the first read: median {float(ping_first[0]):.2f} ms, "
-              f"worst {float(ping_first[1]):.2f} ms over {ping_first[2]}")
+        session = measure_fills(wine, ini, args.rounds, args.entries, empty_ready)
         report_presses(f"{args.entries} entries", presses(session, keyboard, args.presses))
         ping = pings_while(session, keyboard, 5)
         print(f"WM_NULL during key presses, fills and background reads: median "

@@ -1,21 +1,86 @@
 #include "CacheSnapshot.h"
 
+#include <cstring>
+
 #include "CacheWalk.h"
 #include "Masks.h"
 
+TCacheSnapshot::TEntry TCacheSnapshot::EntryOf(const TCacheEntryView &view) {
+  std::optional<std::string> file;
+  if (view.LocalFileName) file = view.LocalFileName;
+  return {view.Url, std::move(file), view.Size};
+}
+
 bool TCacheSnapshot::Read(IUrlCache &cache, TCategory category, const TCancelled &cancelled) {
-  std::vector<TEntry> entries;
   const auto enumeration = cache.Enumerate(category);
-  while (const TCacheEntryView *entry = enumeration->Next()) {
+  return Read(*enumeration, category, cancelled);
+}
+
+bool TCacheSnapshot::Read(IUrlEnumeration &enumeration, TCategory category,
+                          const TCancelled &cancelled) {
+  std::vector<TEntry> entries;
+  while (const TCacheEntryView *entry = enumeration.Next()) {
     if (cancelled && cancelled()) return false;
-    std::optional<std::string> file;
-    if (entry->LocalFileName) file = entry->LocalFileName;
-    entries.push_back({entry->Url, std::move(file), entry->Size});
+    entries.push_back(EntryOf(*entry));
   }
   TCategoryEntries &kept = Categories[Index(category)];
   kept.Entries = std::move(entries);
   kept.Read = true;
   return true;
+}
+
+namespace {
+
+// The category of `alongside` whose container holds the entry with this
+// URL (its prefix begins the URL exactly, as the platform files it), if any.
+std::optional<TCategory> ContainerAmong(const std::vector<TCategory> &alongside, const char *url) {
+  for (TCategory category : alongside) {
+    const char *prefix = CategoryPrefix(category);
+    if (std::strncmp(url, prefix, std::strlen(prefix)) == 0) return category;
+  }
+  return std::nullopt;
+}
+
+} // namespace
+
+bool TCacheSnapshot::ReadWithContent(IUrlEnumeration &content,
+                                     const std::vector<TCategory> &alongside,
+                                     const TCancelled &cancelled,
+                                     const std::function<void(TCategory)> &passed) {
+  Categories[Index(TCategory::Cache)] = {};
+  for (TCategory category : alongside)
+    Categories[Index(category)] = {};
+  std::optional<TCategory> previous; // of the last entry, when it was one of `alongside`'s
+  while (const TCacheEntryView *entry = content.Next()) {
+    if (cancelled && cancelled()) return false;
+    const std::optional<TCategory> container = ContainerAmong(alongside, entry->Url);
+    if (previous && container != previous) {
+      TCategoryEntries &left = Categories[Index(*previous)];
+      if (!left.Read) {
+        left.Read = true;
+        if (passed) passed(*previous);
+      }
+    }
+    Categories[Index(TCategory::Cache)].Entries.push_back(EntryOf(*entry));
+    if (container) Categories[Index(*container)].Entries.push_back(EntryOf(*entry));
+    previous = container;
+  }
+  Categories[Index(TCategory::Cache)].Read = true;
+  for (TCategory category : alongside)
+    Categories[Index(category)].Read = true;
+  return true;
+}
+
+void TCacheSnapshot::Append(TCategory category, const TCacheEntryView &entry) {
+  TCategoryEntries &kept = Categories[Index(category)];
+  kept.Entries.push_back(EntryOf(entry));
+  kept.Read = true;
+}
+
+TCacheSnapshot TCacheSnapshot::Only(TCategory category) const {
+  TCacheSnapshot only;
+  only.Categories[Index(category)] = Categories[Index(category)];
+  return only;
 }
 
 void TCacheSnapshot::Select(const std::string &pattern, const TLeadByteSet &leadBytes,

@@ -20,9 +20,31 @@ public:
   TCacheSnapshot() = default;
 
   // Reads `category`'s enumeration whole, replacing what was kept of it.
-  // Returns false, keeping nothing of the category, when `cancelled` said
-  // so before the enumeration ended.
+  // Returns false, keeping what was kept before, when `cancelled` said so
+  // before the enumeration ended.
   bool Read(IUrlCache &cache, TCategory category, const TCancelled &cancelled = {});
+  // The same, from an enumeration of `category` already started.
+  bool Read(IUrlEnumeration &enumeration, TCategory category, const TCancelled &cancelled = {});
+
+  // Reads the content's enumeration `content` whole as the content
+  // category's entries and, for each category of `alongside` (which the
+  // platform lists with the content: IUrlCache::EnumerateSeparately), its
+  // entries among them as that category's, replacing what was kept of all
+  // of them. `passed` hears of a category of `alongside` the first time the
+  // enumeration moves from one of its entries to another category's; the
+  // category counts as read from then on (the platform lists a container's
+  // entries together), and an entry of it met later is still kept. Returns
+  // false when `cancelled` said so before the enumeration ended; what is
+  // kept is then incomplete.
+  bool ReadWithContent(IUrlEnumeration &content, const std::vector<TCategory> &alongside,
+                       const TCancelled &cancelled = {},
+                       const std::function<void(TCategory)> &passed = {});
+
+  // Keeps `entry` after what is kept of `category`, which counts as read.
+  void Append(TCategory category, const TCacheEntryView &entry);
+
+  // A snapshot holding only what this one keeps of `category`.
+  TCacheSnapshot Only(TCategory category) const;
 
   // Whether `category` has been read.
   bool HasRead(TCategory category) const { return Categories[Index(category)].Read; }
@@ -54,6 +76,7 @@ private:
   };
 
   static size_t Index(TCategory category) { return static_cast<size_t>(category); }
+  static TEntry EntryOf(const TCacheEntryView &view);
 
   std::array<TCategoryEntries, 3> Categories;
 };

@@ -37,16 +37,24 @@ private:
   std::optional<TMask> Mask;
 };
 
-// The walk for any visitor: the sweep's visitor is called directly, not
-// through a std::function, as it runs once per entry.
-template <typename TVisit>
-void WalkWith(IPlatform &platform, const std::string &pattern, TVisit &visit) {
+// Passes nothing on: for walks that need not hear of what they pass over.
+struct TIgnorePassedOver {
+  void operator()(const TCacheEntryView &) const {}
+};
+
+// The walk of `enumeration` for any visitor: the sweep's visitor is called
+// directly, not through a std::function, as it runs once per entry.
+// `passedOver` hears of the entries that the category filter drops.
+template <typename TVisit, typename TPassed>
+void WalkWith(IUrlEnumeration &enumeration, const std::string &pattern,
+              const TLeadByteSet &leadBytes, TVisit &visit, const TPassed &passedOver) {
   const bool httpPattern = BeginsWith(pattern.c_str(), "http://");
-  TLazyMask mask(pattern, platform.LeadBytes());
-  const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
-  while (const TCacheEntryView *entry = enumeration->Next()) {
-    if (httpPattern && (BeginsWith(entry->Url, "Cookie:") || BeginsWith(entry->Url, "Visited:")))
+  TLazyMask mask(pattern, leadBytes);
+  while (const TCacheEntryView *entry = enumeration.Next()) {
+    if (httpPattern && (BeginsWith(entry->Url, "Cookie:") || BeginsWith(entry->Url, "Visited:"))) {
+      passedOver(*entry);
       continue;
+    }
     if (mask.Matches(entry->Url)) visit(*entry);
   }
 }
@@ -87,25 +95,39 @@ bool PassesCategoryFilter(const std::string &pattern, const char *url) {
 
 void Walk(IPlatform &platform, const std::string &pattern,
           const std::function<void(const TCacheEntryView &)> &visit) {
-  WalkWith(platform, pattern, visit);
+  const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
+  WalkWith(*enumeration, pattern, platform.LeadBytes(), visit, TIgnorePassedOver{});
+}
+
+TEntryDeleter::TEntryDeleter(IUrlCache &cache, TCategory category, const TSweepObserver &observer)
+    : Cache(cache), Category(category), Observer(observer) {}
+
+void TEntryDeleter::operator()(const TCacheEntryView &entry) {
+  // A failed deletion is passed over: the entry stays and counts nothing.
+  const TDeleteResult result = Cache.Delete(entry);
+  if (result == TDeleteResult::Deleted) {
+    ++Counted.Count;
+    Counted.Bytes += entry.Size;
+  } else {
+    ++Counted.NotDeleted;
+  }
+  if (Observer) Observer(Category, entry, result);
 }
 
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
+                      const TSweepObserver &observer, const TPassedOver &passedOver) {
+  const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
+  TEntryDeleter deleter(platform.UrlCache(), CategoryOfPattern(pattern), observer);
+  if (passedOver)
+    WalkWith(*enumeration, pattern, platform.LeadBytes(), deleter, passedOver);
+  else
+    WalkWith(*enumeration, pattern, platform.LeadBytes(), deleter, TIgnorePassedOver{});
+  return deleter.Totals();
+}
+
+TCategoryTotals Sweep(IPlatform &platform, IUrlEnumeration &enumeration, const std::string &pattern,
                       const TSweepObserver &observer) {
-  TCategoryTotals totals;
-  IUrlCache &cache = platform.UrlCache();
-  const TCategory category = CategoryOfPattern(pattern);
-  auto deleteEntry = [&](const TCacheEntryView &entry) {
-    // A failed deletion is passed over: the entry stays and counts nothing.
-    const TDeleteResult result = cache.Delete(entry);
-    if (result == TDeleteResult::Deleted) {
-      ++totals.Count;
-      totals.Bytes += entry.Size;
-    } else {
-      ++totals.NotDeleted;
-    }
-    if (observer) observer(category, entry, result);
-  };
-  WalkWith(platform, pattern, deleteEntry);
-  return totals;
+  TEntryDeleter deleter(platform.UrlCache(), CategoryOfPattern(pattern), observer);
+  WalkWith(enumeration, pattern, platform.LeadBytes(), deleter, TIgnorePassedOver{});
+  return deleter.Totals();
 }

@@ -52,7 +52,30 @@ struct TCategoryTotals {
 // pattern and what the entry's delete did.
 using TSweepObserver = std::function<void(TCategory, const TCacheEntryView &, TDeleteResult)>;
 
-// Walks `pattern` deleting each entry it visits; an entry counts as deleted
-// only when the platform deleted it. `observer`, when set, hears of each.
+// Deletes each entry a sweep selects, one by one, and counts what went; an
+// entry counts as deleted only when the platform deleted it. `observer`,
+// when set, hears of each. `cache` and `observer` must outlive it.
+class TEntryDeleter {
+public:
+  TEntryDeleter(IUrlCache &cache, TCategory category, const TSweepObserver &observer);
+  void operator()(const TCacheEntryView &entry);
+  const TCategoryTotals &Totals() const { return Counted; }
+
+private:
+  IUrlCache &Cache;
+  const TCategory Category;
+  const TSweepObserver &Observer;
+  TCategoryTotals Counted;
+};
+
+// Hears of each entry of another category that the platform listed with
+// the http content and the walk's category filter passed over.
+using TPassedOver = std::function<void(const TCacheEntryView &)>;
+
+// Walks `pattern` deleting each entry it visits (TEntryDeleter).
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
+                      const TSweepObserver &observer = {}, const TPassedOver &passedOver = {});
+
+// The same over `enumeration`, started for `pattern`'s category.
+TCategoryTotals Sweep(IPlatform &platform, IUrlEnumeration &enumeration, const std::string &pattern,
                       const TSweepObserver &observer = {});

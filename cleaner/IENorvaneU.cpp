@@ -1,6 +1,7 @@
 #include "IENorvaneU.h"
 
 #include <cstring>
+#include <functional>
 #include <string_view>
 
 #include "IniFiles.h"
@@ -56,15 +57,42 @@ void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &sec
 
 TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   TCleanTotals totals;
+  // The cookie and history entries that the platform listed with the http
+  // content (Wine lists every container there), kept by the http sweep for
+  // the sweeps after it, so that no entry is listed twice.
+  std::optional<TCacheSnapshot> listedWithContent;
   for (const TCategoryFields &c : Categories()) {
     if (!(this->*c.Flag)) continue;
-    if (auto pattern = SweepPattern(c.Category, this->*c.Type, this->*c.Mask))
-      totals.Of(c.Category) = Sweep(System, *pattern, observer);
+    const auto pattern = SweepPattern(c.Category, this->*c.Type, this->*c.Mask);
+    if (!pattern) continue;
+    if (c.Category != TCategory::Cache) {
+      totals.Of(c.Category) = SweepCategory(c.Category, *pattern, observer, listedWithContent);
+      continue;
+    }
+    listedWithContent.emplace();
+    totals.Cache = Sweep(System, *pattern, observer, [&](const TCacheEntryView &entry) {
+      listedWithContent->Append(CategoryOfPattern(entry.Url), entry);
+    });
   }
   // The history store is emptied whatever the history type: a mask only
   // narrows the sweep of the "Visited:" entries before it.
   if (DeleteHistory) totals.HistoryStore = System.History().Clear();
   return totals;
+}
+
+TCategoryTotals TIENorvane::SweepCategory(TCategory category, const std::string &pattern,
+                                          const TSweepObserver &observer,
+                                          const std::optional<TCacheSnapshot> &listedWithContent) {
+  if (const auto own = System.UrlCache().EnumerateSeparately(category))
+    return Sweep(System, *own, pattern, observer);
+  // Listed with the content: the entries the http sweep kept, in the
+  // platform's order. When it kept none (or did not run), the category's
+  // own enumeration is asked, which costs little when it holds none.
+  if (!listedWithContent || listedWithContent->Count(category) == 0)
+    return Sweep(System, pattern, observer);
+  TEntryDeleter deleter(System.UrlCache(), category, observer);
+  listedWithContent->Select(pattern, System.LeadBytes(), std::ref(deleter));
+  return deleter.Totals();
 }
 
 // ---- The options dialog's side: the form and its preview lists ----

@@ -3,6 +3,7 @@
 // preview lists of the options dialog.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "CacheSnapshot.h"
@@ -108,5 +109,12 @@ public:
   IPlatform &Platform() const { return System; }
 
 private:
+  // Sweeps `pattern` of the cookie or history category: by the category's
+  // own enumeration, or from the entries the http sweep kept when the
+  // platform lists the category with the content.
+  TCategoryTotals SweepCategory(TCategory category, const std::string &pattern,
+                                const TSweepObserver &observer,
+                                const std::optional<TCacheSnapshot> &listedWithContent);
+
   IPlatform &System;
 };

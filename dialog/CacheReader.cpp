@@ -72,16 +72,48 @@ bool TBackgroundReader::AwaitPause(std::unique_lock<std::mutex> &guard) {
 
 bool TBackgroundReader::ReadAll(uint64_t request) {
   const TCacheSnapshot::TCancelled cancelled = [this] { return Cancelled.load(); };
+  std::vector<TCategory> withContent; // the categories the platform lists with the content
   for (TCategory category : kReadOrder) {
-    auto entries = std::make_shared<TCacheSnapshot>();
-    if (!entries->Read(Cache, category, cancelled)) return false;
-    std::shared_ptr<const TCacheSnapshot> &last = Delivered[static_cast<size_t>(category)];
-    if (last && last->SameAs(*entries, category)) continue;
-    last = std::move(entries);
-    Deliver(category, last);
+    if (category == TCategory::Cache) continue;
+    const auto enumeration = Cache.EnumerateSeparately(category);
+    if (!enumeration) {
+      withContent.push_back(category);
+      continue;
+    }
+    TCacheSnapshot entries;
+    if (!entries.Read(*enumeration, category, cancelled)) return false;
+    DeliverChanged(category, entries);
   }
+  if (!ReadContent(withContent, cancelled)) return false;
   DialogThread.Post([&sink = Sink, request] { sink.ReadEnded(request); });
   return true;
+}
+
+bool TBackgroundReader::ReadContent(const std::vector<TCategory> &withContent,
+                                    const TCacheSnapshot::TCancelled &cancelled) {
+  // One enumeration for the content and the categories listed with it; each
+  // of those is handed over as soon as the enumeration has passed it, so
+  // that the small lists fill before the content's.
+  TCacheSnapshot entries;
+  const auto content = Cache.Enumerate(TCategory::Cache);
+  if (!entries.ReadWithContent(*content, withContent, cancelled,
+                               [&](TCategory passed) { DeliverChanged(passed, entries); }))
+    return false;
+  for (TCategory category : withContent) {
+    // None of it among the content's entries: perhaps the platform lists
+    // it elsewhere after all. Asking costs little when it holds none.
+    if (entries.Count(category) == 0 && !entries.Read(Cache, category, cancelled)) return false;
+    DeliverChanged(category, entries);
+  }
+  DeliverChanged(TCategory::Cache, entries);
+  return true;
+}
+
+void TBackgroundReader::DeliverChanged(TCategory category, const TCacheSnapshot &entries) {
+  std::shared_ptr<const TCacheSnapshot> &last = Delivered[static_cast<size_t>(category)];
+  if (last && last->SameAs(entries, category)) return;
+  last = std::make_shared<const TCacheSnapshot>(entries.Only(category));
+  Deliver(category, last);
 }
 
 void TBackgroundReader::Deliver(TCategory category, std::shared_ptr<const TCacheSnapshot> entries) {

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "CacheSnapshot.h"
 #include "UrlCache.h"
@@ -51,9 +52,10 @@ public:
   virtual uint64_t Request() = 0;
 };
 
-// The categories in the order a read takes them: the usually small cookie
-// and history containers first, so that their lists fill at once, then the
-// http content.
+// The categories in the order a read hands them over: the usually small
+// cookie and history containers first, so that their lists fill at once,
+// then the http content. Where the platform lists the cookie and history
+// containers with the content (Wine), one enumeration reads all three.
 constexpr std::array<TCategory, 3> kReadOrder{TCategory::Cookies, TCategory::History,
                                               TCategory::Cache};
 
@@ -88,6 +90,13 @@ private:
   bool AwaitPause(std::unique_lock<std::mutex> &guard);
   // One read of every category; false when it was cancelled.
   bool ReadAll(uint64_t request);
+  // Reads the content, and `withContent` from the same enumeration; false
+  // when it was cancelled.
+  bool ReadContent(const std::vector<TCategory> &withContent,
+                   const TCacheSnapshot::TCancelled &cancelled);
+  // Hands over what `entries` holds of `category` when it differs from what
+  // was handed over last.
+  void DeliverChanged(TCategory category, const TCacheSnapshot &entries);
   void Deliver(TCategory category, std::shared_ptr<const TCacheSnapshot> entries);
 
   IUrlCache &Cache;

@@ -46,6 +46,16 @@ public:
   // that cannot start lists nothing.
   virtual std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) = 0;
 
+  // Starts listing `category` apart from the content entries. Null when
+  // the platform lists `category` together with them instead (as Wine
+  // does): Enumerate(TCategory::Cache) then lists every entry of `category`
+  // (those whose URL begins with its prefix, "Cookie:" or "Visited:"
+  // exactly) in the order Enumerate(category) would list them, so that one
+  // enumeration serves both. For the content category: Enumerate.
+  virtual std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) {
+    return Enumerate(category);
+  }
+
   // Deletes the entry that an enumeration delivered as `entry` (its URL and
   // local file name identify it), and only that entry.
   virtual TDeleteResult Delete(const TCacheEntryView &entry) = 0;

@@ -10,17 +10,19 @@ bool SameFile(const std::optional<std::string> &file, const char *viewed) {
   return (file ? *file : std::string()) == (viewed ? viewed : "");
 }
 
-// Whether an enumeration of `category` lists the entry with this URL.
-bool Lists(TCategory category, const std::string &url) {
-  switch (category) {
-  case TCategory::Cookies: return BeginsWith(url, "Cookie:");
-  case TCategory::History: return BeginsWith(url, "Visited:");
-  case TCategory::Cache: break;
-  }
-  return true;
-}
+bool IsCookie(const std::string &url) { return BeginsWith(url, "Cookie:"); }
+bool IsVisited(const std::string &url) { return BeginsWith(url, "Visited:"); }
 
 } // namespace
+
+bool TMemoryUrlCache::Lists(TCategory category, const std::string &url) const {
+  switch (category) {
+  case TCategory::Cookies: return IsCookie(url);
+  case TCategory::History: return IsVisited(url);
+  case TCategory::Cache: break;
+  }
+  return Listing == TListing::WithContent || !(IsCookie(url) || IsVisited(url));
+}
 
 class TMemoryUrlCache::TEnumeration : public IUrlEnumeration {
 public:
@@ -36,7 +38,7 @@ public:
     // Entries may be added while the enumeration runs: index, never iterate.
     while (Position < Cache.Entries.size()) {
       const TEntry &entry = Cache.Entries[Position++];
-      if (entry.Deleted || entry.Hidden || !Lists(Category, entry.Url)) continue;
+      if (entry.Deleted || entry.Hidden || !Cache.Lists(Category, entry.Url)) continue;
       Delivered = entry;
       View = {Delivered.Url.c_str(),
               Delivered.LocalFileName ? Delivered.LocalFileName->c_str() : nullptr, Delivered.Size};
@@ -103,6 +105,12 @@ void TMemoryUrlCache::OnDelivered(std::function<void(const std::string &url)> ho
 std::unique_ptr<IUrlEnumeration> TMemoryUrlCache::Enumerate(TCategory category) {
   ++Counts.Enumerate;
   return std::make_unique<TEnumeration>(*this, category);
+}
+
+std::unique_ptr<IUrlEnumeration> TMemoryUrlCache::EnumerateSeparately(TCategory category) {
+  if (category == TCategory::Cache || Listing == TListing::Apart) return Enumerate(category);
+  ++Counts.Enumerate;
+  return nullptr;
 }
 
 TDeleteResult TMemoryUrlCache::Delete(const TCacheEntryView &view) {

@@ -1,9 +1,9 @@
 #pragma once
 // The portable URL cache: a plain list of entries in memory, enumerated in
 // insertion order, with faults per entry so that tests can make the platform
-// misbehave on purpose. It lists as Wine does: the cookie and history
-// categories their own entries (URLs beginning "Cookie:" and "Visited:"),
-// the http category every entry.
+// misbehave on purpose. The cookie and history categories list their own
+// entries (URLs beginning "Cookie:" and "Visited:"); the http category lists
+// every entry, as Wine does, or only the others, as Windows documents.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -15,6 +15,14 @@
 
 class TMemoryUrlCache : public IUrlCache {
 public:
+  // How the cookie and history containers are listed.
+  enum class TListing {
+    WithContent, // as Wine: with the content entries, and never apart from them
+    Apart,       // as Windows documents: apart, and not with the content
+  };
+
+  explicit TMemoryUrlCache(TListing listing = TListing::WithContent) : Listing(listing) {}
+
   // How many times each service call was made.
   struct TCallCounts {
     uint64_t Enumerate = 0, Next = 0, Delete = 0;
@@ -51,6 +59,9 @@ public:
 
   // IUrlCache
   std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  // Null for the cookie and history categories listed with the content (it
+  // counts as an enumeration started, as the platform's attempt does).
+  std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override;
   // Failed for a URL that is not present; NotAddressable when the present
   // entry's local file is not the view's (the entry was replaced since it
   // was walked), as the platform answers.
@@ -68,7 +79,10 @@ private:
   class TEnumeration;
 
   TEntry *Find(const std::string &url);
+  // Whether an enumeration of `category` lists the entry with this URL.
+  bool Lists(TCategory category, const std::string &url) const;
 
+  const TListing Listing;
   std::vector<TEntry> Entries;
   std::unordered_map<std::string, size_t> IndexOfUrl; // of the live entry
   std::function<void(const std::string &)> DeliveredHook;

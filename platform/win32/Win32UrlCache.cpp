@@ -14,15 +14,22 @@ bool SameFile(const char *a, const char *b) { return SameText(a ? a : "", b ? b 
 
 class TWin32Enumeration : public IUrlEnumeration {
 public:
-  TWin32Enumeration(const TWin32Api &api, TCategory category) : Api(api), Handle(nullptr, {&api}) {
+  // Lists `category` by its documented selector and, when that lists
+  // nothing (Wine compares it exactly with its container prefixes) and
+  // `fallBack` allows, by the container's own prefix.
+  TWin32Enumeration(const TWin32Api &api, TCategory category, bool fallBack = true)
+      : Api(api), Handle(nullptr, {&api}) {
     const TWin32UrlCache::TSelectors selectors = TWin32UrlCache::SelectorsOf(category);
-    // The documented selector first and, when it lists nothing (Wine
-    // compares it exactly with its container prefixes), the container's own
-    // prefix.
     HaveFirst = Start(selectors.Documented);
-    if (!HaveFirst && selectors.Fallback && Api.GetLastError() == ERROR_NO_MORE_ITEMS)
+    ListedNothing = !HaveFirst && Api.GetLastError() == ERROR_NO_MORE_ITEMS;
+    if (ListedNothing && fallBack && selectors.Fallback) {
       HaveFirst = Start(selectors.Fallback);
+      ListedNothing = !HaveFirst && Api.GetLastError() == ERROR_NO_MORE_ITEMS;
+    }
   }
+
+  // Whether the platform answered that the selectors tried list nothing.
+  bool ListsNothing() const { return ListedNothing; }
 
   const TCacheEntryView *Next() override {
     if (std::exchange(HaveFirst, false) && Viewed()) return &Current;
@@ -85,6 +92,7 @@ private:
   TEntryBuffer Buffer;
   TUrlCacheFind Handle;
   bool HaveFirst = false;
+  bool ListedNothing = false;
   TCacheEntryView Current{};
 };
 
@@ -101,6 +109,15 @@ TWin32UrlCache::TSelectors TWin32UrlCache::SelectorsOf(TCategory category) {
 
 std::unique_ptr<IUrlEnumeration> TWin32UrlCache::Enumerate(TCategory category) {
   return std::make_unique<TWin32Enumeration>(Api, category);
+}
+
+std::unique_ptr<IUrlEnumeration> TWin32UrlCache::EnumerateSeparately(TCategory category) {
+  // A documented cookie or history selector that lists nothing means either
+  // Wine, whose null selector lists those containers with the content, or
+  // an empty container, of which the content then lists nothing either.
+  auto enumeration = std::make_unique<TWin32Enumeration>(Api, category, false);
+  if (category != TCategory::Cache && enumeration->ListsNothing()) return nullptr;
+  return enumeration;
 }
 
 TWin32UrlCache::TResolution TWin32UrlCache::Resolve(const TCacheEntryView &entry) {

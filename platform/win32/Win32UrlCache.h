@@ -27,6 +27,9 @@ public:
   static constexpr unsigned kMaxFruitlessQueries = 1000;
 
   std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  // Null when the documented selector of the cookie or history category
+  // lists nothing.
+  std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override;
 
   // Looks the entry's URL up first and deletes only when it resolves to the
   // entry that was walked (same URL, same local file); NotAddressable when

@@ -44,6 +44,10 @@ struct TSeed {
 // in-memory cache and the recording history store, single-byte texts.
 class TCleanPlatform : public IPlatform {
 public:
+  explicit TCleanPlatform(
+      TMemoryUrlCache::TListing listing = TMemoryUrlCache::TListing::WithContent)
+      : Cache(listing) {}
+
   TCountingProfileStore CountingProfiles;
   TMemoryUrlCache Cache;
   TRecordingHistoryStore HistoryStore;

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "Masks.h"
 #include "PortableIniStore.h"
+#include "SeededRandom.h"
 #include "StandInPlatform.h"
 #include "TempDir.h"
+#include "UrlCorpus.h"
 #include "clean_fixture.h"
 
 namespace {
@@ -293,6 +296,95 @@ TEST_F(CleanFixture, CleanCategoryFilterIsExactAndCaseSensitive) {
   SwitchOn(cleaner, TCategory::Cache, 1, "[");
   EXPECT_THROW(cleaner.Clean(), EMaskException);
   EXPECT_EQ(Cache.OpenEnumerations(), 0u);
+}
+
+namespace {
+
+// What a clean did, entry by entry, and how it ended.
+struct TCleanRecord {
+  std::vector<std::string> Steps; // "category url result" per selected entry
+  std::optional<std::string> Fault;
+  std::vector<std::string> Left;
+  bool operator==(const TCleanRecord &) const = default;
+};
+
+template <typename TRun> TCleanRecord Record(TCleanPlatform &platform, const TRun &run) {
+  TCleanRecord record;
+  const TSweepObserver observe = [&](TCategory category, const TCacheEntryView &entry,
+                                     TDeleteResult result) {
+    record.Steps.push_back(std::string(CategoryPrefix(category)) + " " + entry.Url + " " +
+                           std::to_string(static_cast<int>(result)));
+  };
+  try {
+    run(observe);
+  } catch (const EMaskException &fault) {
+    record.Fault = fault.what();
+  }
+  record.Left = platform.Cache.Urls();
+  return record;
+}
+
+// The clean as its definition reads: each category that is on swept by a
+// walk of its own, in the order cache, cookies, history.
+void CleanByOwnWalks(TCleanPlatform &platform, const TIENorvane &settings,
+                     const TSweepObserver &observe) {
+  for (TCategory category : {TCategory::Cache, TCategory::Cookies, TCategory::History})
+    if (settings.Enabled(category))
+      if (auto pattern =
+              SweepPattern(category, settings.TypeOf(category), settings.MaskOf(category)))
+        Sweep(platform, *pattern, observe);
+}
+
+} // namespace
+
+// However the platform lists the cookie and history containers (with the
+// content, as Wine, or apart, as Windows documents), the clean deletes what
+// a walk of each category's own would, in the same order, with the same
+// answers and faults, and asks the platform for each entry once.
+TEST(CleanListing, DeletesWhatOwnWalksDeleteListingEachEntryOnce) {
+  using TListing = TMemoryUrlCache::TListing;
+  const char *const masks[] = {"*", "*.*", "*example*", "*[a-m]*", "*[", "[!h]*", ""};
+  size_t withFaults = 0, withDeletes = 0;
+  for (uint32_t seed = 1; seed <= 60; ++seed) {
+    TSeededRandom random(seed);
+    const std::vector<std::string> urls = GenerateCacheUrls(random.Below(60), seed);
+    TCleanPlatform drawn;
+    TIENorvane settings(drawn);
+    for (const TCategoryFields &c : TIENorvane::Categories()) {
+      settings.*c.Flag = random.Chance(75);
+      settings.*c.Type = static_cast<int32_t>(random.Below(3));
+      settings.*c.Mask = random.Pick(masks);
+    }
+    for (TListing listing : {TListing::WithContent, TListing::Apart}) {
+      SCOPED_TRACE("seed " + std::to_string(seed) +
+                   (listing == TListing::Apart ? ", apart" : ", with the content"));
+      const auto seeded = [&](TCleanPlatform &platform) {
+        for (size_t i = 0; i < urls.size(); ++i)
+          platform.Cache.Add(urls[i], std::nullopt, i);
+        if (!urls.empty()) platform.Cache.FailDeleteOf(urls[seed % urls.size()]);
+      };
+      TCleanPlatform own(listing), clean(listing);
+      seeded(own);
+      seeded(clean);
+      TIENorvane cleaner(clean);
+      for (const TCategoryFields &c : TIENorvane::Categories()) {
+        cleaner.*c.Flag = settings.*c.Flag;
+        cleaner.*c.Type = settings.*c.Type;
+        cleaner.*c.Mask = settings.*c.Mask;
+      }
+      const TCleanRecord expected =
+          Record(own, [&](const auto &observe) { CleanByOwnWalks(own, cleaner, observe); });
+      const TCleanRecord cleaned =
+          Record(clean, [&](const auto &observe) { cleaner.Clean(observe); });
+      EXPECT_EQ(cleaned, expected);
+      EXPECT_LE(clean.Cache.Calls().Next, urls.size() + 3) << "an entry listed twice";
+      EXPECT_EQ(clean.Cache.OpenEnumerations(), 0u);
+      withFaults += expected.Fault.has_value();
+      withDeletes += !expected.Steps.empty();
+    }
+  }
+  EXPECT_GT(withFaults, 5u);
+  EXPECT_GT(withDeletes, 40u);
 }
 
 // Settings read from a real INI file by the portable store, then the clean.

@@ -203,6 +203,7 @@ public:
   void CategoryRead(TCategory category, std::shared_ptr<const TCacheSnapshot> entries) override {
     const std::lock_guard guard(Lock);
     Read.push_back({category, entries->Count(category)});
+    Last[category] = std::move(entries);
   }
   void ReadEnded(uint64_t request) override {
     {
@@ -223,6 +224,7 @@ public:
   std::mutex Lock;
   std::condition_variable Changed;
   std::vector<std::pair<TCategory, size_t>> Read;
+  std::map<TCategory, std::shared_ptr<const TCacheSnapshot>> Last;
   std::vector<uint64_t> Ended;
 };
 
@@ -302,29 +304,66 @@ TEST(BackgroundReader, ReadsAgainOnlyOnceRequestsHavePaused) {
   EXPECT_EQ(platform.Cache.Calls().Enumerate, 6u);
 }
 
+using TRead = std::pair<TCategory, size_t>;
+
+// However the platform lists the cookie and history containers (with the
+// content, as Wine, or apart, as Windows documents), a read hands over each
+// category's entries as its own enumeration lists them, the small ones
+// first, and asks the platform for each entry once.
+TEST(BackgroundReader, HandsOverEachCategoryOnceListedEitherWay) {
+  using TListing = TMemoryUrlCache::TListing;
+  for (const auto &[listing, enumerations] :
+       {std::pair{TListing::WithContent, 1u}, std::pair{TListing::Apart, 3u}}) {
+    SCOPED_TRACE(listing == TListing::Apart ? "apart" : "with the content");
+    TMemoryUrlCache cache(listing);
+    Seed(cache);
+    TRecordingSink sink;
+    TBackgroundReader reader(cache, sink, sink, std::chrono::milliseconds(0));
+    reader.Request();
+    ASSERT_TRUE(sink.WaitForEnd(1));
+    reader.Stop();
+    // Each entry fetched once, and one query ending each enumeration.
+    EXPECT_EQ(cache.Calls().Next, std::size(kEntries) + enumerations);
+    EXPECT_THAT(sink.Read,
+                ElementsAre(TRead{TCategory::Cookies, 2}, TRead{TCategory::History, 2},
+                            TRead{TCategory::Cache, listing == TListing::Apart ? 3 : 7}));
+    TCacheSnapshot own;
+    for (TCategory category : kReadOrder) {
+      ASSERT_TRUE(own.Read(cache, category));
+      EXPECT_TRUE(sink.Last[category]->SameAs(own, category)) << CategoryPrefix(category);
+    }
+  }
+}
+
 TEST(BackgroundReader, StopCancelsTheReadUnderWay) {
-  TStandInPlatform platform;
-  for (int i = 0; i < 20000; ++i)
-    platform.Cache.Add("http://h" + std::to_string(i) + ".example/", std::nullopt, 1);
-  TGate gate;
-  std::atomic<int> delivered{0};
-  platform.Cache.OnDelivered([&](const std::string &) {
-    if (delivered++ == 0) gate.Hold();
-  });
-  TRecordingSink sink;
-  auto reader = std::make_unique<TBackgroundReader>(platform.Cache, sink, sink);
-  reader->Request();
-  gate.WaitEntered(); // inside the http enumeration, the cookies and history (none) handed over
-  std::thread stopper([&] { reader.reset(); });
-  // Let the stopper ask for the stop before the worker goes on.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  gate.Release();
-  stopper.join();
-  using TRead = std::pair<TCategory, size_t>;
-  EXPECT_THAT(sink.Read, ElementsAre(TRead{TCategory::Cookies, 0}, TRead{TCategory::History, 0}));
-  EXPECT_THAT(sink.Ended, IsEmpty()) << "the cancelled read hands over nothing more";
-  EXPECT_LT(delivered.load(), 100);
-  EXPECT_EQ(platform.Cache.OpenEnumerations(), 0u);
+  for (auto listing : {TMemoryUrlCache::TListing::WithContent, TMemoryUrlCache::TListing::Apart}) {
+    TMemoryUrlCache cache(listing);
+    for (int i = 0; i < 20000; ++i)
+      cache.Add("http://h" + std::to_string(i) + ".example/", std::nullopt, 1);
+    TGate gate;
+    std::atomic<int> delivered{0};
+    cache.OnDelivered([&](const std::string &) {
+      if (delivered++ == 0) gate.Hold();
+    });
+    TRecordingSink sink;
+    auto reader = std::make_unique<TBackgroundReader>(cache, sink, sink);
+    reader->Request();
+    gate.WaitEntered(); // inside the http enumeration
+    std::thread stopper([&] { reader.reset(); });
+    // Let the stopper ask for the stop before the worker goes on.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    gate.Release();
+    stopper.join();
+    // Listed apart, the cookies and history (none) were handed over before.
+    if (listing == TMemoryUrlCache::TListing::Apart)
+      EXPECT_THAT(sink.Read,
+                  ElementsAre(TRead{TCategory::Cookies, 0}, TRead{TCategory::History, 0}));
+    else
+      EXPECT_THAT(sink.Read, IsEmpty());
+    EXPECT_THAT(sink.Ended, IsEmpty()) << "the cancelled read hands over nothing more";
+    EXPECT_LT(delivered.load(), 100);
+    EXPECT_EQ(cache.OpenEnumerations(), 0u);
+  }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // exactly when a walk would, and a new read sees the cache as it changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -141,4 +142,58 @@ TEST(CacheSnapshot, FillFromASnapshotGivesTheRowsOfAWalkFill) {
       for (size_t column = 0; column < 3; ++column)
         EXPECT_STREQ(matched.Cell(row, column), walked.Cell(row, column)) << pattern;
   }
+}
+
+// Where the platform lists the cookie and history containers with the
+// content, one enumeration of the content keeps for every category what its
+// own enumeration would, and hears of a category as soon as the entries
+// move past it.
+TEST(CacheSnapshot, OneReadOfTheContentKeepsWhatEachCategorysOwnReadKeeps) {
+  const std::vector<TCategory> alongside = {TCategory::Cookies, TCategory::History};
+  for (uint32_t seed = 1; seed <= 30; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    // Odd seeds file the entries by container, as the platform lists them;
+    // even seeds mix them.
+    std::vector<std::string> urls = GenerateCacheUrls(TSeededRandom(seed).Below(80), seed);
+    if (seed % 2) {
+      std::stable_sort(urls.begin(), urls.end(), [](const std::string &a, const std::string &b) {
+        const auto rank = [](const std::string &url) {
+          return url.rfind("Cookie:", 0) == 0 ? 0 : url.rfind("Visited:", 0) == 0 ? 1 : 2;
+        };
+        return rank(a) < rank(b);
+      });
+    }
+    TMemoryUrlCache cache;
+    for (const std::string &url : urls)
+      cache.Add(url, std::nullopt, url.size());
+    const TCacheSnapshot apart = ReadAll(cache);
+
+    TCacheSnapshot together;
+    std::vector<std::pair<TCategory, size_t>> passed;
+    const auto content = cache.Enumerate(TCategory::Cache);
+    ASSERT_TRUE(together.ReadWithContent(*content, alongside, {}, [&](TCategory category) {
+      passed.push_back({category, together.Count(category)});
+    }));
+    for (TCategory category : kCategories)
+      EXPECT_TRUE(together.SameAs(apart, category)) << CategoryPrefix(category);
+    for (size_t i = 0; i < passed.size(); ++i)
+      for (size_t j = 0; j < i; ++j)
+        EXPECT_NE(passed[i].first, passed[j].first) << "each category is passed once";
+    if (seed % 2) {
+      // Filed by container: each is whole when it is passed.
+      for (const auto &[category, count] : passed)
+        EXPECT_EQ(count, apart.Count(category)) << CategoryPrefix(category);
+    }
+  }
+}
+
+TEST(CacheSnapshot, ACancelledReadOfTheContentSaysSo) {
+  TMemoryUrlCache cache;
+  cache.Add("Cookie:john@a.example/", std::nullopt, 1);
+  cache.Add("http://a.example/", std::nullopt, 1);
+  TCacheSnapshot snapshot;
+  int asked = 0;
+  const auto content = cache.Enumerate(TCategory::Cache);
+  EXPECT_FALSE(
+      snapshot.ReadWithContent(*content, {TCategory::Cookies}, [&] { return ++asked == 2; }));
 }

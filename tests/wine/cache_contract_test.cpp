@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "CacheSeeder.h"
+#include "CacheSnapshot.h"
 #include "CacheWalk.h"
 #include "MemoryUrlCache.h"
 #include "SeededRandom.h"
@@ -221,6 +222,46 @@ TEST(CacheContract, StandInAnswersAsThePlatform) {
     ADD_FAILURE() << disagreements[i];
   EXPECT_EQ(disagreements.size(), 0u) << "of " << kScripts << " scripts";
   RecordProperty("scripts", static_cast<int>(kScripts));
+}
+
+// Under Wine the documented cookie and history selectors list nothing and
+// the content's enumeration lists those containers too: one enumeration of
+// the content then keeps for each category what its own enumeration lists,
+// in its order, on the platform as on the stand-in (which lists as Wine).
+TEST(CacheContract, OneReadOfTheContentKeepsWhatEachCategoryListsInItsOrder) {
+  const std::vector<TCategory> alongside = {TCategory::Cookies, TCategory::History};
+  TWin32UrlCache real;
+  for (uint32_t seed = 1; seed <= 5; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    EmptyUrlCache();
+    TMemoryUrlCache memory;
+    TSeededRandom random(seed);
+    for (size_t i = 0; i < 3 + random.Below(20); ++i) {
+      const std::string url = random.Pick(kUrls);
+      const uint32_t size = SizeFor(url, random);
+      SeedEntry(url, size);
+      memory.Add(url,
+                 url.starts_with("http://") ? std::optional<std::string>("file") : std::nullopt,
+                 size);
+    }
+    for (IUrlCache *cache : {static_cast<IUrlCache *>(&real), static_cast<IUrlCache *>(&memory)}) {
+      const bool isReal = cache == &real;
+      SCOPED_TRACE(isReal ? "the platform" : "the stand-in");
+      for (TCategory category : alongside)
+        EXPECT_EQ(cache->EnumerateSeparately(category), nullptr) << NameOf(category);
+      TCacheSnapshot apart, together;
+      for (TCategory category : kCategories)
+        ASSERT_TRUE(apart.Read(*cache, category));
+      const auto content = cache->Enumerate(TCategory::Cache);
+      ASSERT_TRUE(together.ReadWithContent(*content, alongside));
+      for (TCategory category : kCategories)
+        EXPECT_TRUE(together.SameAs(apart, category)) << NameOf(category);
+      if (isReal) {
+        EXPECT_GT(apart.Count(TCategory::Cookies) + apart.Count(TCategory::History), 0u);
+      }
+    }
+  }
+  EmptyUrlCache();
 }
 
 } // namespace

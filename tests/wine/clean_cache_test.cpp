@@ -12,6 +12,7 @@
 
 #include "CacheSeeder.h"
 #include "CacheWalk.h"
+#include "FaultyWin32Api.h"
 #include "IENorvaneU.h"
 #include "Win32Platform.h"
 
@@ -136,4 +137,28 @@ TEST_F(CleanRealCache, WalkGrowsItsBufferForLargeRecords) {
       WalkSet(Platform, "http://big*"),
       (std::set<std::string>{"http://big1.example.com/a.htm", "http://big2.example.com/b.htm"}));
   EXPECT_EQ(WalkSet(Platform, "http://*.*").size(), 5u);
+}
+
+// What a clean asks of the platform: no more than a bare enumeration of the
+// cache and the deletes, and the check that each URL still names the walked
+// entry. Wine lists the cookie and history containers with the content (and
+// nothing under their documented selectors, which each cost one call): the
+// http sweep's enumeration lists every entry once, the record fitting the
+// reused buffer, and the cookie and history sweeps take theirs from it.
+TEST_F(CleanRealCache, CleanListsEveryEntryOnceAndChecksEachDelete) {
+  const size_t listed = ListUrlCache(nullptr).size();
+  TFaultyWin32Api faulty;
+  TWin32Platform platform(faulty.Api());
+  TIENorvane cleaner(platform);
+  cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
+  const TCleanTotals totals = cleaner.Clean();
+
+  const uint64_t deleted = totals.Cache.Count + totals.Cookies.Count + totals.History.Count;
+  EXPECT_EQ(deleted, 7u) << "every seeded entry whose URL holds a dot";
+  EXPECT_EQ(totals.Cache.NotDeleted + totals.Cookies.NotDeleted + totals.History.NotDeleted, 0u);
+  EXPECT_EQ(faulty.Calls(TWin32Call::FindFirstUrlCacheEntryA), 3u);
+  EXPECT_EQ(faulty.Calls(TWin32Call::FindNextUrlCacheEntryA), listed);
+  EXPECT_EQ(faulty.Calls(TWin32Call::FindCloseUrlCache), 1u);
+  EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), deleted);
+  EXPECT_EQ(faulty.Calls(TWin32Call::DeleteUrlCacheEntryA), deleted);
 }

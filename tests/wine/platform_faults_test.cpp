@@ -191,13 +191,16 @@ TEST_F(PlatformFaults, EnumerationThatCannotStartCleansNothing) {
 }
 
 TEST_F(PlatformFaults, NextEntryQueryFailingForEverEndsEveryWalk) {
-  // A code WinInet does not document for the query, every time: each of
-  // the three walks offers its first entry and gives up after the bound.
+  // A code WinInet does not document for the query, every time: each walk
+  // offers its first entry and gives up after the bound. Wine lists the
+  // cookie container first with the content, so the http walk's first entry
+  // is a cookie, which the cookie sweep takes from it; the history sweep
+  // walks on its own, as the http walk met none of its entries.
   Faulty.Fail(TWin32Call::FindNextUrlCacheEntryA, {.ForGood = true, .Error = ERROR_GEN_FAILURE});
   THostBuffer buffer;
   ASSERT_TRUE(Clean(buffer));
   EXPECT_EQ(Faulty.Calls(TWin32Call::FindNextUrlCacheEntryA),
-            3 * TWin32UrlCache::kMaxFruitlessQueries);
+            2 * TWin32UrlCache::kMaxFruitlessQueries);
   EXPECT_EQ(buffer.Text(), Report(BytesGone()));
   EXPECT_LE(Gone().size(), 3u);
   for (const std::string &url : Gone())

@@ -41,9 +41,20 @@ size_t TerminalWidth() {
   return 80;
 }
 
+// The C runtime writes an unbuffered stream (standard error always,
+// standard output on a console) one character per call, and under Wine each
+// call to a console is a round trip: about 11 ms for a progress line, 2.6 s
+// for 300 listed rows. With a buffer of their own, the blocks and progress
+// lines this program writes, each flushed as it ends, go out in one call.
+void BufferStandardStreams() {
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  std::setvbuf(stderr, nullptr, _IOFBF, 1 << 12);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+  BufferStandardStreams();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const auto platform = CreateSystemPlatform();
   const bool outIsTerminal = IsTerminal(stdout);
