@@ -153,15 +153,15 @@ clean_native() {
 
 clean_wine() {
   local out="$work/clean-wine.txt"
-  progress "clean under Wine (seeds 2,000 real entries six times)"
-  bench/wine_clean_timing.sh "$win_build" 2000 3 >"$out" 2>/dev/null
+  progress "clean under Wine (seeds 10,000 real entries six times)"
+  bench/wine_clean_timing.sh "$win_build" 10000 3 >"$out" 2>/dev/null
   local floor clean ratio
   floor=$(sed -n 's/^floor (enumerate+delete): *best \([0-9]*\) ms wall, \([0-9-]*\) ms net.*/\2/p' "$out")
   clean=$(sed -n 's/^plughost clean: *best \([0-9]*\) ms wall, \([0-9-]*\) ms net.*/\2/p' "$out")
   ratio=$(sed -n 's/^clean \/ floor: *\([0-9.]*\).*/\1/p' "$out")
   echo
-  echo "Under Wine, 2,000 real cache entries (\`bench/wine_clean_timing.sh $win_build 2000 3\`), the"
-  echo "best of 3, less each program's start-up:"
+  echo "Under Wine, 10,000 real cache entries (\`bench/wine_clean_timing.sh $win_build 10000 3\`),"
+  echo "the best of 3, less each program's start-up:"
   echo
   echo "| bare enumerate-and-delete | \`plughost clean\` | clean / bare |"
   echo "|---|---|---|"
@@ -246,7 +246,8 @@ dialog_wine() {
   echo "each timed from the key's event to the list's new row count; WM_NULL sent to the dialog"
   echo "from another thread with a timeout, while it reads and refills:"
   quote_run "the dialog under Wine (seeds 10,000 and 2,000 real entries)" "$work/dialog.txt" \
-    python3 bench/wine_dialog_timing.py --build "$win_build" --entries 10000 --small 2000 --presses 20
+    python3 bench/wine_dialog_timing.py --build "$win_build" --entries 10000 --small 2000 --presses 20 \
+    --rounds 3
 }
 
 deletes_and_terminal_wine() {
@@ -257,9 +258,9 @@ deletes_and_terminal_wine() {
   quote_run "deletes under Wine" "$work/deletes.txt" \
     bench/wine_delete_timing.sh "$win_build" 300 11
   echo
-  echo "\`ienorvane.exe clean\` with every category on, its output on a terminal (tmux) against a file:"
+  echo "\`ienorvane.exe clean\` with every category on, its output on a terminal (a tmux pane) against the same clean in such a pane with its output sent to a file:"
   quote_run "the command line on a terminal under Wine" "$work/terminal.txt" \
-    bench/wine_cli_terminal_timing.sh "$win_build" 5000 2
+    bench/wine_cli_terminal_timing.sh "$win_build" 10000 3
 }
 
 heading() { printf '\n## %s\n' "$1"; }

@@ -12,7 +12,7 @@
 # on the same seeded cache (seeded afresh before each), alternating, ROUNDS
 # times each; the best of each is compared, since the machine may be shared.
 # Each time is the program's wall time less the start-up of the same program
-# on an empty cache. Target: clean / floor <= 1.5.
+# on an empty cache. Target: clean / floor <= 1.0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/win}"
@@ -61,6 +61,6 @@ echo "start-up (empty cache):    seedcache ${seedcache_start} ms, plughost ${plu
 echo "floor (enumerate+delete):  best ${floor} ms wall, ${floor_net} ms net (all:${floors})"
 echo "plughost clean:            best ${clean} ms wall, ${clean_net} ms net (all:${cleans})"
 awk -v c="$clean_net" -v f="$floor_net" -v n="$entries" 'BEGIN {
-  printf "clean / floor:             %.2f (target <= 1.5)\n", c / f
+  printf "clean / floor:             %.2f (target <= 1.0)\n", c / f
   printf "per seeded entry:          floor %.0f us, clean %.0f us\n", 1000 * f / n, 1000 * c / n
 }'

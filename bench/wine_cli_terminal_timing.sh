@@ -11,8 +11,9 @@
 #   terminal  in a detached tmux session (a pseudo-terminal of 200x50), so
 #             the program sees a terminal on both streams: counts instead of
 #             rows, a progress line and a delete bar on standard error
-# on a cache seeded afresh before each run, alternating, ROUNDS times each;
-# the best wall time of each is compared, since the machine may be shared.
+# both in a tmux pane, so that only where the output goes differs, on a
+# cache seeded afresh before each run, alternating, ROUNDS times each; the
+# best wall time of each is compared, since the machine may be shared.
 # Target: terminal / file <= 1.2.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,37 +47,40 @@ seed() {
   run seedcache.exe seed "$entries" 2011 >/dev/null
 }
 
-# Wall time in milliseconds of a clean whose output goes to a file.
-timed_to_file() {
-  local start end
-  start=$(date +%s%N)
-  run "${clean_args[@]}" >"$work/file.out" 2>&1 || true
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
-
-# Wall time in milliseconds of a clean on tmux's terminal, measured inside
-# the session; the screen is kept in $work/terminal.out.
-timed_on_terminal() {
-  rm -f "$work/terminal.ms"
-  local script="$work/on-terminal.sh"
+# Wall time in milliseconds of a clean run in a tmux pane (a pseudo-terminal
+# of 200x50), measured inside the pane: with `redirect` empty its output goes
+# to the pane, the screen then kept in $work/terminal.out; otherwise the
+# output is redirected as `redirect` says. The pane's shell waits until tmux
+# has settled before it starts the clean, so that the start of the terminal
+# does not overlap what is measured.
+timed_in_pane() {
+  local redirect="$1"
+  rm -f "$work/pane.ms" "$work/go"
+  local script="$work/in-pane.sh"
   {
     echo "cd '$bin'"
+    echo "while [ ! -f '$work/go' ]; do sleep 0.05; done"
     printf 'start=$(date +%%s%%N)\n'
     printf '%q ' "$wine_run" "${clean_args[@]}"
-    echo
+    echo "$redirect"
     printf 'end=$(date +%%s%%N)\n'
-    echo "echo \$(((end - start) / 1000000)) >'$work/terminal.ms.tmp'"
-    echo "mv '$work/terminal.ms.tmp' '$work/terminal.ms'"
+    echo "echo \$(((end - start) / 1000000)) >'$work/pane.ms.tmp'"
+    echo "mv '$work/pane.ms.tmp' '$work/pane.ms'"
     echo "sleep 600"
   } >"$script"
   tmux -L "$socket" kill-server >/dev/null 2>&1 || true
   tmux -L "$socket" new-session -d -x 200 -y 50 "bash '$script'"
-  while [[ ! -f "$work/terminal.ms" ]]; do sleep 0.05; done
-  tmux -L "$socket" capture-pane -p >"$work/terminal.out"
+  sleep 1
+  touch "$work/go"
+  while [[ ! -f "$work/pane.ms" ]]; do sleep 0.05; done
+  [[ -n "$redirect" ]] || tmux -L "$socket" capture-pane -p >"$work/terminal.out"
   tmux -L "$socket" kill-server >/dev/null 2>&1 || true
-  cat "$work/terminal.ms"
+  cat "$work/pane.ms"
 }
+
+# The same clean with its output sent to a file: all else alike.
+timed_to_file() { timed_in_pane " >'$work/file.out' 2>&1"; }
+timed_on_terminal() { timed_in_pane ""; }
 
 best_file=999999999 best_terminal=999999999 files="" terminals=""
 for ((round = 1; round <= rounds; ++round)); do
