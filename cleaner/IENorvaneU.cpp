@@ -55,25 +55,33 @@ void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &sec
   }
 }
 
+std::optional<std::string> TIENorvane::SweepPatternOf(TCategory category) const {
+  if (!Enabled(category)) return std::nullopt;
+  return SweepPattern(category, TypeOf(category), MaskOf(category));
+}
+
 TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   TCleanTotals totals;
   // The cookie and history entries that the platform listed with the http
   // content (Wine lists every container there), kept by the http sweep for
   // the sweeps after it, so that no entry is listed twice.
   std::optional<TCacheSnapshot> listedWithContent;
-  for (const TCategoryFields &c : Categories()) {
-    if (!(this->*c.Flag)) continue;
-    const auto pattern = SweepPattern(c.Category, this->*c.Type, this->*c.Mask);
-    if (!pattern) continue;
-    if (c.Category != TCategory::Cache) {
-      totals.Of(c.Category) = SweepCategory(c.Category, *pattern, observer, listedWithContent);
-      continue;
-    }
+  if (const auto pattern = SweepPatternOf(TCategory::Cache)) {
+    const bool keepCookies = SweepPatternOf(TCategory::Cookies).has_value();
+    const bool keepHistory = SweepPatternOf(TCategory::History).has_value();
     listedWithContent.emplace();
-    totals.Cache = Sweep(System, *pattern, observer, [&](const TCacheEntryView &entry) {
-      listedWithContent->Append(CategoryOfPattern(entry.Url), entry);
-    });
+    TPassedOver keep;
+    if (keepCookies || keepHistory)
+      keep = [&](const TCacheEntryView &entry) {
+        const TCategory category = CategoryOfPattern(entry.Url);
+        if (category == TCategory::Cookies ? keepCookies : keepHistory)
+          listedWithContent->Append(category, entry);
+      };
+    totals.Cache = Sweep(System, *pattern, observer, keep);
   }
+  for (TCategory category : {TCategory::Cookies, TCategory::History})
+    if (const auto pattern = SweepPatternOf(category))
+      totals.Of(category) = SweepCategory(category, *pattern, observer, listedWithContent);
   // The history store is emptied whatever the history type: a mask only
   // narrows the sweep of the "Visited:" entries before it.
   if (DeleteHistory) totals.HistoryStore = System.History().Clear();

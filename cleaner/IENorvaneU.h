@@ -109,6 +109,9 @@ public:
   IPlatform &Platform() const { return System; }
 
 private:
+  // The pattern a clean sweeps `category` with; none when it is off or its
+  // type sweeps nothing.
+  std::optional<std::string> SweepPatternOf(TCategory category) const;
   // Sweeps `pattern` of the cookie or history category: by the category's
   // own enumeration, or from the entries the http sweep kept when the
   // platform lists the category with the content.
