@@ -5,7 +5,7 @@
 #
 #   make bench && bench/report.sh [--native-only | --wine-only] > report.md
 #
-# Takes about twenty minutes on 2 cores; progress goes to standard error. The
+# Takes about a quarter of an hour on 2 cores; progress goes to standard error. The
 # machine may be shared: the tables give medians (and the fastest where the
 # benchmark reports it), with the command line each comes from.
 set -euo pipefail
@@ -258,7 +258,8 @@ deletes_and_terminal_wine() {
   quote_run "deletes under Wine" "$work/deletes.txt" \
     bench/wine_delete_timing.sh "$win_build" 300 11
   echo
-  echo "\`ienorvane.exe clean\` with every category on, its output on a terminal (a tmux pane) against the same clean in such a pane with its output sent to a file:"
+  echo "\`ienorvane.exe clean\` with every category on, its output on a terminal (a tmux pane)"
+  echo "against the same clean in such a pane with its output sent to a file:"
   quote_run "the command line on a terminal under Wine" "$work/terminal.txt" \
     bench/wine_cli_terminal_timing.sh "$win_build" 10000 3
 }
