@@ -637,7 +637,13 @@ def big_rows(mask):
 
 def case_fills_after_shown(s, ini):
     soon(lambda: s.row_count("lvCache"), big_rows("*.*"), "lvCache filled", timeout=60)
-    timeline = {row[0]: row[1:] for row in s.table("timeline")}
+
+    def timeline_now():
+        return {row[0]: row[1:] for row in s.table("timeline")}
+
+    # The watcher notes the rows at its next look, which may come after ours.
+    soon(lambda: float(timeline_now()["lvCache"][0]) >= 0, True, "the timeline sees lvCache filled")
+    timeline = timeline_now()
     ready, filled, seen = (float(timeline["ready"][0]), float(timeline["lvCache"][0]),
                            timeline["lvCache"][1])
     check(0 <= ready < filled, f"input taken at {ready} ms, before the list's rows at {filled} ms")
