@@ -61,8 +61,9 @@ bool TCacheSnapshot::ReadWithContent(IUrlEnumeration &content,
         if (passed) passed(*previous);
       }
     }
-    Categories[Index(TCategory::Cache)].Entries.push_back(EntryOf(*entry));
-    if (container) Categories[Index(*container)].Entries.push_back(EntryOf(*entry));
+    TEntry kept = EntryOf(*entry);
+    if (container) Categories[Index(*container)].Entries.push_back(kept);
+    Categories[Index(TCategory::Cache)].Entries.push_back(std::move(kept));
     previous = container;
   }
   Categories[Index(TCategory::Cache)].Read = true;

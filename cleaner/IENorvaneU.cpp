@@ -65,17 +65,16 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   // The cookie and history entries that the platform listed with the http
   // content (Wine lists every container there), kept by the http sweep for
   // the sweeps after it, so that no entry is listed twice.
-  std::optional<TCacheSnapshot> listedWithContent;
+  TCacheSnapshot listedWithContent;
   if (const auto pattern = SweepPatternOf(TCategory::Cache)) {
     const bool keepCookies = SweepPatternOf(TCategory::Cookies).has_value();
     const bool keepHistory = SweepPatternOf(TCategory::History).has_value();
-    listedWithContent.emplace();
     TPassedOver keep;
     if (keepCookies || keepHistory)
       keep = [&](const TCacheEntryView &entry) {
         const TCategory category = CategoryOfPattern(entry.Url);
         if (category == TCategory::Cookies ? keepCookies : keepHistory)
-          listedWithContent->Append(category, entry);
+          listedWithContent.Append(category, entry);
       };
     totals.Cache = Sweep(System, *pattern, observer, keep);
   }
@@ -90,16 +89,15 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
 
 TCategoryTotals TIENorvane::SweepCategory(TCategory category, const std::string &pattern,
                                           const TSweepObserver &observer,
-                                          const std::optional<TCacheSnapshot> &listedWithContent) {
+                                          const TCacheSnapshot &listedWithContent) {
   if (const auto own = System.UrlCache().EnumerateSeparately(category))
     return Sweep(System, *own, pattern, observer);
   // Listed with the content: the entries the http sweep kept, in the
   // platform's order. When it kept none (or did not run), the category's
   // own enumeration is asked, which costs little when it holds none.
-  if (!listedWithContent || listedWithContent->Count(category) == 0)
-    return Sweep(System, pattern, observer);
+  if (listedWithContent.Count(category) == 0) return Sweep(System, pattern, observer);
   TEntryDeleter deleter(System.UrlCache(), category, observer);
-  listedWithContent->Select(pattern, System.LeadBytes(), std::ref(deleter));
+  listedWithContent.Select(pattern, System.LeadBytes(), std::ref(deleter));
   return deleter.Totals();
 }
 

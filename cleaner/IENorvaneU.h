@@ -117,7 +117,7 @@ private:
   // platform lists the category with the content.
   TCategoryTotals SweepCategory(TCategory category, const std::string &pattern,
                                 const TSweepObserver &observer,
-                                const std::optional<TCacheSnapshot> &listedWithContent);
+                                const TCacheSnapshot &listedWithContent);
 
   IPlatform &System;
 };
