@@ -225,15 +225,3 @@ private:
   int Updates = 0;
   uint64_t Repaints = 0;
 };
-
-// Holds a list's update bracket open for a scope: closes it on every path.
-class TListUpdateBracket {
-public:
-  explicit TListUpdateBracket(TListView &list) : List(list) { List.BeginUpdate(); }
-  ~TListUpdateBracket() { List.EndUpdate(); }
-  TListUpdateBracket(const TListUpdateBracket &) = delete;
-  TListUpdateBracket &operator=(const TListUpdateBracket &) = delete;
-
-private:
-  TListView &List;
-};

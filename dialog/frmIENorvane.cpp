@@ -175,7 +175,7 @@ void TConfForm::FillList(TCategory category) {
   TListView &list = Section(category).List;
   const std::shared_ptr<const TCacheSnapshot> &entries = Entries[static_cast<size_t>(category)];
   if (!entries) {
-    const TListUpdateBracket bracket(list);
+    const TPreviewUpdateBracket bracket(list);
     list.Clear();
     list.AddRow(kReadingRow, "", "");
     return;

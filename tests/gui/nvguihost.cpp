@@ -9,7 +9,8 @@
 //                                     GetConfigString (CALLS times, one after
 //                                     the other), prints what came back and
 //                                     the process's threads and handles
-//                                     before and after each call; "watch"
+//                                     before and after each call (by type:
+//                                     which came and went); "watch"
 //                                     keeps the timeline (below)
 //
 // While `config` runs, a second thread answers questions on stdin about the
@@ -63,6 +64,7 @@
 #include "CacheSeeder.h"
 #include "PluginApi.h"
 #include "PluginLibrary.h"
+#include "ProcessHandles.h"
 
 namespace {
 
@@ -528,44 +530,6 @@ size_t ThreadCount() {
   return count;
 }
 
-// The handles this process holds. Wine answers GetProcessHandleCount with 0,
-// so the system's handle table is asked when it does.
-size_t HandleCount() {
-  DWORD count = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
-  struct TEntry {
-    ULONG OwnerPid;
-    BYTE ObjectType, Flags;
-    USHORT Value;
-    PVOID Object;
-    ULONG Access;
-  };
-  using TQuery = LONG(WINAPI *)(int, void *, ULONG, ULONG *);
-  const auto query = reinterpret_cast<TQuery>(reinterpret_cast<void *>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (!query) return 0;
-  constexpr int kSystemHandleInformation = 16;
-  constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    ULONG needed = 0;
-    const LONG status =
-        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-    if (status == kLengthMismatch) {
-      buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
-      continue;
-    }
-    if (status != 0) return 0;
-    break;
-  }
-  const ULONG entries = *reinterpret_cast<const ULONG *>(buffer.data());
-  const auto *entry = reinterpret_cast<const TEntry *>(buffer.data() + sizeof(void *));
-  size_t mine = 0;
-  for (ULONG i = 0; i < entries; ++i)
-    if (entry[i].OwnerPid == GetCurrentProcessId()) ++mine;
-  return mine;
-}
-
 // Runs GetConfigString `calls` times in turn (a later call finds what the
 // system set up once per process in place already); reports each call's
 // threads and handles before and after it, and the last call's text,
@@ -590,12 +554,13 @@ int Config(const char *dll, const char *ini, const char *section, int calls, boo
     std::fill(buffer.begin(), buffer.end(), '\xA5');
     char *text = buffer.data();
     const size_t threadsBefore = ThreadCount();
-    const size_t handlesBefore = HandleCount();
+    const auto handlesBefore = ProcessHandles();
     result = configure(ini, section, &text);
     const size_t threadsAfter = ThreadCount();
-    const size_t handlesAfter = HandleCount();
+    const auto handlesAfter = ProcessHandles();
     out << "threads" << call << '\t' << threadsBefore << '\t' << threadsAfter << '\n';
-    out << "handles" << call << '\t' << handlesBefore << '\t' << handlesAfter << '\n';
+    out << "handles" << call << '\t' << HandleTotal(handlesBefore) << '\t'
+        << HandleTotal(handlesAfter) << '\t' << HandleChanges(handlesBefore, handlesAfter) << '\n';
   }
   out << "text\t[" << (buffer[0] == '\xA5' ? "(untouched)" : std::string(buffer.data())) << "]\n";
   out << "result\t" << (result ? "true" : "false") << '\n';
