@@ -764,19 +764,20 @@ def check_nothing_left(answer, calls, watch):
     handle the calls leave behind grows with the calls."""
     events_gained = 0
     for call in range(1, calls + 1):
-        threads, handles = answer.get(f"threads{call}", "?\t!"), answer.get(f"handles{call}", "")
-        print(f"call {call}: threads {threads}, handles {handles}")
-        before, after = threads.split("\t")
+        before, after = answer.get(f"threads{call}", "?\t!").split("\t")
         check_equal(after, before, f"threads after call {call}")
         if watch:
             continue
-        changes = handle_changes(handles.split("\t")[-1])
+        handles = answer.get(f"handles{call}")
+        check(handles is not None, f"no handles reported for call {call}")
+        changes = handle_changes(handles)
         events_before, events_after = changes.pop("Event", (0, 0))
         events_gained += events_after - events_before
         if call > 1:
             check(not changes and events_after >= events_before,
                   f"handles after call {call} changed: {handles}")
-    check(events_gained <= 1, f"{events_gained} event handles left after {calls} calls")
+    check(events_gained <= 1, f"{events_gained} event handles left after {calls} calls: " +
+          "; ".join(answer.get(f"handles{call}", "?") for call in range(1, calls + 1)))
 
 
 def run_case(build, name):

@@ -8,9 +8,9 @@
 //                                     shows a host window, calls the plug-in's
 //                                     GetConfigString (CALLS times, one after
 //                                     the other), prints what came back and
-//                                     the process's threads and handles
-//                                     before and after each call (by type:
-//                                     which came and went); "watch"
+//                                     the process's threads before and
+//                                     after each call and the handles that
+//                                     came and went, by type; "watch"
 //                                     keeps the timeline (below)
 //
 // While `config` runs, a second thread answers questions on stdin about the
@@ -532,8 +532,8 @@ size_t ThreadCount() {
 
 // Runs GetConfigString `calls` times in turn (a later call finds what the
 // system set up once per process in place already); reports each call's
-// threads and handles before and after it, and the last call's text,
-// result and, with `watch`, its timeline. The watching thread talks to the
+// threads before and after it and the handles that came and went, and the
+// last call's text, result and, with `watch`, its timeline. The watching thread talks to the
 // dialog's windows, which costs Wine a handle of its own now and then: the
 // counts are exact without it.
 int Config(const char *dll, const char *ini, const char *section, int calls, bool watch) {
@@ -559,8 +559,7 @@ int Config(const char *dll, const char *ini, const char *section, int calls, boo
     const size_t threadsAfter = ThreadCount();
     const auto handlesAfter = ProcessHandles();
     out << "threads" << call << '\t' << threadsBefore << '\t' << threadsAfter << '\n';
-    out << "handles" << call << '\t' << HandleTotal(handlesBefore) << '\t'
-        << HandleTotal(handlesAfter) << '\t' << HandleChanges(handlesBefore, handlesAfter) << '\n';
+    out << "handles" << call << '\t' << HandleChanges(handlesBefore, handlesAfter) << '\n';
   }
   out << "text\t[" << (buffer[0] == '\xA5' ? "(untouched)" : std::string(buffer.data())) << "]\n";
   out << "result\t" << (result ? "true" : "false") << '\n';

@@ -77,13 +77,6 @@ TProcessHandles ProcessHandles() {
   return mine;
 }
 
-size_t HandleTotal(const TProcessHandles &handles) {
-  size_t total = 0;
-  for (const auto &[type, values] : handles)
-    total += values.size();
-  return total;
-}
-
 std::string HandleChanges(const TProcessHandles &before, const TProcessHandles &after) {
   std::map<std::string, std::pair<std::set<unsigned short>, std::set<unsigned short>>> both;
   for (const auto &[type, values] : before)

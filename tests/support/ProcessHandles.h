@@ -2,7 +2,6 @@
 // Test-only, Windows only: the kernel handles this process holds, by type,
 // so that a test can tell which handles a piece of work left behind.
 #ifdef _WIN32
-#include <cstddef>
 #include <map>
 #include <set>
 #include <string>
@@ -12,8 +11,6 @@
 // GetProcessHandleCount with 0). Empty when the table cannot be read.
 using TProcessHandles = std::map<std::string, std::set<unsigned short>>;
 TProcessHandles ProcessHandles();
-
-size_t HandleTotal(const TProcessHandles &handles);
 
 // For each type whose handles differ: "Type before->after", then the values
 // of the handles that came and went ("+d8 -a0"); "-" when none differs.
