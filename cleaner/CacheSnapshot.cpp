@@ -1,6 +1,7 @@
 #include "CacheSnapshot.h"
 
 #include <cstring>
+#include <utility>
 
 #include "CacheWalk.h"
 #include "Masks.h"
@@ -78,9 +79,15 @@ void TCacheSnapshot::Append(TCategory category, const TCacheEntryView &entry) {
   kept.Read = true;
 }
 
-TCacheSnapshot TCacheSnapshot::Only(TCategory category) const {
+TCacheSnapshot TCacheSnapshot::Only(TCategory category) const & {
   TCacheSnapshot only;
   only.Categories[Index(category)] = Categories[Index(category)];
+  return only;
+}
+
+TCacheSnapshot TCacheSnapshot::Only(TCategory category) && {
+  TCacheSnapshot only;
+  only.Categories[Index(category)] = std::move(Categories[Index(category)]);
   return only;
 }
 

@@ -43,8 +43,10 @@ public:
   // Keeps `entry` after what is kept of `category`, which counts as read.
   void Append(TCategory category, const TCacheEntryView &entry);
 
-  // A snapshot holding only what this one keeps of `category`.
-  TCacheSnapshot Only(TCategory category) const;
+  // A snapshot holding only what this one keeps of `category`: copied, or
+  // moved out of a snapshot that is done with.
+  TCacheSnapshot Only(TCategory category) const &;
+  TCacheSnapshot Only(TCategory category) &&;
 
   // Whether `category` has been read.
   bool HasRead(TCategory category) const { return Categories[Index(category)].Read; }

@@ -117,17 +117,15 @@ void TEntryDeleter::operator()(const TCacheEntryView &entry) {
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
                       const TSweepObserver &observer, const TPassedOver &passedOver) {
   const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
-  TEntryDeleter deleter(platform.UrlCache(), CategoryOfPattern(pattern), observer);
-  if (passedOver)
-    WalkWith(*enumeration, pattern, platform.LeadBytes(), deleter, passedOver);
-  else
-    WalkWith(*enumeration, pattern, platform.LeadBytes(), deleter, TIgnorePassedOver{});
-  return deleter.Totals();
+  return Sweep(platform, *enumeration, pattern, observer, passedOver);
 }
 
 TCategoryTotals Sweep(IPlatform &platform, IUrlEnumeration &enumeration, const std::string &pattern,
-                      const TSweepObserver &observer) {
+                      const TSweepObserver &observer, const TPassedOver &passedOver) {
   TEntryDeleter deleter(platform.UrlCache(), CategoryOfPattern(pattern), observer);
-  WalkWith(enumeration, pattern, platform.LeadBytes(), deleter, TIgnorePassedOver{});
+  if (passedOver)
+    WalkWith(enumeration, pattern, platform.LeadBytes(), deleter, passedOver);
+  else
+    WalkWith(enumeration, pattern, platform.LeadBytes(), deleter, TIgnorePassedOver{});
   return deleter.Totals();
 }

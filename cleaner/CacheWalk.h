@@ -78,4 +78,4 @@ TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
 
 // The same over `enumeration`, started for `pattern`'s category.
 TCategoryTotals Sweep(IPlatform &platform, IUrlEnumeration &enumeration, const std::string &pattern,
-                      const TSweepObserver &observer = {});
+                      const TSweepObserver &observer = {}, const TPassedOver &passedOver = {});

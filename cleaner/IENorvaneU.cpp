@@ -66,21 +66,22 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   // content (Wine lists every container there), kept by the http sweep for
   // the sweeps after it, so that no entry is listed twice.
   TCacheSnapshot listedWithContent;
+  const auto cookies = SweepPatternOf(TCategory::Cookies);
+  const auto history = SweepPatternOf(TCategory::History);
   if (const auto pattern = SweepPatternOf(TCategory::Cache)) {
-    const bool keepCookies = SweepPatternOf(TCategory::Cookies).has_value();
-    const bool keepHistory = SweepPatternOf(TCategory::History).has_value();
     TPassedOver keep;
-    if (keepCookies || keepHistory)
+    if (cookies || history)
       keep = [&](const TCacheEntryView &entry) {
         const TCategory category = CategoryOfPattern(entry.Url);
-        if (category == TCategory::Cookies ? keepCookies : keepHistory)
+        if (category == TCategory::Cookies ? cookies.has_value() : history.has_value())
           listedWithContent.Append(category, entry);
       };
     totals.Cache = Sweep(System, *pattern, observer, keep);
   }
-  for (TCategory category : {TCategory::Cookies, TCategory::History})
-    if (const auto pattern = SweepPatternOf(category))
-      totals.Of(category) = SweepCategory(category, *pattern, observer, listedWithContent);
+  if (cookies)
+    totals.Cookies = SweepCategory(TCategory::Cookies, *cookies, observer, listedWithContent);
+  if (history)
+    totals.History = SweepCategory(TCategory::History, *history, observer, listedWithContent);
   // The history store is emptied whatever the history type: a mask only
   // narrows the sweep of the "Visited:" entries before it.
   if (DeleteHistory) totals.HistoryStore = System.History().Clear();

@@ -82,7 +82,7 @@ bool TBackgroundReader::ReadAll(uint64_t request) {
     }
     TCacheSnapshot entries;
     if (!entries.Read(*enumeration, category, cancelled)) return false;
-    DeliverChanged(category, entries);
+    DeliverChanged(category, std::move(entries));
   }
   if (!ReadContent(withContent, cancelled)) return false;
   DialogThread.Post([&sink = Sink, request] { sink.ReadEnded(request); });
@@ -96,23 +96,24 @@ bool TBackgroundReader::ReadContent(const std::vector<TCategory> &withContent,
   // that the small lists fill before the content's.
   TCacheSnapshot entries;
   const auto content = Cache.Enumerate(TCategory::Cache);
-  if (!entries.ReadWithContent(*content, withContent, cancelled,
-                               [&](TCategory passed) { DeliverChanged(passed, entries); }))
+  if (!entries.ReadWithContent(*content, withContent, cancelled, [&](TCategory passed) {
+        DeliverChanged(passed, entries.Only(passed));
+      }))
     return false;
   for (TCategory category : withContent) {
     // None of it among the content's entries: perhaps the platform lists
     // it elsewhere after all. Asking costs little when it holds none.
     if (entries.Count(category) == 0 && !entries.Read(Cache, category, cancelled)) return false;
-    DeliverChanged(category, entries);
+    DeliverChanged(category, entries.Only(category));
   }
-  DeliverChanged(TCategory::Cache, entries);
+  DeliverChanged(TCategory::Cache, std::move(entries).Only(TCategory::Cache));
   return true;
 }
 
-void TBackgroundReader::DeliverChanged(TCategory category, const TCacheSnapshot &entries) {
+void TBackgroundReader::DeliverChanged(TCategory category, TCacheSnapshot entries) {
   std::shared_ptr<const TCacheSnapshot> &last = Delivered[static_cast<size_t>(category)];
   if (last && last->SameAs(entries, category)) return;
-  last = std::make_shared<const TCacheSnapshot>(entries.Only(category));
+  last = std::make_shared<const TCacheSnapshot>(std::move(entries));
   Deliver(category, last);
 }
 

@@ -94,9 +94,9 @@ private:
   // when it was cancelled.
   bool ReadContent(const std::vector<TCategory> &withContent,
                    const TCacheSnapshot::TCancelled &cancelled);
-  // Hands over what `entries` holds of `category` when it differs from what
-  // was handed over last.
-  void DeliverChanged(TCategory category, const TCacheSnapshot &entries);
+  // Hands over `entries`, which holds `category` alone, when it differs
+  // from what was handed over last.
+  void DeliverChanged(TCategory category, TCacheSnapshot entries);
   void Deliver(TCategory category, std::shared_ptr<const TCacheSnapshot> entries);
 
   IUrlCache &Cache;
