@@ -44,10 +44,20 @@ struct TWrapper<Id, Member, R(WINAPI *)(A...)> {
   }
 };
 
+// On x86-64 there is one calling convention and GCC drops WINAPI's stdcall
+// attribute from the function types, warning that it does so where they are
+// template arguments; on i686 the attribute is part of the type and kept.
+#ifdef _WIN64
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wignored-attributes"
+#endif
 template <TWin32Call Id, auto Member> constexpr auto Wrapped() {
   using TFunction = std::remove_cvref_t<decltype(std::declval<TWin32Api>().*Member)>;
   return &TWrapper<Id, Member, TFunction>::Call;
 }
+#ifdef _WIN64
+#pragma GCC diagnostic pop
+#endif
 
 } // namespace
 
