@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints the README's figure tables in Markdown, dated
 # and with the machine described: the native Google Benchmark programs
-# (build/bench) and the timings of the 32-bit build under Wine (build/win).
+# (build/bench) and the timings under Wine of each Windows build that runs on
+# this machine (build/win for 32-bit hosts, build/win64 for 64-bit ones; setup
+# records which run, scripts/win-archs.sh), each figure labelled with its
+# architecture.
 #
 #   make bench && bench/report.sh [--native-only | --wine-only] > report.md
 #
@@ -11,7 +14,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native_bin=build/bench/bin
-win_build=build/win
+wine_builds=()
+if [[ -f build/win-archs ]]; then
+  for preset in $(scripts/win-archs.sh runnable); do wine_builds+=("build/$preset"); done
+fi
+win_build=""
 parts="${1:-all}"
 case "$parts" in all | --native-only | --wine-only) ;; *)
   echo "usage: bench/report.sh [--native-only | --wine-only]" >&2
@@ -27,9 +34,12 @@ if want --native-only; then
   done
 fi
 if want --wine-only; then
-  for program in IENorvane.dll plughost.exe seedcache.exe nvguihost.exe nvpreviewtiming.exe \
-    nvmasktiming.exe nvdeletetiming.exe ienorvane.exe; do
-    [[ -f "$win_build/bin/$program" ]] || missing+=("$win_build/bin/$program")
+  ((${#wine_builds[@]})) || missing+=("a Windows build that runs here (scripts/setup.sh)")
+  for build in "${wine_builds[@]}"; do
+    for program in IENorvane.dll plughost.exe seedcache.exe nvguihost.exe nvpreviewtiming.exe \
+      nvmasktiming.exe nvdeletetiming.exe ienorvane.exe; do
+      [[ -f "$build/bin/$program" ]] || missing+=("$build/bin/$program")
+    done
   done
 fi
 if ((${#missing[@]})); then
@@ -60,6 +70,20 @@ bench_failed() {
   jq -e --arg name "$2" 'any(.benchmarks[]; .run_name == $name and .error_occurred)' "$1" >/dev/null
 }
 
+# "64-bit build (win64)" for build/win64, "32-bit build (win32)" for build/win.
+arch_label() {
+  if [[ $(cat "$1/nv-arch" 2>/dev/null) == win64 ]]; then echo "64-bit build (win64)"; else echo "32-bit build (win32)"; fi
+}
+wine_labels() {
+  local build labels=()
+  for build in "${wine_builds[@]}"; do labels+=("the $(arch_label "$build")"); done
+  if [[ -f build/win-archs ]] && [[ -n "$(scripts/win-archs.sh skipped)" ]]; then
+    labels+=("not run here: $(scripts/win-archs.sh skipped | sed 's/^[a-z0-9]* //' | paste -sd ';')")
+  fi
+  local IFS=,
+  echo "${labels[*]}"
+}
+
 describe_machine() {
   local cpu memory
   cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
@@ -68,8 +92,9 @@ describe_machine() {
   echo
   echo "Measured on a machine with $(nproc) cores ($cpu) and $memory GiB of memory, shared with"
   echo "other work; $(uname -sr), $(g++ --version | head -n 1 | sed 's/ ([^)]*)//'),"
-  echo "$(i686-w64-mingw32-g++-posix --version | head -n 1 | sed 's/ ([^)]*)//') for the 32-bit build," \
-    "run under Wine $(wine --version | sed 's/^wine-//; s/ .*//') (Debian package $(dpkg-query -W -f='${Version}' wine 2>/dev/null || echo unknown))."
+  echo "$(x86_64-w64-mingw32-g++-posix --version | head -n 1 | sed 's/ ([^)]*)//; s/x86_64-w64-mingw32-//')" \
+    "for the Windows builds, run under Wine $(/usr/lib/wine/wine64 --version | sed 's/^wine-//; s/ .*//')" \
+    "(Debian package $(dpkg-query -W -f='${Version}' wine 2>/dev/null || echo unknown)): $(wine_labels)."
   echo "Expect ±30 % between runs."
 }
 
@@ -116,12 +141,12 @@ masks_native() {
 }
 
 masks_wine() {
-  progress "mask matching of the 32-bit build under Wine"
+  progress "mask matching of the $(arch_label "$win_build") under Wine"
   echo
-  echo "## Mask matching, 32-bit build under Wine"
+  echo "## Mask matching, $(arch_label "$win_build") under Wine"
   echo
   echo "\`bench/wine_mask_timing.sh $win_build 21\`; the same masks and corpus, the matcher compiled"
-  echo "as in IENorvane.dll (mingw-w64, i686, SSE2):"
+  echo "as in that build's IENorvane.dll (mingw-w64, SSE2):"
   echo
   bench/wine_mask_timing.sh "$win_build" 21
 }
@@ -160,7 +185,7 @@ clean_wine() {
   clean=$(sed -n 's/^plughost clean: *best \([0-9]*\) ms wall, \([0-9-]*\) ms net.*/\2/p' "$out")
   ratio=$(sed -n 's/^clean \/ floor: *\([0-9.]*\).*/\1/p' "$out")
   echo
-  echo "Under Wine, 10,000 real cache entries (\`bench/wine_clean_timing.sh $win_build 10000 3\`),"
+  echo "Under Wine, $(arch_label "$win_build"), 10,000 real cache entries (\`bench/wine_clean_timing.sh $win_build 10000 3\`),"
   echo "the best of 3, less each program's start-up:"
   echo
   echo "| bare enumerate-and-delete | \`plughost clean\` | clean / bare |"
@@ -192,7 +217,7 @@ preview_wine() {
   refill=$(sed -n 's/^refill of lvCache: \([0-9.]*\) ms/\1/p' "$out")
   ratio=$(sed -n 's/^refill \/ bare enumeration: \([0-9.]*\)/\1/p' "$out")
   echo
-  echo "Under Wine (\`bench/wine_preview_timing.sh $win_build 2000 7\`), one refill of the real"
+  echo "Under Wine, $(arch_label "$win_build") (\`bench/wine_preview_timing.sh $win_build 2000 7\`), one refill of the real"
   echo "\`lvCache\` (walk, rows, repaint) over 2,000 real entries, medians of 7:"
   echo
   echo "| bare enumeration | refill | refill / bare enumeration |"
@@ -240,7 +265,7 @@ quote_run() {
 }
 
 dialog_wine() {
-  heading "The dialog under Wine"
+  heading "The dialog under Wine, $(arch_label "$win_build")"
   echo
   echo "A real WinInet cache from \`seedcache\`, real key presses (XTest) from outside the dialog,"
   echo "each timed from the key's event to the list's new row count; WM_NULL sent to the dialog"
@@ -251,7 +276,7 @@ dialog_wine() {
 }
 
 deletes_and_terminal_wine() {
-  heading "Deletes and the command line under Wine"
+  heading "Deletes and the command line under Wine, $(arch_label "$win_build")"
   echo
   echo "A bare \`DeleteUrlCacheEntryA\` against the checked delete the clean uses (a lookup that the"
   echo "URL still names the walked entry, then the delete), medians of rounds of 300 deletes:"
@@ -265,18 +290,22 @@ deletes_and_terminal_wine() {
 }
 
 heading() { printf '\n## %s\n' "$1"; }
+# Runs a Wine part once for each Windows build that runs here.
+each_wine_build() {
+  for win_build in "${wine_builds[@]}"; do "$@"; done
+}
 describe_machine
 if want --native-only; then masks_native; fi
-if want --wine-only; then masks_wine; fi
+if want --wine-only; then each_wine_build masks_wine; fi
 heading "Clean"
 if want --native-only; then clean_native; fi
-if want --wine-only; then clean_wine; fi
+if want --wine-only; then each_wine_build clean_wine; fi
 heading "Preview refill"
 if want --native-only; then preview_native; fi
-if want --wine-only; then preview_wine; fi
+if want --wine-only; then each_wine_build preview_wine; fi
 if want --native-only; then ini_native; fi
 if want --wine-only; then
-  dialog_wine
-  deletes_and_terminal_wine
+  each_wine_build dialog_wine
+  each_wine_build deletes_and_terminal_wine
 fi
 progress "done"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Times the mask matcher of the 32-bit Windows build under Wine: nvmasktiming
+# Times the mask matcher of a Windows build (32- or 64-bit) under Wine: nvmasktiming
 # (bench/wine/mask_timing.cpp), the matcher compiled with the DLL's flags,
 # over the native benchmark's masks and corpus. Prints a Markdown table.
 #

@@ -8,9 +8,10 @@ if(WIN32)
                       -ffile-prefix-map=${PROJECT_BINARY_DIR}/=build/)
 endif()
 
-# A build folder configured before the toolchain file asked for SSE2 keeps
-# the flags it cached then; say so rather than ship a build without them.
-if(WIN32 AND NOT CMAKE_CXX_FLAGS MATCHES "-msse2")
+# A 32-bit build folder configured before the toolchain file asked for SSE2
+# keeps the flags it cached then; say so rather than ship a build without
+# them. (x86-64 has SSE2 by its architecture.)
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4 AND NOT CMAKE_CXX_FLAGS MATCHES "-msse2")
   message(WARNING "CMAKE_CXX_FLAGS lacks the toolchain's -msse2 (this folder was configured "
                   "before it was added, or the flags were overridden): reconfigure with "
                   "cmake --fresh --preset win")

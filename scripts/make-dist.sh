@@ -3,7 +3,8 @@
 #
 #   scripts/make-dist.sh [BUILD_DIR] [OUT_DIR]      (defaults: build/win build/dist)
 #
-# OUT_DIR/ienorvane-VERSION-win32.zip holds one folder of that name with
+# OUT_DIR/ienorvane-VERSION-ARCH.zip (ARCH: win32 for 32-bit hosts, win64 for
+# 64-bit ones, as the build is) holds one folder of that name with
 # IENorvane.dll, ienorvane.exe, README.txt (docs/README.txt.in with the
 # command line's own --help text, run under Wine), LICENSE.txt and
 # SHA256SUMS (checks with sha256sum -c). The version is the build's
@@ -19,7 +20,9 @@ for file in IENorvane.dll ienorvane.exe; do
 done
 version=$(sed -n 's/^#define NV_VERSION_STRING "\(.*\)"$/\1/p' "$build/version/NvVersion.h")
 [[ -n "$version" ]] || { echo "make-dist: no version in $build/version/NvVersion.h" >&2; exit 2; }
-name="ienorvane-$version-win32"
+arch=$(cat "$build/nv-arch" 2>/dev/null || true)
+[[ $arch == win32 || $arch == win64 ]] || { echo "make-dist: $build/nv-arch names no architecture" >&2; exit 2; }
+name="ienorvane-$version-$arch"
 stamp="${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || date +%s)}"
 
 staging="$(mktemp -d "${TMPDIR:-/tmp}/nv-dist.XXXXXX")"
@@ -30,14 +33,12 @@ mkdir -p "$folder" "$out"
 crlf() { sed 's/\r$//; s/$/\r/'; }
 cp "$build/bin/IENorvane.dll" "$build/bin/ienorvane.exe" "$folder/"
 help_file="$staging/help.txt"
-# Into a file, not a pipe: a desktop process that Wine starts for the program
-# inherits its output and would hold a pipe open after the program ends.
-(cd "$build/bin" && "$build/wine-run.sh" ienorvane.exe --help >"$help_file.raw")
-tr -d '\r' <"$help_file.raw" >"$help_file"
-[[ -s "$help_file" ]] || { echo "make-dist: ienorvane.exe --help printed nothing" >&2; exit 1; }
+"$source_dir/scripts/cli-help.sh" "$build" "$help_file"
 title="IE Norvane $version"
-awk -v title="$title" -v rule="$(printf '%*s' ${#title} '' | tr ' ' '=')" -v help="$help_file" '
-  { gsub(/@VERSION@/, substr(title, 12)) }
+bits=32
+[[ $arch == win64 ]] && bits=64
+awk -v title="$title" -v bits="$bits" -v rule="$(printf '%*s' ${#title} '' | tr ' ' '=')" -v help="$help_file" '
+  { gsub(/@VERSION@/, substr(title, 12)); gsub(/@BITS@/, bits) }
   /^@TITLE_RULE@$/ { print rule; next }
   /^@CLI_HELP@$/ { while ((getline line < help) > 0) print "  " line; next }
   { print }' "$source_dir/docs/README.txt.in" | sed 's/ *$//' | crlf >"$folder/README.txt"

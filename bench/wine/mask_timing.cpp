@@ -1,4 +1,4 @@
-// nvmasktiming: the mask matcher of the 32-bit Windows build, timed under
+// nvmasktiming: the mask matcher of a Windows build (32- or 64-bit), timed under
 // Wine (Google Benchmark is there natively only). The same masks and corpus
 // as bench/bench_masks.cpp: kBenchMasks against 100,000 generated cache URLs.
 //

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -60,7 +61,8 @@ TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs) {
   line.push_back('\0');
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &process))
-    throw std::runtime_error("cannot start: " + commandLine);
+    throw std::runtime_error("cannot start (error " + std::to_string(GetLastError()) +
+                             "): " + commandLine);
   TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
   writeEnd.Reset(); // the child holds the only write end now
 

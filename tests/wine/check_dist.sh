@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release archive that scripts/make-dist.sh makes of a Windows
 # build folder, as a user would receive it:
-#   - one folder ienorvane-VERSION-win32 with exactly the DLL, the command
+#   - one folder ienorvane-VERSION-ARCH (the build's architecture) with exactly the DLL, the command
 #     line, README.txt, LICENSE.txt and SHA256SUMS;
 #   - the binaries are the build's; SHA256SUMS lists every other file and
 #     verifies with sha256sum -c, and fails once a byte of the DLL changes;
@@ -18,7 +18,7 @@ status=0
 fail() { echo "FAILED: $*"; status=1; }
 
 version=$(sed -n 's/^#define NV_VERSION_STRING "\(.*\)"$/\1/p' "$build/version/NvVersion.h")
-name="ienorvane-$version-win32"
+name="ienorvane-$version-$(cat "$build/nv-arch")"
 "$source_dir/scripts/make-dist.sh" "$build" "$work/one" >/dev/null
 "$source_dir/scripts/make-dist.sh" "$build" "$work/two" >/dev/null
 archive="$work/one/$name.zip"
@@ -52,9 +52,8 @@ done
 readme=$(tr -d '\r' <"$folder/README.txt")
 [[ $(head -n 1 <<<"$readme") == "IE Norvane $version" ]] || fail "README.txt's title: $(head -n 1 <<<"$readme")"
 grep -q '@[A-Z_]*@' <<<"$readme" && fail "README.txt keeps a placeholder"
-# Into a file, not a pipe: a desktop process Wine starts may hold a pipe open.
-(cd "$build/bin" && "$build/wine-run.sh" ienorvane.exe --help >"$work/help.raw")
-help=$(tr -d '\r' <"$work/help.raw")
+"$source_dir/scripts/cli-help.sh" "$build" "$work/help.txt"
+help=$(cat "$work/help.txt")
 grep -q 'Exit codes' <<<"$help" || fail "ienorvane --help names no exit codes"
 while IFS= read -r line; do
   [[ -z "$line" ]] && continue

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,8 +16,12 @@
 
 namespace {
 
-// The folder of this test program, where the build puts the binaries too.
-std::string ProgramFolder() {
+// The folder of the shipped files: NV_SHIPPED_DIR when set (the other
+// architecture's build, whose programs may not run on this machine), else
+// the folder of this test program, where the build puts the binaries too.
+std::string ShippedFolder() {
+  if (const char *folder = std::getenv("NV_SHIPPED_DIR"); folder && *folder)
+    return std::string(folder) + "\\";
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path, length);
@@ -92,7 +97,7 @@ TEST(VersionResource, HeaderCarriesTheBuildsVersion) {
 TEST(VersionResource, EachShippedFileNamesTheRelease) {
   for (const TShippedFile &file : kShippedFiles) {
     SCOPED_TRACE(file.Name);
-    const TVersionInfo info(ProgramFolder() + file.Name);
+    const TVersionInfo info(ShippedFolder() + file.Name);
     ASSERT_TRUE(info.Present()) << "no version resource, error " << GetLastError();
     EXPECT_EQ(info.Translation(), 0x04B00409u) << "U.S. English, Unicode";
     EXPECT_EQ(info.String("ProductName"), "IE Norvane");
@@ -109,7 +114,7 @@ TEST(VersionResource, FixedPartCarriesTheSameNumbers) {
   const DWORD low = MAKELONG(0, NV_VERSION_PATCH);
   for (const TShippedFile &file : kShippedFiles) {
     SCOPED_TRACE(file.Name);
-    const TVersionInfo info(ProgramFolder() + file.Name);
+    const TVersionInfo info(ShippedFolder() + file.Name);
     const VS_FIXEDFILEINFO *fixed = info.Fixed();
     ASSERT_NE(fixed, nullptr);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
