@@ -5,7 +5,9 @@ Runs the real IENorvane.dll in nvguihost under Wine on a private Xvfb display,
 presses real keys with xdotool, and reads the dialog back through nvguihost's
 inspector thread (window functions: positions, texts, list rows, focus).
 
-    gui_test.py --build BUILD_DIR --case NAME     one case (as ctest runs it)
+    gui_test.py --build BUILD_DIR --case NAME [--display :N]
+                                                  one case (as ctest runs it);
+                                                  --display: its own Xvfb on :N
     gui_test.py --build BUILD_DIR --demo [--shot FILE] [--display :N]
                                                   show the dialog for a person
 
@@ -780,7 +782,7 @@ def check_nothing_left(answer, calls, watch):
           "; ".join(answer.get(f"handles{call}", "?") for call in range(1, calls + 1)))
 
 
-def run_case(build, name):
+def run_case(build, name, display_name=None):
     function, ini_lines, options = CASES[name]
     calls, watch = options.get("calls", 1), options.get("watch", True)
     work = pathlib.Path(build).resolve() / "gui-work"
@@ -792,7 +794,7 @@ def run_case(build, name):
     else:
         write_ini(ini, ini_lines)
     before = ini.read_bytes() if ini.exists() else None
-    display = Display.shared(build)
+    display = Display(int(display_name.lstrip(":"))) if display_name else Display.shared(build)
     try:
         wine = Wine(build, display.name)
         wine.unmanaged_windows()
@@ -921,7 +923,7 @@ def main():
         else:
             if not args.case:
                 parser.error("--case, --demo, --start-display or --stop-display")
-            run_case(args.build, args.case)
+            run_case(args.build, args.case, args.display)
             print(f"Gui.{args.case}: passed")
     except Failure as failure:
         print(f"Gui.{args.case or 'demo'}: FAILED: {failure}")
