@@ -5,7 +5,9 @@ Runs the real IENorvane.dll in nvguihost under Wine on a private Xvfb display,
 presses real keys with xdotool, and reads the dialog back through nvguihost's
 inspector thread (window functions: positions, texts, list rows, focus).
 
-    gui_test.py --build BUILD_DIR --case NAME     one case (as ctest runs it)
+    gui_test.py --build BUILD_DIR --case NAME [--display :N]
+                                                  one case (as ctest runs it);
+                                                  --display: its own Xvfb on :N
     gui_test.py --build BUILD_DIR --demo [--shot FILE] [--display :N]
                                                   show the dialog for a person
 
@@ -264,6 +266,14 @@ class Session:
         """Presses the key that ends the dialog (nothing more to ask then)."""
         self.xdotool("key", key)
 
+    def hold(self, key, seconds=0.15):
+        """Presses a key and lets it go a moment later, as a person does: its
+        release comes after what the press set off."""
+        self.xdotool("keydown", key)
+        time.sleep(seconds)
+        self.xdotool("keyup", key)
+        self.settle()
+
     def type(self, text):
         for ch in text:
             self.xdotool("type", ch)
@@ -458,6 +468,42 @@ def case_malformed_typed(s, ini):
     s.key("BackSpace")
     soon(lambda: urls(s.rows("lvCache")), expected_rows("http://", "*"), "later fills work")
     s.close_with("Escape")
+    return "", None
+
+
+def case_enter_closes_error_box(s, ini):
+    """The error box of a typed mask, closed with Enter pressed as a person
+    does, gives the keyboard back to the box typed in (so the dialog is still
+    shown), with the caret after its text, whichever section it is and
+    however it was reached."""
+    # History, reached by keyboard: Tab selects the mask, '[' replaces it.
+    soon(s.focus, "cbDeleteHistory", "focus when shown")
+    s.key("Tab", "Tab")
+    soon(s.focus, "edtHistoryMask", "Tab reaches the history mask")
+    s.type("[")
+    box = s.wait_error_box()
+    check(["text", "'Visited:[' is an invalid mask at (10)"] in box, f"error text: {box}")
+    s.hold("Return")
+    s.wait_error_box(present=False)
+    soon(s.focus, "edtHistoryMask", "the focus back in the history mask after Return")
+    soon(lambda: s.table("caret edtHistoryMask"), [["1", "1", "1"]], "the caret after '['")
+    s.key("BackSpace")
+    s.type("*www*")
+    soon(lambda: urls(s.rows("lvHistory")), expected_rows("Visited:", "*www*"),
+         "the next keys edit the history mask")
+    # Cookies, clicked and typed at the end; the keypad's Enter.
+    s.click("edtCookiesMask")
+    s.key("End")
+    s.type("[")
+    s.wait_error_box()
+    s.hold("KP_Enter")
+    s.wait_error_box(present=False)
+    soon(s.focus, "edtCookiesMask", "the focus back in the cookies mask after keypad Enter")
+    soon(lambda: s.table("caret edtCookiesMask"), [["7", "7", "7"]], "the caret after '*shop*['")
+    s.key("BackSpace")
+    soon(lambda: urls(s.rows("lvCookies")), expected_rows("Cookie:", "*shop*"),
+         "the next key edits the cookies mask")
+    s.close_with("Escape")  # neither Enter reached OK: nothing is saved
     return "", None
 
 
@@ -716,6 +762,9 @@ CASES = {
                                       "DeleteHistoryType=2", "HistoryMask=*www*"], {}),
     "Typing": (case_typing, ["DeleteCacheType=1", "CacheMask="], {}),
     "MalformedTyped": (case_malformed_typed, ["DeleteCacheType=1", "CacheMask="], {}),
+    "EnterClosesErrorBox": (case_enter_closes_error_box,
+                            ["DeleteCookiesType=1", "CookiesMask=*shop*", "DeleteHistoryType=1",
+                             "HistoryMask=*www*"], {}),
     "StoredMalformed": (case_stored_malformed, ["DeleteCacheType=1", "CacheMask=[",
                                                 "DeleteCookiesType=0", "CookiesMask=[",
                                                 "DeleteHistoryType=2", "HistoryMask=*[a-"], {}),
@@ -780,7 +829,7 @@ def check_nothing_left(answer, calls, watch):
           "; ".join(answer.get(f"handles{call}", "?") for call in range(1, calls + 1)))
 
 
-def run_case(build, name):
+def run_case(build, name, display_name=None):
     function, ini_lines, options = CASES[name]
     calls, watch = options.get("calls", 1), options.get("watch", True)
     work = pathlib.Path(build).resolve() / "gui-work"
@@ -792,7 +841,7 @@ def run_case(build, name):
     else:
         write_ini(ini, ini_lines)
     before = ini.read_bytes() if ini.exists() else None
-    display = Display.shared(build)
+    display = Display(int(display_name.lstrip(":"))) if display_name else Display.shared(build)
     try:
         wine = Wine(build, display.name)
         wine.unmanaged_windows()
@@ -921,7 +970,7 @@ def main():
         else:
             if not args.case:
                 parser.error("--case, --demo, --start-display or --stop-display")
-            run_case(args.build, args.case)
+            run_case(args.build, args.case, args.display)
             print(f"Gui.{args.case}: passed")
     except Failure as failure:
         print(f"Gui.{args.case or 'demo'}: FAILED: {failure}")

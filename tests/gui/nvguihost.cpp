@@ -497,6 +497,10 @@ void Inspector() {
       out << "unknown command\n";
     std::cout << out.str() << ".\n" << std::flush;
   }
+  // The script closes stdin while the last call may still be returning: the
+  // thread stays until the process ends, so that call's thread count does
+  // not depend on that moment.
+  Sleep(INFINITE);
 }
 
 LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
