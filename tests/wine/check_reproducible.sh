@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Checks that the shipped binaries are reproducible: the same sources, copied
-# to two different folders and built there one after the other (the second
-# in another time zone and locale), give byte-identical IENorvane.dll and
-# ienorvane.exe. Only those two targets are built, with the preset of the
-# architecture asked for (win32: win, win64: win64).
+# to another folder and built there later, in another time zone and locale,
+# give the same bytes of IENorvane.dll and ienorvane.exe as the build under
+# test. Only those two targets are built in the copy, with the preset of the
+# build's architecture (win32: win, win64: win64).
 #
-#   check_reproducible.sh SOURCE_DIR [win32|win64]
+#   check_reproducible.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
-source_dir="$(realpath "${1:?usage: check_reproducible.sh SOURCE_DIR}")"
+source_dir="$(realpath "${1:?usage: check_reproducible.sh SOURCE_DIR BUILD_DIR}")"
+build="$(realpath "${2:?usage: check_reproducible.sh SOURCE_DIR BUILD_DIR}")"
 work="$(mktemp -d "${TMPDIR:-/tmp}/nv-reproducible.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 files=(IENorvane.dll ienorvane.exe)
-case "${2:-win32}" in
+case "$(cat "$build/nv-arch")" in
 win32) preset=win ;;
 win64) preset=win64 ;;
-*) echo "check_reproducible: unknown architecture $2" >&2; exit 2 ;;
+*) echo "check_reproducible: $build/nv-arch names no architecture" >&2; exit 2 ;;
 esac
 
 # build_copy FOLDER: copies the sources (without build folders and history)
@@ -30,15 +31,12 @@ build_copy() {
   fi
 }
 
-first="$work/first/src"
-second="$work/a-second-folder/with/a/longer/path/src"
-build_copy "$first"
-sleep 2
-TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 build_copy "$second"
+copy="$work/a-second-folder/with/a/longer/path/src"
+TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 build_copy "$copy"
 
 status=0
 for file in "${files[@]}"; do
-  a="$first/build/$preset/bin/$file" b="$second/build/$preset/bin/$file"
+  a="$build/bin/$file" b="$copy/build/$preset/bin/$file"
   if cmp -s "$a" "$b"; then
     echo "$file: identical, $(stat -c %s "$a") bytes, sha256 $(sha256sum "$a" | cut -c1-16)..."
   else
