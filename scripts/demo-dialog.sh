@@ -7,15 +7,19 @@
 # With a display (DISPLAY set and reachable) the dialog opens there: edit the
 # masks, watch the lists follow, press OK or Cancel; the host's text is
 # printed afterwards. Without one it runs under a private Xvfb display, saves
-# a screenshot of the dialog (build/win/gui-shots/demo.png, or the file
-# given) and cancels it. Builds the win preset's programs it needs first, or
-# uses the Windows build folder NV_BUILD as it is.
+# a screenshot of the dialog (BUILD/gui-shots/demo.png, or the file given)
+# and cancels it. Builds the programs it needs first, with the first preset
+# that runs on this machine (scripts/win-archs.sh), or uses the Windows build
+# folder NV_BUILD as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${NV_BUILD:-build/win}"
 if [[ -z "${NV_BUILD:-}" ]]; then
-  cmake --preset win >/dev/null
-  cmake --build --preset win -j2 --target IENorvane plughost nvguihost >/dev/null
+  preset=$(scripts/win-archs.sh first)
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2 --target IENorvane plughost nvguihost >/dev/null
+  build="build/$preset"
+else
+  build="$NV_BUILD"
 fi
 
 args=(--build "$build" --demo)
