@@ -175,13 +175,17 @@ std::vector<std::string> IniLines(const std::string &content) {
 
 std::string CheckWriteKeptLines(const std::string &before, const std::string &after,
                                 const std::string &section, const std::string &key) {
-  // A UTF-8 byte order mark stays in front of the first line.
+  // A UTF-8 byte order mark at the start of the file stays there. Only the
+  // first one is a mark: the bytes of another one right after it belong to
+  // the first line.
   const std::string mark = "\xEF\xBB\xBF";
+  size_t skipped = 0;
   if (before.starts_with(mark)) {
     if (!after.starts_with(mark)) return "the byte order mark was lost";
-    return CheckWriteKeptLines(before.substr(mark.size()), after.substr(mark.size()), section, key);
+    skipped = mark.size();
   }
-  TLineMatch match{IniLines(before), IniLines(after), section, key, {}};
+  TLineMatch match{
+      IniLines(before.substr(skipped)), IniLines(after.substr(skipped)), section, key, {}};
   if (match.From(0, 0, 0)) return "";
   return "the lines differ by more than one write: " + match.FirstMismatch();
 }

@@ -111,6 +111,29 @@ TEST_F(IniStoreTest, Utf8MarkIsKeptAndUtf16IsReadButNeverWritten) {
   }
 }
 
+// Only the mark at the very start is one: the bytes of a second mark are
+// part of the first line, which is kept (and is no header even when "[s]"
+// follows it).
+TEST_F(IniStoreTest, OnlyTheFirstUtf8MarkIsAMark) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const struct {
+    std::string Content, Expected;
+  } cases[] = {
+      {mark + mark, mark + mark + "\r\n[s]\r\nk=v\r\n"},
+      {mark + mark + mark, mark + mark + mark + "\r\n[s]\r\nk=v\r\n"},
+      {mark + mark + "[s]\r\nk=1\r\n", mark + mark + "[s]\r\nk=1\r\n[s]\r\nk=v\r\n"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    WriteFileBytes(Path, cases[i].Content);
+    EXPECT_EQ(Read("s", "k"), "<def>") << "case " << i;
+    ASSERT_TRUE(Write("s", "k", "v")) << "case " << i;
+    EXPECT_EQ(ReadFileBytes(Path), cases[i].Expected) << "case " << i;
+    EXPECT_EQ(CheckWriteKeptLines(cases[i].Content, cases[i].Expected, "s", "k"), "")
+        << "case " << i;
+    EXPECT_EQ(Read("s", "k"), "v") << "case " << i;
+  }
+}
+
 TEST_F(IniStoreTest, RefusesLinesThatWouldReadBackAsOtherSettings) {
   WriteFileBytes(Path, "[s]\r\n[t]\r\nk=1\r\n");
   const struct {
