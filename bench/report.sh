@@ -78,7 +78,7 @@ wine_labels() {
   local build labels=()
   for build in "${wine_builds[@]}"; do labels+=("the $(arch_label "$build")"); done
   if [[ -f build/win-archs ]] && [[ -n "$(scripts/win-archs.sh skipped)" ]]; then
-    labels+=("not run here: $(scripts/win-archs.sh skipped | sed 's/^[a-z0-9]* //' | paste -sd ';')")
+    labels+=("not run here: $(scripts/win-archs.sh skipped | paste -sd ';')")
   fi
   local IFS=,
   echo "${labels[*]}"

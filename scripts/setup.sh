@@ -117,11 +117,11 @@ skipped=()
 wanted="${NV_WIN_ARCHS:-win32 win64}"
 consider() { # PRESET ARCH LOADER WHY-NOT
   if [[ " $wanted " != *" $2 "* ]]; then
-    skipped+=("$1 $2: not run, NV_WIN_ARCHS is \"$wanted\"")
+    skipped+=("$1 ($2): Wine and GUI suites not run: NV_WIN_ARCHS is \"$wanted\"")
   elif [[ -n "$4" ]]; then
-    skipped+=("$1 $2: not run, $4")
+    skipped+=("$1 ($2): Wine and GUI suites not run: $4")
   elif [[ ! -x "$3" ]]; then
-    skipped+=("$1 $2: not run, $3 is not installed")
+    skipped+=("$1 ($2): Wine and GUI suites not run: $3 is not installed")
   else
     runnable+=("$1")
   fi
@@ -141,3 +141,5 @@ mkdir -p "$(dirname "$record")"
   echo "${runnable[*]}"
   printf '%s\n' "${skipped[@]}"
 } >"$record"
+echo "setup: Windows builds that run here under Wine: ${runnable[*]:-none}"
+((${#skipped[@]} == 0)) || printf 'setup: %s\n' "${skipped[@]}"
