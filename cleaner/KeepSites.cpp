@@ -137,6 +137,15 @@ std::string_view RequireName(std::string_view name) {
   return typed;
 }
 
+// The length of the authority that begins `rest`: up to the first "/", "?"
+// or "#", or the whole text.
+size_t AuthorityLength(std::string_view rest) {
+  size_t length = 0;
+  while (length < rest.size() && rest[length] != '/' && rest[length] != '?' && rest[length] != '#')
+    ++length;
+  return length;
+}
+
 // The host of "scheme://[userinfo@]HOST[:port]/...", or empty.
 std::string_view UrlHost(std::string_view url) {
   if (url.empty() || !IsAsciiLetter(url.front())) return {};
@@ -145,7 +154,7 @@ std::string_view UrlHost(std::string_view url) {
     ++schemeEnd;
   if (url.substr(schemeEnd, 3) != "://") return {};
   std::string_view authority = url.substr(schemeEnd + 3);
-  authority = authority.substr(0, authority.find_first_of("/?#"));
+  authority = authority.substr(0, AuthorityLength(authority));
   if (const size_t at = authority.rfind('@'); at != std::string_view::npos)
     authority.remove_prefix(at + 1);
   if (authority.starts_with('[')) {
