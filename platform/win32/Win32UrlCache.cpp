@@ -98,6 +98,12 @@ private:
 
 } // namespace
 
+bool TWin32UrlCache::AddressesUnambiguously(const char *url) {
+  for (; *url; ++url)
+    if (static_cast<unsigned char>(*url) >= 0x80) return false;
+  return true;
+}
+
 TWin32UrlCache::TSelectors TWin32UrlCache::SelectorsOf(TCategory category) {
   switch (category) {
   case TCategory::Cookies: return {"cookie:", "Cookie:"};
@@ -141,15 +147,47 @@ TDeleteResult TWin32UrlCache::FailureOf(DWORD code) const {
   return code == ERROR_SHARING_VIOLATION ? TDeleteResult::InUse : TDeleteResult::Failed;
 }
 
+// Why a delete asks first, and what it never asks to delete.
+//
+// A delete names an entry by its URL, but Wine 8's index finds an entry by a
+// 32-bit key of the URL and never compares the URL itself. Read from the
+// content index (index.dat) between calls and from WINEDEBUG=+wininet traces:
+// - The index is a table of buckets of 7 slots, each a key and the offset of
+//   the entry's record. A free slot holds key 3. A delete frees the record's
+//   blocks and marks its slot deleted (key 1), keeping the offset and the old
+//   record. A new entry takes the first free or deleted slot of its bucket.
+// - A lookup (GetUrlCacheEntryInfoA, DeleteUrlCacheEntryA, and a commit,
+//   which looks for the entry it replaces) takes the first slot of the
+//   URL's bucket whose key matches in its upper 26 bits and reads the record
+//   there. A URL whose key is zero therefore also matches deleted slots (free
+//   ones read as no entry). Only URLs with a byte of 0x80 and above, which
+//   the key reads from outside its table, have shown such keys (in the
+//   64-bit wininet.dll "http://!a" and 0xFE; about 1 in 100 of "http://!",
+//   a printable character and such a byte); a key of printable ASCII is zero
+//   as rarely as any other 26-bit key.
+// What a clean of such an entry Z then does, call by call:
+//  1. Its lookup lands on Z's own slot (the first one of its bucket that
+//     matches), so it resolves to Z, and the delete frees Z: Z's slot is now
+//     a deleted slot whose record still names Z. The index is sound.
+//  2. The browser commits Z again: the commit's lookup lands on that deleted
+//     slot, takes the old record for the entry it replaces, frees its blocks
+//     a second time and writes the new record. The index's count of blocks
+//     in use now falls short of its allocation bitmap.
+//  3. The next process to open the index (the next clean, a listing) takes
+//     it as broken and starts it afresh on its first call: every content
+//     entry, selected or not, is gone before it looks anything up. A process
+//     that had the index open already sees nothing wrong.
+// The same happens whenever Z is committed or deleted while any deleted slot
+// is ahead of it in its bucket; the lookup then names that slot's old record.
+// Through the platform's calls a key of zero cannot be told from another
+// while Z's slot comes first: its lookup finds Z. So an entry whose URL has a
+// byte of 0x80 and above is left alone without a call; every other one is
+// looked up and deleted only when its URL resolves to the very entry the walk
+// delivered (same URL, same local file), which keeps an entry that a shared
+// key, or a commit since the walk, put in its place. Windows documents no
+// such behaviour; there this only leaves the entries of such URLs.
 TDeleteResult TWin32UrlCache::Delete(const TCacheEntryView &entry) {
-  // A delete addresses an entry by URL, but Wine 8's index finds an entry by
-  // a 32-bit key of the URL and never compares the URL itself: the URL may
-  // name another entry with the same key (bytes of 0x80 and above make such
-  // keys common), or a slot that an earlier delete freed, which a second
-  // delete frees twice, leaving an index that the next process to open it
-  // empties whole. So the URL is looked up first, and the delete goes ahead
-  // only when it resolves to the very entry the walk delivered. Windows
-  // documents no such behaviour; there the lookup always finds the entry.
+  if (!AddressesUnambiguously(entry.Url)) return TDeleteResult::NotAddressable;
   switch (Resolve(entry)) {
   case TResolution::WalkedEntry: break;
   case TResolution::OtherEntry: return TDeleteResult::NotAddressable;

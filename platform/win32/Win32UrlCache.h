@@ -31,10 +31,17 @@ public:
   // lists nothing.
   std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override;
 
-  // Looks the entry's URL up first and deletes only when it resolves to the
-  // entry that was walked (same URL, same local file); NotAddressable when
-  // it resolves to another, Failed when to none. A delete refused with 32
-  // (a sharing violation: the entry's file is locked) is InUse.
+  // Whether a delete may name `url` to the platform: false for a URL with a
+  // byte of 0x80 and above, which Wine 8's index may give a key of zero, a
+  // key that also names the slots of deleted entries (Win32UrlCache.cpp).
+  static bool AddressesUnambiguously(const char *url);
+
+  // NotAddressable, without a call, for a URL that does not address its
+  // entry unambiguously. Otherwise looks the URL up first and deletes only
+  // when it resolves to the entry that was walked (same URL, same local
+  // file); NotAddressable when it resolves to another, Failed when to none.
+  // A delete refused with 32 (a sharing violation: the entry's file is
+  // locked) is InUse.
   TDeleteResult Delete(const TCacheEntryView &entry) override;
 
 private:

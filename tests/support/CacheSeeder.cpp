@@ -157,11 +157,11 @@ std::optional<std::string> ResolvedUrl(const std::string &url) {
   return std::string(record()->lpszSourceUrlName);
 }
 
-std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted) {
+std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted, const std::string &prefix) {
   EmptyUrlCache();
   std::vector<TCollidingUrls> pairs;
   for (unsigned last = 0x80; last <= 0xFF && pairs.size() < wanted; ++last) {
-    const std::string candidate = "http://hc/" + std::string(1, static_cast<char>(last));
+    const std::string candidate = prefix + std::string(1, static_cast<char>(last));
     if (const auto found = ResolvedUrl(candidate)) {
       if (*found != candidate) pairs.push_back({*found, candidate});
       continue;
@@ -170,6 +170,47 @@ std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted) {
   }
   EmptyUrlCache();
   return pairs;
+}
+
+namespace {
+
+// Adds `count` mates without files, in order, then deletes them.
+void AddAndDeleteMates(size_t count) {
+  std::vector<std::string> mates;
+  for (size_t i = 0; i < count; ++i) {
+    mates.push_back("http://!m" + std::to_string(i) + "/");
+    CommitWithoutFile(mates.back(), NORMAL_CACHE_ENTRY);
+  }
+  for (const std::string &mate : mates)
+    DeleteUrlCacheEntryA(mate.c_str());
+}
+
+// Up to `wanted` candidates of `prefix` whose lookup finds a mate not yet in
+// `mates`, which it then adds.
+void FindKeyZeroUrlsOf(const std::string &prefix, size_t wanted, std::set<std::string> &mates,
+                       std::vector<TKeyZeroUrl> &found) {
+  size_t count = 0;
+  for (char middle = '!'; middle <= '~' && count < wanted; ++middle)
+    for (unsigned last = 0x80; last <= 0xFF && count < wanted; ++last) {
+      const std::string candidate = prefix + middle + static_cast<char>(last);
+      const auto mate = ResolvedUrl(candidate);
+      if (!mate || mate->empty() || !mates.insert(*mate).second) continue;
+      found.push_back({candidate, *mate});
+      ++count;
+    }
+}
+
+} // namespace
+
+std::vector<TKeyZeroUrl> FindKeyZeroUrls(const std::vector<std::string> &prefixes, size_t wanted) {
+  EmptyUrlCache();
+  AddAndDeleteMates(320);
+  std::set<std::string> mates;
+  std::vector<TKeyZeroUrl> found;
+  for (const std::string &prefix : prefixes)
+    FindKeyZeroUrlsOf(prefix, wanted, mates, found);
+  if (!found.empty()) DeleteUrlCacheEntryA(found.front().Url.c_str());
+  return found;
 }
 
 std::string EscapedUrl(const std::string &url) {

@@ -79,12 +79,34 @@ struct TCollidingUrls {
   std::string Present, Absent;
 };
 
-// Finds up to `wanted` colliding pairs by trying: "http://hc/" followed by
-// one byte of 0x80 to 0xFF, in order, each looked up before it is seeded
+// Finds up to `wanted` colliding pairs by trying: `prefix` followed by one
+// byte of 0x80 to 0xFF, in order, each looked up before it is seeded
 // (without a file); a candidate that already resolves to a seeded entry
 // makes a pair. The same platform gives the same pairs. Empties the cache
 // before and after. Finds none on a platform whose lookups compare URLs.
-std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted);
+std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted,
+                                              const std::string &prefix = "http://hc/");
+
+// A URL that Wine 8's index gives a key of zero, which also matches the slots
+// of deleted entries, and a URL of printable ASCII in the same bucket.
+struct TKeyZeroUrl {
+  std::string Url;  // a prefix, a printable character and a byte of 0x80 to 0xFF
+  std::string Mate; // "http://!m" followed by a number and "/"
+};
+
+// Finds up to `wanted` key-zero URLs for each of `prefixes`, each in a bucket
+// of its own, by trying against the platform under test. Empties the cache,
+// then adds and deletes 320 mates, which leaves a deleted slot in nearly
+// every bucket; then looks up each prefix followed by a printable character
+// and a byte of 0x80 to 0xFF, in order, without adding it. With no entry
+// left, a lookup that finds a record has matched a deleted slot with a key of
+// zero, and the mate it found shares its bucket. The same platform gives the
+// same URLs. Finds none on a platform whose lookups compare URLs.
+// When it finds some, it leaves the index broken on purpose (a found URL is
+// deleted, which frees its mate's record a second time), so that the next
+// process to open the index starts it afresh, without those deleted slots:
+// a key-zero URL added where one is ahead of it would break it anyway.
+std::vector<TKeyZeroUrl> FindKeyZeroUrls(const std::vector<std::string> &prefixes, size_t wanted);
 
 // `url` with every byte outside printable ASCII, and "%", written as "%XX"
 // (upper-case hexadecimal): one word on a command line or in a listing.

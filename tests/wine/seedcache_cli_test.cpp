@@ -19,9 +19,10 @@ TEST(SeedcacheCommandLine, HelpExplainsEveryCommandWhereverItIsAsked) {
     SCOPED_TRACE(arguments);
     const TProgramRun run = RunProgram(std::string("seedcache.exe ") + arguments);
     EXPECT_EQ(run.ExitCode, 0u);
-    for (const char *part : {"seedcache seed N [SEED]", "seedcache list", "seedcache enum",
-                             "--delete", "SELECTOR", "\"null\"", "same SEED", "seedcache empty",
-                             "seedcache add", "seedcache collide", "%XX", "Exit codes"})
+    for (const char *part :
+         {"seedcache seed N [SEED]", "seedcache list", "seedcache enum", "--delete", "SELECTOR",
+          "\"null\"", "same SEED", "seedcache empty", "seedcache add", "seedcache collide",
+          "seedcache keyzero", "%XX", "Exit codes"})
       EXPECT_NE(run.Output.find(part), std::string::npos) << part << " in\n" << run.Output;
     EXPECT_EQ(run.Output.find("entries, deleted"), std::string::npos) << "enum did not run";
   }
@@ -54,7 +55,9 @@ TEST(SeedcacheCommandLine, RefusesWhatItDoesNotUnderstandInOneLine) {
       {"add --size big http://a/", "add: N must be a whole number"},
       {"collide", "collide: the count N is missing"},
       {"collide 500", "collide: N must be a whole number up to 128, not '500'"},
-      {"collide 1 2", "collide: unexpected argument '2'"},
+      {"collide 1 http://a/ b", "collide: unexpected argument 'b'"},
+      {"keyzero", "keyzero: the count N is missing"},
+      {"keyzero 65 http://!", "keyzero: N must be a whole number up to 64, not '65'"},
   };
   for (const TRefusal &refusal : refusals) {
     SCOPED_TRACE(refusal.Arguments);

@@ -27,7 +27,8 @@ const char *HelpText() {
          "       seedcache list\n"
          "       seedcache enum [--delete] [SELECTOR...]\n"
          "       seedcache empty\n"
-         "       seedcache collide N\n"
+         "       seedcache collide N [PREFIX]\n"
+         "       seedcache keyzero N [PREFIX...]\n"
          "       seedcache --help\n"
          "\n"
          "Fills, lists and times the WinInet URL cache of the Wine prefix (or the\n"
@@ -51,8 +52,16 @@ const char *HelpText() {
          "  empty          deletes every entry and prints how many went.\n"
          "  collide N      prints up to N pairs of URLs that the cache's index cannot\n"
          "                 tell apart, one \"PRESENT ABSENT\" line each: looking ABSENT\n"
-         "                 up finds PRESENT's entry. Found by trying \"http://hc/\" and\n"
-         "                 one byte of 0x80 to 0xFF; leaves the cache empty.\n"
+         "                 up finds PRESENT's entry. Found by trying PREFIX (default\n"
+         "                 \"http://hc/\") and one byte of 0x80 to 0xFF; leaves the\n"
+         "                 cache empty.\n"
+         "  keyzero N      prints up to N URLs for each PREFIX (default \"http://!\")\n"
+         "                 whose key in the cache's index is zero, which also names\n"
+         "                 the slots of deleted entries, each in a bucket of its own,\n"
+         "                 one \"URL MATE\" line each: MATE is a URL of the same bucket.\n"
+         "                 Found by trying PREFIX, a printable character and one byte\n"
+         "                 of 0x80 to 0xFF. Leaves the cache empty, its index to be\n"
+         "                 started afresh by the next process that opens it.\n"
          "\n"
          "URLs are read and printed with every byte outside printable ASCII, and\n"
          "\"%\", as %XX.\n"
@@ -182,9 +191,18 @@ int Add(const std::vector<std::string> &arguments) {
   return 0;
 }
 
-int Collide(size_t wanted) {
-  for (const TCollidingUrls &pair : FindCollidingUrls(wanted))
+int Collide(size_t wanted, const std::string &prefix) {
+  for (const TCollidingUrls &pair : FindCollidingUrls(wanted, prefix))
     std::printf("%s %s\n", EscapedUrl(pair.Present).c_str(), EscapedUrl(pair.Absent).c_str());
+  return 0;
+}
+
+int KeyZero(size_t wanted, std::vector<std::string> prefixes) {
+  if (prefixes.empty()) prefixes.push_back("http://!");
+  for (std::string &prefix : prefixes)
+    prefix = UnescapedUrl(prefix);
+  for (const TKeyZeroUrl &url : FindKeyZeroUrls(prefixes, wanted))
+    std::printf("%s %s\n", EscapedUrl(url.Url).c_str(), EscapedUrl(url.Mate).c_str());
   return 0;
 }
 
@@ -215,8 +233,13 @@ int Run(const std::vector<std::string> &arguments) {
   if (command == "add") return Add(rest);
   if (command == "collide") {
     if (rest.empty()) throw EUsageError("collide: the count N is missing");
-    NoMoreArguments(command, rest, 1);
-    return Collide(WholeNumber(rest[0], "collide: N", 128));
+    NoMoreArguments(command, rest, 2);
+    return Collide(WholeNumber(rest[0], "collide: N", 128),
+                   rest.size() == 2 ? UnescapedUrl(rest[1]) : "http://hc/");
+  }
+  if (command == "keyzero") {
+    if (rest.empty()) throw EUsageError("keyzero: the count N is missing");
+    return KeyZero(WholeNumber(rest[0], "keyzero: N", 64), {rest.begin() + 1, rest.end()});
   }
   if (command == "empty") {
     NoMoreArguments(command, rest, 0);
