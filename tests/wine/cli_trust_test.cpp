@@ -268,4 +268,24 @@ TEST_F(CliTrust, LockedEntryIsListedAsInUseAndStays) {
   EXPECT_EQ(document["total"]["notDeletedCount"].Unsigned(), 1u);
 }
 
+// An entry whose URL has a byte of 0x80 and above, which Wine's index may
+// give a key that also names freed slots, is never deleted: the clean lists
+// it as not addressable and it stays.
+TEST_F(CliTrust, UrlWithAHighByteIsListedAsNotAddressableAndStays) {
+  const std::string url = "http://www.example.com/caf\xE9.html";
+  SeedHttpEntry(url, 500);
+  WriteSettings({{"DeleteCacheType", "1"},
+                 {"CacheMask", "www.example.com/*"},
+                 {"DeleteCookies", "0"},
+                 {"DeleteHistory", "0"}});
+  const TSplitRun json = Run("clean", " --json");
+  EXPECT_EQ(json.ExitCode, 4u);
+  const TJsonValue document = Json(json);
+  const TJsonValue &cache = document["categories"][0];
+  EXPECT_EQ(cache["count"].Unsigned(), 2u) << "index.html and logo.gif";
+  ASSERT_EQ(cache["notDeleted"].Array().size(), 1u);
+  EXPECT_EQ(cache["notDeleted"][0]["reason"].String(), "not-addressable");
+  EXPECT_TRUE(UrlCacheHas(url));
+}
+
 } // namespace
