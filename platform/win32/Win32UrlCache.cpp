@@ -100,8 +100,9 @@ private:
 
 TWin32UrlCache::TSelectors TWin32UrlCache::SelectorsOf(TCategory category) {
   switch (category) {
-  case TCategory::Cookies: return {"cookie:", "Cookie:"};
-  case TCategory::History: return {"visited:", "Visited:"};
+  // The fallback is the container's prefix itself.
+  case TCategory::Cookies: return {"cookie:", CategoryPrefix(category)};
+  case TCategory::History: return {"visited:", CategoryPrefix(category)};
   case TCategory::Cache: break;
   }
   return {nullptr, nullptr};

@@ -83,7 +83,7 @@ TEST_F(IniPlatformTest, SaveKeepsOtherSectionsAndRewritesInPlace) {
   const std::string tail = "[Other plug-in]\r\nDeleteCache=keep\r\n";
   WriteFileBytes(Path, head + "[IE Norvane]\r\nDeleteHistoryType=2\r\n" + tail);
   TIENorvane cleaner = Loaded();
-  EXPECT_EQ(cleaner.DeleteHistoryType, 2);
+  EXPECT_EQ(TypeCode(cleaner.DeleteHistoryType), 2);
   cleaner.SaveSettings(Path, "IE Norvane");
   const std::string section = "[IE Norvane]\r\nDeleteHistoryType=2\r\nDeleteCache=1\r\n"
                               "DeleteCacheType=0\r\nCacheMask=*.*\r\nDeleteCookies=1\r\n"
