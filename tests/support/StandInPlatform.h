@@ -12,6 +12,11 @@
 
 class TStandInPlatform : public IPlatform {
 public:
+  // `listing`: how the cache lists the cookie and history containers.
+  explicit TStandInPlatform(
+      TMemoryUrlCache::TListing listing = TMemoryUrlCache::TListing::WithContent)
+      : Cache(listing) {}
+
   TPortableIniStore IniStore;
   TMemoryUrlCache Cache;
   TRecordingHistoryStore HistoryStore;
