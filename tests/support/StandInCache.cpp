@@ -3,39 +3,14 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "UrlEscape.h"
+
 namespace {
 
-// One word of a line: every byte outside printable ASCII, and "%", as %XX.
-std::string Escaped(const std::string &text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string word;
-  for (const char c : text) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code > 0x20 && code < 0x7F && c != '%') {
-      word += c;
-      continue;
-    }
-    word += '%';
-    word += kHex[code >> 4];
-    word += kHex[code & 15];
-  }
-  return word.empty() ? "%" : word; // a lone "%" stands for the empty text
-}
+// One word of a line; a lone "%" stands for the empty text.
+std::string Escaped(const std::string &text) { return text.empty() ? "%" : EscapedUrl(text); }
 
-std::string Unescaped(const std::string &word) {
-  if (word == "%") return {};
-  std::string text;
-  for (size_t i = 0; i < word.size(); ++i) {
-    if (word[i] != '%') {
-      text += word[i];
-      continue;
-    }
-    if (i + 2 >= word.size()) throw std::runtime_error("a cut escape in '" + word + "'");
-    text += static_cast<char>(std::stoi(word.substr(i + 1, 2), nullptr, 16));
-    i += 2;
-  }
-  return text;
-}
+std::string Unescaped(const std::string &word) { return word == "%" ? "" : UnescapedUrl(word); }
 
 std::istringstream Lines(const std::string &text) { return std::istringstream(text); }
 

@@ -26,7 +26,6 @@ public:
   IUrlCache &UrlCache() override { return Cache; }
   IHistoryStore &History() override { return HistoryStore; }
   const TLeadByteSet &LeadBytes() const override { return CodePageLeadBytes; }
-  std::string WindowsDirectory() const override { return {}; }
   std::string AnsiToUtf8(std::string_view ansi) const override { return Latin1OrUtf8ToUtf8(ansi); }
   bool HasUrlCache() const override { return true; }
 };

@@ -18,6 +18,7 @@
 #include "PlugHostRun.h"
 #include "PluginCalls.h"
 #include "TempDir.h"
+#include "UrlEscape.h"
 #include "Win32Platform.h"
 
 namespace {

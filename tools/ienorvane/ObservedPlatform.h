@@ -28,7 +28,6 @@ public:
   IUrlCache &UrlCache() override { return *this; }
   IHistoryStore &History() override { return Inner.History(); }
   const TLeadByteSet &LeadBytes() const override { return Inner.LeadBytes(); }
-  std::string WindowsDirectory() const override { return Inner.WindowsDirectory(); }
   std::string AnsiToUtf8(std::string_view ansi) const override { return Inner.AnsiToUtf8(ansi); }
   bool HasUrlCache() const override { return Inner.HasUrlCache(); }
 

@@ -1,6 +1,9 @@
 #pragma once
-// Test-only, Windows only: seeding and listing the real WinInet URL cache of
-// the Wine prefix, for the clean's and the dialog's tests and for seedcache.
+// Windows only: seeding and listing the real WinInet URL cache of the Wine
+// prefix (or the Windows user), for seedcache and for the clean's and the
+// dialog's tests. Every call the platform's call table has goes through it
+// (TWin32Api::System(); listings through TUrlCacheRecords); creating and
+// committing entries, which the product never does, call WinInet directly.
 //
 //   http entries: CreateUrlCacheEntryA, write the file, CommitUrlCacheEntryA
 //                 (NORMAL_CACHE_ENTRY); the entry's size is the file's.
@@ -54,7 +57,7 @@ void SeedVisitedEntry(const std::string &url);
 void SeedEntry(const std::string &url, uint32_t size);
 
 // What the platform enumerates for `selector` (null: the null selector), in
-// its order, with one reused buffer.
+// its order (TUrlCacheRecords).
 std::vector<TListedEntry> ListUrlCache(const char *selector);
 
 // Every entry of every container (content, cookies, history), each once.
@@ -85,10 +88,4 @@ struct TCollidingUrls {
 // makes a pair. The same platform gives the same pairs. Empties the cache
 // before and after. Finds none on a platform whose lookups compare URLs.
 std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted);
-
-// `url` with every byte outside printable ASCII, and "%", written as "%XX"
-// (upper-case hexadecimal): one word on a command line or in a listing.
-std::string EscapedUrl(const std::string &url);
-// The bytes that EscapedUrl wrote as `text`.
-std::string UnescapedUrl(const std::string &text);
 #endif
