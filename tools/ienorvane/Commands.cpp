@@ -186,21 +186,27 @@ private:
     return kExitOk;
   }
 
-  // The cleaner's steps one by one: selects first, so that the number of
-  // deletes is known, then deletes exactly what was selected and empties
-  // the history store.
-  int Clean() {
-    const TSelection selected = Cleaner.Select();
-    if (selected.Fault) return MaskFaultMet(*selected.Fault);
+  // Deletes exactly what was selected, showing the progress; what each
+  // delete did, and the totals.
+  TListing DeleteSelected(const TSelection &selected, TCleanTotals &totals) {
     const uint64_t toDo = selected.EntryCount();
     uint64_t count = 0;
     TCleanListing deletes(Cleaner);
-    const TCleanTotals totals = Cleaner.DeleteSelected(
+    totals = Cleaner.DeleteSelected(
         selected, [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
           deletes.Deleted(category, entry, result);
           Progress.Deleted(++count, toDo);
         });
-    const TListing done = std::move(deletes).Done(totals);
+    return std::move(deletes).Done(totals);
+  }
+
+  // The cleaner's steps one by one: selects first, so that the number of
+  // deletes is known, then deletes and empties the history store.
+  int Clean() {
+    const TSelection selected = Cleaner.Select();
+    if (selected.Fault) return MaskFaultMet(*selected.Fault);
+    TCleanTotals totals;
+    const TListing done = DeleteSelected(selected, totals);
     const std::optional<THistoryOutcome> history = EmptyHistoryStore();
     const std::string report = totals.ReportText();
     const bool complete = done.Total().NotDeleted == 0 && (!history || history->Emptied);

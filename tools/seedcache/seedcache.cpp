@@ -16,6 +16,7 @@
 
 #include "CacheSeeder.h"
 #include "SeededRandom.h"
+#include "UrlCache.h"
 #include "UrlCacheRecords.h"
 #include "UrlCorpus.h"
 #include "UrlEscape.h"
