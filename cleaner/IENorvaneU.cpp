@@ -115,10 +115,12 @@ TSelection TIENorvane::Select(std::optional<TCategory> only) {
       selection.Sweeps[current].Entries.push_back(TCacheEntry::Of(entry));
     });
   } catch (const EMaskException &failure) {
-    // The sweep that failed is the first of the pattern not yet done.
+    // The sweep that failed: the first one of the pattern's category from
+    // the one under way on; the sweeps after it did not run.
     const TCategory failed = CategoryOfPattern(failure.Mask);
-    while (selection.Sweeps[current].Category != failed)
+    while (current < selection.Sweeps.size() && selection.Sweeps[current].Category != failed)
       ++current;
+    if (current == selection.Sweeps.size()) throw;
     selection.Sweeps.resize(current + 1);
     selection.Fault = FaultOf(failed, failure);
   }
