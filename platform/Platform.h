@@ -1,8 +1,8 @@
 #pragma once
 // The one object through which the core and the tools reach the operating
 // system: the INI, URL cache and history services, the facts of the system's
-// code page, and whether the system has a URL cache at all. The core never
-// calls the operating system itself.
+// code page (its lead bytes, and its texts as UTF-8), and whether the system
+// has a URL cache at all. The core never calls the operating system itself.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,8 +16,11 @@ class IPlatform {
 public:
   virtual ~IPlatform() = default;
 
+  // The private-profile (INI) service: the settings' store.
   virtual IProfileStore &Profiles() = 0;
+  // The URL cache the clean walks and deletes from.
   virtual IUrlCache &UrlCache() = 0;
+  // The browser's history store, which a clean with history on empties.
   virtual IHistoryStore &History() = 0;
 
   // The bytes that begin a double-byte character in the system's ANSI code
