@@ -66,7 +66,7 @@ void BM_Clean(benchmark::State &state) {
   TStandInPlatform &platform = Platform();
   TIENorvane cleaner(platform);
   cleaner.DeleteCache = true;
-  cleaner.DeleteCacheType = 1;
+  cleaner.DeleteCacheType = TSweepType::ByMask;
   cleaner.CacheMask = kCacheMasks[state.range(0)];
   state.SetLabel(cleaner.CacheMask);
   uint64_t deleted = 0;

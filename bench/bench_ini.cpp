@@ -51,8 +51,10 @@ void BM_SaveSettingsChanged(benchmark::State &state) {
   cleaner.LoadSettings(fixture.Path, "IE Norvane");
   for (auto _ : state) {
     cleaner.DeleteCache = !cleaner.DeleteCache, cleaner.DeleteCookies = !cleaner.DeleteCookies;
-    cleaner.DeleteHistory = !cleaner.DeleteHistory, ++cleaner.DeleteCacheType;
-    ++cleaner.DeleteCookiesType, ++cleaner.DeleteHistoryType;
+    cleaner.DeleteHistory = !cleaner.DeleteHistory;
+    for (TSweepType *type :
+         {&cleaner.DeleteCacheType, &cleaner.DeleteCookiesType, &cleaner.DeleteHistoryType})
+      *type = SweepTypeOf(TypeCode(*type) + 1);
     cleaner.CacheMask += "a", cleaner.CookiesMask += "b", cleaner.HistoryMask += "c";
     cleaner.SaveSettings(fixture.Path, "IE Norvane");
   }

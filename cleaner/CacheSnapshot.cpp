@@ -1,16 +1,7 @@
 #include "CacheSnapshot.h"
 
-#include <cstring>
+#include <algorithm>
 #include <utility>
-
-#include "CacheWalk.h"
-#include "Masks.h"
-
-TCacheSnapshot::TEntry TCacheSnapshot::EntryOf(const TCacheEntryView &view) {
-  std::optional<std::string> file;
-  if (view.LocalFileName) file = view.LocalFileName;
-  return {view.Url, std::move(file), view.Size};
-}
 
 bool TCacheSnapshot::Read(IUrlCache &cache, TCategory category, const TCancelled &cancelled) {
   const auto enumeration = cache.Enumerate(category);
@@ -19,10 +10,10 @@ bool TCacheSnapshot::Read(IUrlCache &cache, TCategory category, const TCancelled
 
 bool TCacheSnapshot::Read(IUrlEnumeration &enumeration, TCategory category,
                           const TCancelled &cancelled) {
-  std::vector<TEntry> entries;
+  std::vector<TCacheEntry> entries;
   while (const TCacheEntryView *entry = enumeration.Next()) {
     if (cancelled && cancelled()) return false;
-    entries.push_back(EntryOf(*entry));
+    entries.push_back(TCacheEntry::Of(*entry));
   }
   TCategoryEntries &kept = Categories[Index(category)];
   kept.Entries = std::move(entries);
@@ -33,13 +24,12 @@ bool TCacheSnapshot::Read(IUrlEnumeration &enumeration, TCategory category,
 namespace {
 
 // The category of `alongside` whose container holds the entry with this
-// URL (its prefix begins the URL exactly, as the platform files it), if any.
+// URL, if any.
 std::optional<TCategory> ContainerAmong(const std::vector<TCategory> &alongside, const char *url) {
-  for (TCategory category : alongside) {
-    const char *prefix = CategoryPrefix(category);
-    if (std::strncmp(url, prefix, std::strlen(prefix)) == 0) return category;
-  }
-  return std::nullopt;
+  const TCategory container = ContainerOfUrl(url);
+  if (std::find(alongside.begin(), alongside.end(), container) == alongside.end())
+    return std::nullopt;
+  return container;
 }
 
 } // namespace
@@ -62,7 +52,7 @@ bool TCacheSnapshot::ReadWithContent(IUrlEnumeration &content,
         if (passed) passed(*previous);
       }
     }
-    TEntry kept = EntryOf(*entry);
+    TCacheEntry kept = TCacheEntry::Of(*entry);
     if (container) Categories[Index(*container)].Entries.push_back(kept);
     Categories[Index(TCategory::Cache)].Entries.push_back(std::move(kept));
     previous = container;
@@ -73,9 +63,14 @@ bool TCacheSnapshot::ReadWithContent(IUrlEnumeration &content,
   return true;
 }
 
+bool TCacheSnapshot::ReadApartWhenNoneListed(IUrlCache &cache, TCategory category,
+                                             const TCancelled &cancelled) {
+  return Count(category) > 0 || Read(cache, category, cancelled);
+}
+
 void TCacheSnapshot::Append(TCategory category, const TCacheEntryView &entry) {
   TCategoryEntries &kept = Categories[Index(category)];
-  kept.Entries.push_back(EntryOf(entry));
+  kept.Entries.push_back(TCacheEntry::Of(entry));
   kept.Read = true;
 }
 
@@ -93,14 +88,14 @@ TCacheSnapshot TCacheSnapshot::Only(TCategory category) && {
 
 void TCacheSnapshot::Select(const std::string &pattern, const TLeadByteSet &leadBytes,
                             const std::function<void(const TCacheEntryView &)> &visit) const {
-  std::optional<TMask> mask; // compiled when the first entry reaches the match
-  for (const TEntry &entry : Categories[Index(CategoryOfPattern(pattern))].Entries) {
-    if (!PassesCategoryFilter(pattern, entry.Url.c_str())) continue;
-    if (!mask) mask.emplace(pattern, leadBytes);
-    if (!mask->Matches(entry.Url)) continue;
-    visit({entry.Url.c_str(), entry.LocalFileName ? entry.LocalFileName->c_str() : nullptr,
-           entry.Size});
-  }
+  TEntrySelector selector(pattern, leadBytes);
+  Select(selector, visit);
+}
+
+void TCacheSnapshot::Select(TEntrySelector &selector,
+                            const std::function<void(const TCacheEntryView &)> &visit) const {
+  for (const TCacheEntry &entry : Categories[Index(selector.Category())].Entries)
+    if (selector.Selects(entry.Url.c_str())) visit(entry.View());
 }
 
 bool TCacheSnapshot::SameAs(const TCacheSnapshot &other, TCategory category) const {

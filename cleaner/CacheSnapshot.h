@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CacheWalk.h"
 #include "Platform.h"
 
 class TCacheSnapshot {
@@ -40,6 +41,13 @@ public:
                        const TCancelled &cancelled = {},
                        const std::function<void(TCategory)> &passed = {});
 
+  // When none of `category`'s entries were among the content's (ReadWithContent,
+  // Append), reads its own enumeration whole: the platform may list it apart
+  // after all, and asking costs little when it holds none. Returns false when
+  // `cancelled` said so.
+  bool ReadApartWhenNoneListed(IUrlCache &cache, TCategory category,
+                               const TCancelled &cancelled = {});
+
   // Keeps `entry` after what is kept of `category`, which counts as read.
   void Append(TCategory category, const TCacheEntryView &entry);
 
@@ -58,6 +66,9 @@ public:
   // walk would: when at least one entry reaches the match.
   void Select(const std::string &pattern, const TLeadByteSet &leadBytes,
               const std::function<void(const TCacheEntryView &)> &visit) const;
+  // The same with a selector made for a walk of its pattern.
+  void Select(TEntrySelector &selector,
+              const std::function<void(const TCacheEntryView &)> &visit) const;
 
   // Whether both hold the same entries, in the same order, for `category`.
   bool SameAs(const TCacheSnapshot &other, TCategory category) const;
@@ -66,19 +77,12 @@ public:
   size_t Count(TCategory category) const { return Categories[Index(category)].Entries.size(); }
 
 private:
-  struct TEntry {
-    std::string Url;
-    std::optional<std::string> LocalFileName;
-    uint64_t Size = 0;
-    bool operator==(const TEntry &) const = default;
-  };
   struct TCategoryEntries {
     bool Read = false;
-    std::vector<TEntry> Entries;
+    std::vector<TCacheEntry> Entries;
   };
 
   static size_t Index(TCategory category) { return static_cast<size_t>(category); }
-  static TEntry EntryOf(const TCacheEntryView &view);
 
   std::array<TCategoryEntries, 3> Categories;
 };

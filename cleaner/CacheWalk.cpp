@@ -1,6 +1,6 @@
 #include "CacheWalk.h"
 
-#include "Masks.h"
+#include "CacheSnapshot.h"
 
 namespace {
 
@@ -20,112 +20,123 @@ bool BeginsWithNoCase(const char *text, const char *prefix) {
   return true;
 }
 
-// The walk's pattern as a mask, compiled when the first entry reaches the
-// match (so that a malformed pattern no entry reaches raises nothing).
-class TLazyMask {
-public:
-  TLazyMask(const std::string &pattern, const TLeadByteSet &leadBytes)
-      : Pattern(pattern), LeadBytes(leadBytes) {}
-  bool Matches(const char *url) {
-    if (!Mask) Mask.emplace(Pattern, LeadBytes);
-    return Mask->Matches(url);
-  }
-
-private:
-  const std::string &Pattern;
-  const TLeadByteSet &LeadBytes;
-  std::optional<TMask> Mask;
-};
+// Whether a walk of `pattern` passes over the entries of other containers.
+bool FiltersOtherContainers(const std::string &pattern) {
+  return BeginsWith(pattern.c_str(), CategoryPrefix(TCategory::Cache));
+}
 
 // Passes nothing on: for walks that need not hear of what they pass over.
 struct TIgnorePassedOver {
   void operator()(const TCacheEntryView &) const {}
 };
 
-// The walk of `enumeration` for any visitor: the sweep's visitor is called
-// directly, not through a std::function, as it runs once per entry.
-// `passedOver` hears of the entries that the category filter drops.
+// The walk of `enumeration` for any visitor. `passedOver` hears of the
+// entries of other containers that the category filter drops.
 template <typename TVisit, typename TPassed>
-void WalkWith(IUrlEnumeration &enumeration, const std::string &pattern,
-              const TLeadByteSet &leadBytes, TVisit &visit, const TPassed &passedOver) {
-  const bool httpPattern = BeginsWith(pattern.c_str(), "http://");
-  TLazyMask mask(pattern, leadBytes);
+void WalkWith(IUrlEnumeration &enumeration, TEntrySelector &selector, const TVisit &visit,
+              const TPassed &passedOver) {
   while (const TCacheEntryView *entry = enumeration.Next()) {
-    if (httpPattern && (BeginsWith(entry->Url, "Cookie:") || BeginsWith(entry->Url, "Visited:"))) {
+    if (selector.PassesOver(entry->Url))
       passedOver(*entry);
-      continue;
-    }
-    if (mask.Matches(entry->Url)) visit(*entry);
+    else if (selector.Selects(entry->Url))
+      visit(*entry);
   }
+}
+
+// Whether one of `sweeps` is of `category`.
+bool Sweeps(const std::vector<TSweep> &sweeps, TCategory category) {
+  for (const TSweep &sweep : sweeps)
+    if (sweep.Category == category) return true;
+  return false;
 }
 
 } // namespace
 
-const char *CategoryPrefix(TCategory category) {
-  switch (category) {
-  case TCategory::Cache: return "http://";
-  case TCategory::Cookies: return "Cookie:";
-  case TCategory::History: return "Visited:";
-  }
-  return "";
-}
-
 TCategory CategoryOfPattern(const std::string &pattern) {
-  if (BeginsWithNoCase(pattern.c_str(), "Cookie:")) return TCategory::Cookies;
-  if (BeginsWithNoCase(pattern.c_str(), "Visited:")) return TCategory::History;
+  for (TCategory category : {TCategory::Cookies, TCategory::History})
+    if (BeginsWithNoCase(pattern.c_str(), CategoryPrefix(category))) return category;
   return TCategory::Cache;
 }
 
-std::optional<std::string> SweepPattern(TCategory category, int32_t type, const std::string &mask) {
+std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
+                                        const std::string &mask) {
   switch (type) {
-  case 0: return std::string(CategoryPrefix(category)) + "*.*";
-  case 1: return CategoryPrefix(category) + mask;
-  default: return std::nullopt;
+  case TSweepType::All: return std::string(CategoryPrefix(category)) + "*.*";
+  case TSweepType::ByMask: return CategoryPrefix(category) + mask;
   }
+  return std::nullopt;
 }
 
-std::string PreviewPattern(TCategory category, int32_t type, const std::string &mask) {
+std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask) {
   return SweepPattern(category, type, mask).value_or(CategoryPrefix(category) + mask);
 }
 
 bool PassesCategoryFilter(const std::string &pattern, const char *url) {
-  if (!BeginsWith(pattern.c_str(), "http://")) return true;
-  return !BeginsWith(url, "Cookie:") && !BeginsWith(url, "Visited:");
+  return !FiltersOtherContainers(pattern) || ContainerOfUrl(url) == TCategory::Cache;
+}
+
+TEntrySelector::TEntrySelector(const std::string &pattern, const TLeadByteSet &leadBytes)
+    : Pattern(pattern), LeadBytes(leadBytes), Listed(CategoryOfPattern(pattern)),
+      FiltersOthers(FiltersOtherContainers(pattern)) {}
+
+bool TEntrySelector::Selects(const char *url) {
+  if (PassesOver(url)) return false;
+  if (!Mask) Mask.emplace(Pattern, LeadBytes);
+  return Mask->Matches(url);
 }
 
 void Walk(IPlatform &platform, const std::string &pattern,
           const std::function<void(const TCacheEntryView &)> &visit) {
-  const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
-  WalkWith(*enumeration, pattern, platform.LeadBytes(), visit, TIgnorePassedOver{});
+  TEntrySelector selector(pattern, platform.LeadBytes());
+  const auto enumeration = platform.UrlCache().Enumerate(selector.Category());
+  WalkWith(*enumeration, selector, visit, TIgnorePassedOver{});
 }
 
-TEntryDeleter::TEntryDeleter(IUrlCache &cache, TCategory category, const TSweepObserver &observer)
-    : Cache(cache), Category(category), Observer(observer) {}
-
-void TEntryDeleter::operator()(const TCacheEntryView &entry) {
-  // A failed deletion is passed over: the entry stays and counts nothing.
-  const TDeleteResult result = Cache.Delete(entry);
-  if (result == TDeleteResult::Deleted) {
-    ++Counted.Count;
-    Counted.Bytes += entry.Size;
-  } else {
-    ++Counted.NotDeleted;
+void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
+                   const TSelectVisitor &visit) {
+  IUrlCache &cache = platform.UrlCache();
+  // The cookie and history entries that the platform listed with the
+  // content (Wine lists every container there), kept by the content's sweep
+  // for the sweeps after it, so that no entry is listed twice.
+  TCacheSnapshot listedWithContent;
+  const auto keep = [&](const TCacheEntryView &entry) {
+    const TCategory container = ContainerOfUrl(entry.Url);
+    if (Sweeps(sweeps, container)) listedWithContent.Append(container, entry);
+  };
+  for (const TSweep &sweep : sweeps) {
+    TEntrySelector selector(sweep.Pattern, platform.LeadBytes());
+    const auto selected = [&](const TCacheEntryView &entry) { visit(sweep.Category, entry); };
+    if (sweep.Category == TCategory::Cache) {
+      const auto content = cache.Enumerate(TCategory::Cache);
+      WalkWith(*content, selector, selected, keep);
+    } else if (const auto own = cache.EnumerateSeparately(sweep.Category)) {
+      WalkWith(*own, selector, selected, TIgnorePassedOver{});
+    } else {
+      listedWithContent.ReadApartWhenNoneListed(cache, sweep.Category);
+      listedWithContent.Select(selector, selected);
+    }
   }
-  if (Observer) Observer(Category, entry, result);
+}
+
+TEntryDeleter::TEntryDeleter(IUrlCache &cache, const TSweepObserver &observer)
+    : Cache(cache), Observer(observer) {}
+
+void TEntryDeleter::operator()(TCategory category, const TCacheEntryView &entry) {
+  const TDeleteResult result = Cache.Delete(entry);
+  TCategoryTotals &counted = Counted[static_cast<size_t>(category)];
+  if (result == TDeleteResult::Deleted) {
+    ++counted.Count;
+    counted.Bytes += entry.Size;
+  } else {
+    ++counted.NotDeleted;
+  }
+  if (Observer) Observer(category, entry, result);
 }
 
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
-                      const TSweepObserver &observer, const TPassedOver &passedOver) {
-  const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
-  return Sweep(platform, *enumeration, pattern, observer, passedOver);
-}
-
-TCategoryTotals Sweep(IPlatform &platform, IUrlEnumeration &enumeration, const std::string &pattern,
-                      const TSweepObserver &observer, const TPassedOver &passedOver) {
-  TEntryDeleter deleter(platform.UrlCache(), CategoryOfPattern(pattern), observer);
-  if (passedOver)
-    WalkWith(enumeration, pattern, platform.LeadBytes(), deleter, passedOver);
-  else
-    WalkWith(enumeration, pattern, platform.LeadBytes(), deleter, TIgnorePassedOver{});
-  return deleter.Totals();
+                      const TSweepObserver &observer) {
+  TEntryDeleter deleter(platform.UrlCache(), observer);
+  const TCategory category = CategoryOfPattern(pattern);
+  Walk(platform, pattern, [&](const TCacheEntryView &entry) { deleter(category, entry); });
+  return deleter.Totals(category);
 }

@@ -1,81 +1,130 @@
 #pragma once
-// The walk over the URL cache that both the clean and the preview lists make:
-// the platform's enumeration of a CachePattern's category, the category
-// filter, and the match of each entry's whole URL against the whole pattern.
+// The walk over the URL cache that the clean, the command line and the
+// dialog's lists share: the platform's enumeration of a CachePattern's
+// category, the category filter, the match of each entry's whole URL against
+// the whole pattern; the selection of a clean's sweeps; and the checked
+// delete of what was selected.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "Masks.h"
 #include "Platform.h"
-
-// "http://", "Cookie:" or "Visited:".
-const char *CategoryPrefix(TCategory category);
+#include "SweepType.h"
 
 // The category whose container a walk of `pattern` enumerates: Cookies for a
 // pattern beginning with "Cookie:", History for "Visited:" (ASCII letters in
 // any case, as the matcher compares them), Cache for every other pattern.
 TCategory CategoryOfPattern(const std::string &pattern);
 
-// The pattern a clean sweeps a category with: type 0 gives the prefix and
-// "*.*", type 1 the prefix and `mask` as stored; any other type gives none
+// The pattern a clean sweeps a category with: All gives the prefix and
+// "*.*", ByMask the prefix and `mask` as stored; any other type gives none
 // (the category is not swept).
-std::optional<std::string> SweepPattern(TCategory category, int32_t type, const std::string &mask);
+std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
+                                        const std::string &mask);
 
 // The pattern whose entries a category's preview lists: what a clean of
-// type 0 or 1 sweeps (so that the list shows what the clean deletes); for any
-// other type, which no clean sweeps, the prefix and `mask`.
-std::string PreviewPattern(TCategory category, int32_t type, const std::string &mask);
+// type All or ByMask sweeps (so that the list shows what the clean deletes);
+// for any other type, which no clean sweeps, the prefix and `mask`.
+std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask);
 
 // Whether the walk of `pattern` offers an entry with this URL to the match:
-// an http pattern passes over "Cookie:" and "Visited:" entries, which the
-// platform may list with the content entries.
+// an http pattern passes over the entries of the cookie and history
+// containers, which the platform may list with the content entries.
 bool PassesCategoryFilter(const std::string &pattern, const char *url);
+
+// One pattern as every walk applies it to an entry: the category filter,
+// then the match of the whole URL against the whole pattern. The pattern is
+// compiled, in the code page of `leadBytes`, when the first entry reaches
+// the match, so that a malformed pattern no entry reaches raises nothing.
+class TEntrySelector {
+public:
+  // `pattern` and `leadBytes` must outlive the selector.
+  TEntrySelector(const std::string &pattern, const TLeadByteSet &leadBytes);
+
+  // The category whose enumeration the pattern's walk lists.
+  TCategory Category() const { return Listed; }
+
+  // Whether the category filter drops the entry with this URL before the
+  // match: an http pattern passes over the entries of the cookie and history
+  // containers, which the platform may list with the content.
+  bool PassesOver(const char *url) const {
+    return FiltersOthers && ContainerOfUrl(url) != TCategory::Cache;
+  }
+
+  // Whether the pattern selects the entry with this URL: the filter passes
+  // it and its URL matches. Raises EMaskException for a malformed pattern
+  // when an entry first reaches the match.
+  bool Selects(const char *url);
+
+private:
+  const std::string &Pattern;
+  const TLeadByteSet &LeadBytes;
+  const TCategory Listed;
+  const bool FiltersOthers;
+  std::optional<TMask> Mask;
+};
 
 // Calls `visit` for every entry of the platform's cache that `pattern`
 // selects, in the platform's enumeration order. A malformed pattern raises
 // EMaskException when the first entry reaches the match, not before; the
 // exception leaves the walk with the enumeration released. An exception from
-// `visit` leaves it the same way. The pattern is compiled once per walk, in
-// the platform's code page.
+// `visit` leaves it the same way.
 void Walk(IPlatform &platform, const std::string &pattern,
           const std::function<void(const TCacheEntryView &)> &visit);
 
-// What one category's sweep did.
+// One sweep of a clean: a category and the pattern it is swept with.
+struct TSweep {
+  TCategory Category;
+  std::string Pattern;
+};
+
+// Hears of each entry a selection chose, with the category of its sweep.
+using TSelectVisitor = std::function<void(TCategory, const TCacheEntryView &)>;
+
+// Selects the entries of `sweeps`, in their order, and hands each to
+// `visit`: per sweep, what a walk of its pattern selects, in enumeration
+// order. Where the platform lists the cookie and history containers with the
+// content (IUrlCache::EnumerateSeparately), the content's sweep keeps their
+// entries for the sweeps after it, so that every entry is listed once; a
+// category of which the content's listing held none is asked by its own
+// enumeration. A malformed pattern raises EMaskException where a walk of it
+// would; the entries of the sweeps before it have been handed over.
+void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
+                   const TSelectVisitor &visit);
+
+// What one category's deletes did.
 struct TCategoryTotals {
   uint64_t Count = 0;      // entries deleted
   uint64_t Bytes = 0;      // their sizes added up
   uint64_t NotDeleted = 0; // entries selected that the platform did not delete
 };
 
-// Called for each entry a sweep selected, with the category of the sweep's
-// pattern and what the entry's delete did.
+// Called for each entry a delete was asked for, with the category it was
+// selected for and what the delete did.
 using TSweepObserver = std::function<void(TCategory, const TCacheEntryView &, TDeleteResult)>;
 
-// Deletes each entry a sweep selects, one by one, and counts what went; an
-// entry counts as deleted only when the platform deleted it. `observer`,
+// Deletes selected entries one by one and counts, per category, what went;
+// an entry counts as deleted only when the platform deleted it (a failed
+// delete is passed over: the entry stays and counts nothing). `observer`,
 // when set, hears of each. `cache` and `observer` must outlive it.
 class TEntryDeleter {
 public:
-  TEntryDeleter(IUrlCache &cache, TCategory category, const TSweepObserver &observer);
-  void operator()(const TCacheEntryView &entry);
-  const TCategoryTotals &Totals() const { return Counted; }
+  TEntryDeleter(IUrlCache &cache, const TSweepObserver &observer);
+  void operator()(TCategory category, const TCacheEntryView &entry);
+  const TCategoryTotals &Totals(TCategory category) const {
+    return Counted[static_cast<size_t>(category)];
+  }
 
 private:
   IUrlCache &Cache;
-  const TCategory Category;
   const TSweepObserver &Observer;
-  TCategoryTotals Counted;
+  std::array<TCategoryTotals, 3> Counted;
 };
 
-// Hears of each entry of another category that the platform listed with
-// the http content and the walk's category filter passed over.
-using TPassedOver = std::function<void(const TCacheEntryView &)>;
-
-// Walks `pattern` deleting each entry it visits (TEntryDeleter).
+// Walks `pattern` deleting each entry it selects (TEntryDeleter).
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
-                      const TSweepObserver &observer = {}, const TPassedOver &passedOver = {});
-
-// The same over `enumeration`, started for `pattern`'s category.
-TCategoryTotals Sweep(IPlatform &platform, IUrlEnumeration &enumeration, const std::string &pattern,
-                      const TSweepObserver &observer = {}, const TPassedOver &passedOver = {});
+                      const TSweepObserver &observer = {});

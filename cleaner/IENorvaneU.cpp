@@ -7,28 +7,37 @@
 #include "IniFiles.h"
 
 TCategoryTotals &TCleanTotals::Of(TCategory category) {
-  switch (category) {
-  case TCategory::Cookies: return Cookies;
-  case TCategory::History: return History;
-  case TCategory::Cache: break;
-  }
-  return Cache;
+  return this->*TIENorvane::FieldsOf(category).Totals;
 }
 
 const TCategoryTotals &TCleanTotals::Of(TCategory category) const {
-  return const_cast<TCleanTotals *>(this)->Of(category);
+  return this->*TIENorvane::FieldsOf(category).Totals;
+}
+
+const TSelectedCategory *TSelection::Of(TCategory category) const {
+  for (const TSelectedCategory &sweep : Sweeps)
+    if (sweep.Category == category) return &sweep;
+  return nullptr;
+}
+
+uint64_t TSelection::EntryCount() const {
+  uint64_t count = 0;
+  for (const TSelectedCategory &sweep : Sweeps)
+    count += sweep.Entries.size();
+  return count;
 }
 
 TIENorvane::TIENorvane(IPlatform &platform) : System(platform) {}
 
 const std::array<TCategoryFields, 3> &TIENorvane::Categories() {
+  using T = TIENorvane;
   static const std::array<TCategoryFields, 3> table{{
-      {TCategory::Cache, &TIENorvane::DeleteCache, &TIENorvane::DeleteCacheType,
-       &TIENorvane::CacheMask, "DeleteCache", "DeleteCacheType", "CacheMask"},
-      {TCategory::Cookies, &TIENorvane::DeleteCookies, &TIENorvane::DeleteCookiesType,
-       &TIENorvane::CookiesMask, "DeleteCookies", "DeleteCookiesType", "CookiesMask"},
-      {TCategory::History, &TIENorvane::DeleteHistory, &TIENorvane::DeleteHistoryType,
-       &TIENorvane::HistoryMask, "DeleteHistory", "DeleteHistoryType", "HistoryMask"},
+      {TCategory::Cache, "cache", &T::DeleteCache, &T::DeleteCacheType, &T::CacheMask,
+       "DeleteCache", "DeleteCacheType", "CacheMask", &TCleanTotals::Cache},
+      {TCategory::Cookies, "cookies", &T::DeleteCookies, &T::DeleteCookiesType, &T::CookiesMask,
+       "DeleteCookies", "DeleteCookiesType", "CookiesMask", &TCleanTotals::Cookies},
+      {TCategory::History, "history", &T::DeleteHistory, &T::DeleteHistoryType, &T::HistoryMask,
+       "DeleteHistory", "DeleteHistoryType", "HistoryMask", &TCleanTotals::History},
   }};
   return table;
 }
@@ -41,7 +50,7 @@ void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &sec
   TIniFile ini(System.Profiles(), iniFile);
   for (const TCategoryFields &c : Categories()) {
     this->*c.Flag = ini.ReadFlag(section, c.FlagKey, true);
-    this->*c.Type = ini.ReadNumber(section, c.TypeKey, 0);
+    this->*c.Type = SweepTypeOf(ini.ReadNumber(section, c.TypeKey, TypeCode(TSweepType::All)));
     this->*c.Mask = ini.ReadText(section, c.MaskKey, "*.*");
   }
 }
@@ -50,56 +59,101 @@ void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &sec
   TIniFile ini(System.Profiles(), iniFile);
   for (const TCategoryFields &c : Categories()) {
     ini.WriteFlag(section, c.FlagKey, this->*c.Flag);
-    ini.WriteNumber(section, c.TypeKey, this->*c.Type);
+    ini.WriteNumber(section, c.TypeKey, TypeCode(this->*c.Type));
     ini.WriteText(section, c.MaskKey, this->*c.Mask);
   }
 }
+
+// ---- The clean and its steps ----
 
 std::optional<std::string> TIENorvane::SweepPatternOf(TCategory category) const {
   if (!Enabled(category)) return std::nullopt;
   return SweepPattern(category, TypeOf(category), MaskOf(category));
 }
 
-TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
-  TCleanTotals totals;
-  // The cookie and history entries that the platform listed with the http
-  // content (Wine lists every container there), kept by the http sweep for
-  // the sweeps after it, so that no entry is listed twice.
-  TCacheSnapshot listedWithContent;
-  const auto cookies = SweepPatternOf(TCategory::Cookies);
-  const auto history = SweepPatternOf(TCategory::History);
-  if (const auto pattern = SweepPatternOf(TCategory::Cache)) {
-    TPassedOver keep;
-    if (cookies || history)
-      keep = [&](const TCacheEntryView &entry) {
-        const TCategory category = CategoryOfPattern(entry.Url);
-        if (category == TCategory::Cookies ? cookies.has_value() : history.has_value())
-          listedWithContent.Append(category, entry);
-      };
-    totals.Cache = Sweep(System, *pattern, observer, keep);
+std::vector<TSweep> TIENorvane::Sweeps(std::optional<TCategory> only) const {
+  std::vector<TSweep> sweeps;
+  for (TCategory category : kAllCategories)
+    if (!only || *only == category)
+      if (auto pattern = SweepPatternOf(category))
+        sweeps.push_back({category, std::move(*pattern)});
+  return sweeps;
+}
+
+namespace {
+
+TMaskFault FaultOf(TCategory category, const EMaskException &failure) {
+  return TMaskFault{category, failure.Mask, failure.Position, failure.Message()};
+}
+
+} // namespace
+
+std::vector<TMaskFault> TIENorvane::MalformedMasks() const {
+  std::vector<TMaskFault> faults;
+  for (const TSweep &sweep : Sweeps()) {
+    // All uses the fixed mask "*.*".
+    if (TypeOf(sweep.Category) != TSweepType::ByMask) continue;
+    try {
+      const TMask compiled(sweep.Pattern, System.LeadBytes());
+    } catch (const EMaskException &failure) {
+      faults.push_back(FaultOf(sweep.Category, failure));
+    }
   }
-  if (cookies)
-    totals.Cookies = SweepCategory(TCategory::Cookies, *cookies, observer, listedWithContent);
-  if (history)
-    totals.History = SweepCategory(TCategory::History, *history, observer, listedWithContent);
-  // The history store is emptied whatever the history type: a mask only
-  // narrows the sweep of the "Visited:" entries before it.
-  if (DeleteHistory) totals.HistoryStore = System.History().Clear();
+  return faults;
+}
+
+TSelection TIENorvane::Select(std::optional<TCategory> only) {
+  TSelection selection;
+  const std::vector<TSweep> sweeps = Sweeps(only);
+  for (const TSweep &sweep : sweeps)
+    selection.Sweeps.push_back({sweep.Category, sweep.Pattern, {}});
+  size_t current = 0; // the part of the sweep under way
+  try {
+    SelectEntries(System, sweeps, [&](TCategory category, const TCacheEntryView &entry) {
+      while (selection.Sweeps[current].Category != category)
+        ++current;
+      selection.Sweeps[current].Entries.push_back(TCacheEntry::Of(entry));
+    });
+  } catch (const EMaskException &failure) {
+    // The sweep that failed: the first one of the pattern's category from
+    // the one under way on; the sweeps after it did not run.
+    const TCategory failed = CategoryOfPattern(failure.Mask);
+    while (current < selection.Sweeps.size() && selection.Sweeps[current].Category != failed)
+      ++current;
+    if (current == selection.Sweeps.size()) throw;
+    selection.Sweeps.resize(current + 1);
+    selection.Fault = FaultOf(failed, failure);
+  }
+  return selection;
+}
+
+TCleanTotals TIENorvane::TotalsOf(const TEntryDeleter &deleter) {
+  TCleanTotals totals;
+  for (const TCategoryFields &c : Categories())
+    totals.*c.Totals = deleter.Totals(c.Category);
   return totals;
 }
 
-TCategoryTotals TIENorvane::SweepCategory(TCategory category, const std::string &pattern,
-                                          const TSweepObserver &observer,
-                                          const TCacheSnapshot &listedWithContent) {
-  if (const auto own = System.UrlCache().EnumerateSeparately(category))
-    return Sweep(System, *own, pattern, observer);
-  // Listed with the content: the entries the http sweep kept, in the
-  // platform's order. When it kept none (or did not run), the category's
-  // own enumeration is asked, which costs little when it holds none.
-  if (listedWithContent.Count(category) == 0) return Sweep(System, pattern, observer);
-  TEntryDeleter deleter(System.UrlCache(), category, observer);
-  listedWithContent.Select(pattern, System.LeadBytes(), std::ref(deleter));
-  return deleter.Totals();
+TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
+                                        const TSweepObserver &observer) {
+  TEntryDeleter deleter(System.UrlCache(), observer);
+  for (const TSelectedCategory &sweep : selection.Sweeps)
+    for (const TCacheEntry &entry : sweep.Entries)
+      deleter(sweep.Category, entry.View());
+  return TotalsOf(deleter);
+}
+
+std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore() {
+  if (!EmptiesHistoryStore()) return std::nullopt;
+  return System.History().Clear();
+}
+
+TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
+  TEntryDeleter deleter(System.UrlCache(), observer);
+  SelectEntries(System, Sweeps(), std::ref(deleter));
+  TCleanTotals totals = TotalsOf(deleter);
+  totals.HistoryStore = EmptyHistoryStore();
+  return totals;
 }
 
 // ---- The options dialog's side: the form and its preview lists ----
@@ -162,4 +216,15 @@ void TIENorvane::FillPreviewList(const TCacheSnapshot &snapshot, const TLeadByte
 
 std::string TIENorvane::FileNameOfPath(const std::string &path) {
   return std::string(FileNameOf(path.c_str()));
+}
+
+std::string SummaryText(const TIENorvane &cleaner) {
+  std::string summary;
+  for (const TCategoryFields &c : TIENorvane::Categories()) {
+    if (!cleaner.Enabled(c.Category)) continue;
+    // An earlier category that is on has put its prefix here already.
+    if (!summary.empty()) summary += ", ";
+    summary += CategoryPrefix(c.Category) + cleaner.MaskOf(c.Category);
+  }
+  return summary;
 }

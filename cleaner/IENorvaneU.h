@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CacheSnapshot.h"
 #include "CacheWalk.h"
@@ -29,16 +30,49 @@ struct TCleanTotals {
 
 class TIENorvane;
 
-// One category's three settings: the fields of TIENorvane, their INI keys
-// (each field's own name) and the category's prefix.
+// One row of the category table: everything the cleaner knows of a
+// category beyond its container (CategoryPrefix): its name, its three
+// settings (fields of TIENorvane, INI keys named as the fields) and its
+// part of a clean's totals.
 struct TCategoryFields {
   TCategory Category;
+  const char *Name; // "cache", "cookies" or "history"
   bool TIENorvane::*Flag;
-  int32_t TIENorvane::*Type;
+  TSweepType TIENorvane::*Type;
   std::string TIENorvane::*Mask;
   const char *FlagKey;
   const char *TypeKey;
   const char *MaskKey;
+  TCategoryTotals TCleanTotals::*Totals;
+};
+
+// A malformed mask: which category, which whole pattern, the 1-based
+// position in it and the matcher's own message.
+struct TMaskFault {
+  TCategory Category = TCategory::Cache;
+  std::string Pattern;
+  uint64_t Position = 0;
+  std::string Message;
+};
+
+// The entries one sweep of a selection chose, in walk order.
+struct TSelectedCategory {
+  TCategory Category = TCategory::Cache;
+  std::string Pattern;
+  std::vector<TCacheEntry> Entries;
+};
+
+// What a selection chose: one part per sweep, in the clean's order. When a
+// malformed mask stopped it, Fault says where: the part of that sweep holds
+// no entries and the sweeps after it are absent.
+struct TSelection {
+  std::vector<TSelectedCategory> Sweeps;
+  std::optional<TMaskFault> Fault;
+
+  // The part of `category`; null when it was not swept.
+  const TSelectedCategory *Of(TCategory category) const;
+  // The entries of every part.
+  uint64_t EntryCount() const;
 };
 
 class TIENorvane {
@@ -49,21 +83,21 @@ public:
 
   // The settings, in the order in which they are read and saved.
   bool DeleteCache = false;
-  int32_t DeleteCacheType = 0; // 0: every entry; 1: entries matching CacheMask
+  TSweepType DeleteCacheType = TSweepType::All;
   std::string CacheMask;
   bool DeleteCookies = false;
-  int32_t DeleteCookiesType = 0;
+  TSweepType DeleteCookiesType = TSweepType::All;
   std::string CookiesMask;
   bool DeleteHistory = false;
-  int32_t DeleteHistoryType = 0;
+  TSweepType DeleteHistoryType = TSweepType::All;
   std::string HistoryMask;
 
-  // The three categories' settings in the order cache, cookies, history.
+  // The category table, in the order cache, cookies, history.
   static const std::array<TCategoryFields, 3> &Categories();
   static const TCategoryFields &FieldsOf(TCategory category);
 
   bool Enabled(TCategory category) const { return this->*FieldsOf(category).Flag; }
-  int32_t TypeOf(TCategory category) const { return this->*FieldsOf(category).Type; }
+  TSweepType TypeOf(TCategory category) const { return this->*FieldsOf(category).Type; }
   const std::string &MaskOf(TCategory category) const { return this->*FieldsOf(category).Mask; }
 
   // Reads the nine settings from `section` of `iniFile`; a missing file,
@@ -76,11 +110,38 @@ public:
   // before it stay written.
   void SaveSettings(const std::string &iniFile, const std::string &section);
 
-  // Sweeps the categories that are switched on (cache, cookies, history, in
-  // that order), then empties the history store if history is on. Raises
-  // EMaskException for a malformed mask met by an entry, and the history
-  // store's failures; entries deleted before a failure stay deleted.
-  // `observer`, when set, hears of every selected entry and its delete.
+  // The pattern a clean sweeps `category` with; none when it is off or its
+  // type sweeps nothing.
+  std::optional<std::string> SweepPatternOf(TCategory category) const;
+  // The sweeps of a clean, in its order: each category that is on and whose
+  // type sweeps (only `only`, when given), with its pattern.
+  std::vector<TSweep> Sweeps(std::optional<TCategory> only = std::nullopt) const;
+  // Every pattern of a sweep with the user's mask (ByMask) that the matcher
+  // refuses, in the clean's order. Looks at no cache entry.
+  std::vector<TMaskFault> MalformedMasks() const;
+
+  // A clean in three steps, each usable alone. Select: the entries the
+  // sweeps select (SelectEntries), copied, for every category or only
+  // `only`; deletes nothing. A malformed mask met by an entry ends it with
+  // Fault set.
+  TSelection Select(std::optional<TCategory> only = std::nullopt);
+  // Delete what was selected: each entry of `selection` by the view its
+  // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
+  // every delete. The totals hold no history store answer.
+  TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
+  // Empty the history store, which a clean does whenever history is on,
+  // whatever its type (a mask only narrows the sweep of the "Visited:"
+  // entries). Its answer; none when history is off. Raises the store's
+  // failures.
+  std::optional<THistoryAnswer> EmptyHistoryStore();
+  // Whether a clean empties the history store: whenever history is on.
+  bool EmptiesHistoryStore() const { return DeleteHistory; }
+
+  // The clean: the steps in one pass, each selected entry deleted as soon
+  // as it is selected (cache, cookies, history, in that order), then the
+  // history store emptied. Raises EMaskException for a malformed mask met by
+  // an entry, and the history store's failures; entries deleted before a
+  // failure stay deleted.
   TCleanTotals Clean(const TSweepObserver &observer = {});
 
   // Puts the settings into the form's controls; the form fills its preview
@@ -109,15 +170,11 @@ public:
   IPlatform &Platform() const { return System; }
 
 private:
-  // The pattern a clean sweeps `category` with; none when it is off or its
-  // type sweeps nothing.
-  std::optional<std::string> SweepPatternOf(TCategory category) const;
-  // Sweeps `pattern` of the cookie or history category: by the category's
-  // own enumeration, or from the entries the http sweep kept when the
-  // platform lists the category with the content.
-  TCategoryTotals SweepCategory(TCategory category, const std::string &pattern,
-                                const TSweepObserver &observer,
-                                const TCacheSnapshot &listedWithContent);
+  static TCleanTotals TotalsOf(const TEntryDeleter &deleter);
 
   IPlatform &System;
 };
+
+// The one-line summary of the switched-on categories with their masks, e.g.
+// "http://*.*, Cookie:*.*, Visited:*.*"; empty when all are off.
+std::string SummaryText(const TIENorvane &cleaner);

@@ -25,7 +25,8 @@ public:
 std::optional<int32_t> ParseIniNumber(std::string_view text);
 
 // The accessor's abstract base: holds the file name and builds numbers and
-// flags on top of the text operations that a derived class provides.
+// flags on top of the text operations (read, write, flush) that a derived
+// class provides; only those three are virtual.
 class TCustomIniFile {
 public:
   // Keeps `fileName` as given; nothing is read, opened or checked.
@@ -44,14 +45,13 @@ public:
 
   // The stored number (see ParseIniNumber), or `defaultValue` when the key is
   // missing or its text does not parse.
-  virtual int32_t ReadNumber(const std::string &section, const std::string &key,
-                             int32_t defaultValue);
+  int32_t ReadNumber(const std::string &section, const std::string &key, int32_t defaultValue);
   // Stores `value` in plain signed decimal; raises as WriteText.
-  virtual void WriteNumber(const std::string &section, const std::string &key, int32_t value);
+  void WriteNumber(const std::string &section, const std::string &key, int32_t value);
   // True when the stored number is not 0; `defaultValue` when there is none.
-  virtual bool ReadFlag(const std::string &section, const std::string &key, bool defaultValue);
+  bool ReadFlag(const std::string &section, const std::string &key, bool defaultValue);
   // Stores "1" for true and "0" for false; raises as WriteText.
-  virtual void WriteFlag(const std::string &section, const std::string &key, bool value);
+  void WriteFlag(const std::string &section, const std::string &key, bool value);
 
   // Asks the platform to write any cached copy of the file to disk; failures
   // are ignored.

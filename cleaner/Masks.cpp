@@ -108,23 +108,18 @@ size_t ScanSet(const uchar *mask, size_t i, const TLeadByteSet &lead, bool &nega
   return i;
 }
 
-// The counting pass. Also notes where the filling pass would meet the star
-// limit (the 1-based position at which the 31st element with the star flag
-// is emitted; 0 when it never is), for MatchesMask, which has no filling
-// pass.
-size_t CountElements(const uchar *mask, const TLeadByteSet &lead, size_t &starFault) {
+// The counting pass: how many elements the mask compiles to (the end
+// element included). The star limit is the filling pass's to enforce.
+size_t CountElements(const uchar *mask, const TLeadByteSet &lead) {
   size_t count = 0;
-  int starGroups = 0;
-  starFault = 0;
   bool star = false;
-  auto emitAt = [&](size_t i) {
+  auto emit = [&] {
     ++count;
-    if (star && ++starGroups == MaxStarGroups + 1) starFault = i + 1;
     star = false;
   };
   for (size_t i = 0;; ++i) {
     if (PlainUpper.Byte[mask[i]]) { // a run of plain bytes, one literal each
-      emitAt(i);
+      emit();
       const size_t start = i;
       do
         ++i;
@@ -136,20 +131,20 @@ size_t CountElements(const uchar *mask, const TLeadByteSet &lead, size_t &starFa
     const uchar c = mask[i];
     switch (ByteClass.Class[c]) {
     case Plain: break;
-    case End: emitAt(i); return count;
+    case End: emit(); return count;
     case Star: star = true; break;
     case Question:
-      if (!star) emitAt(i);
+      if (!star) emit();
       break;
     case Open: {
       bool negated;
       i = ScanSet<false>(mask, i, lead, negated, nullptr);
-      emitAt(i);
+      emit();
       break;
     }
     case High:
       if (lead[c] && mask[i + 1] != 0) ++i;
-      emitAt(i);
+      emit();
       break;
     }
   }
@@ -436,8 +431,7 @@ EMaskException::EMaskException(const std::string &mask, size_t position)
 
 TMask::TMask(const char *mask, const TLeadByteSet &lead) {
   const uchar *text = reinterpret_cast<const uchar *>(mask ? mask : "");
-  size_t starFault; // the filling pass is the one that reports it
-  const size_t count = CountElements(text, lead, starFault);
+  const size_t count = CountElements(text, lead);
   auto elements = std::make_unique<TMaskElement[]>(count);
   FillElements(text, lead, elements.get());
   for (size_t i = 0; i + 1 < count; ++i)

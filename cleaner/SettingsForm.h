@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "SweepType.h"
 #include "UrlCache.h"
 
 // A list of preview rows: URL, file name of the local file, size.
@@ -33,8 +34,9 @@ private:
   IPreviewList &List;
 };
 
-// One section per category: a switch, a choice between all entries (type 0)
-// and the mask (type 1), the mask's edit box and the preview list.
+// One section per category: a switch, a choice between all entries
+// (TSweepType::All) and the mask (ByMask), the mask's edit box and the
+// preview list.
 class ISettingsForm {
 public:
   virtual ~ISettingsForm() = default;
@@ -42,11 +44,11 @@ public:
   virtual bool Switch(TCategory category) const = 0;
   virtual void SetSwitch(TCategory category, bool on) = 0;
 
-  // 0 or 1 by the checked choice; none when neither is checked.
-  virtual std::optional<int32_t> Type(TCategory category) const = 0;
-  // Type 0 checks "all" and disables the mask box, type 1 checks "mask" and
+  // All or ByMask by the checked choice; none when neither is checked.
+  virtual std::optional<TSweepType> Type(TCategory category) const = 0;
+  // All checks "all" and disables the mask box, ByMask checks "mask" and
   // enables it; any other type leaves both alone.
-  virtual void SetType(TCategory category, int32_t type) = 0;
+  virtual void SetType(TCategory category, TSweepType type) = 0;
 
   virtual std::string Mask(TCategory category) const = 0;
   // Sets the mask box's text; a change refreshes the section's list.

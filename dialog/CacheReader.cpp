@@ -101,9 +101,7 @@ bool TBackgroundReader::ReadContent(const std::vector<TCategory> &withContent,
       }))
     return false;
   for (TCategory category : withContent) {
-    // None of it among the content's entries: perhaps the platform lists
-    // it elsewhere after all. Asking costs little when it holds none.
-    if (entries.Count(category) == 0 && !entries.Read(Cache, category, cancelled)) return false;
+    if (!entries.ReadApartWhenNoneListed(Cache, category, cancelled)) return false;
     DeliverChanged(category, entries.Only(category));
   }
   DeliverChanged(TCategory::Cache, std::move(entries).Only(TCategory::Cache));

@@ -67,9 +67,10 @@ TConfForm::TConfForm(IPlatform &platform)
       rbDeleteCacheMask("rbDeleteCacheMask", &Panel5, kMaskBounds, 2, kMaskCaption),
       edtCacheMask("edtCacheMask", &Panel5, kEditBounds, 3),
       lvCache("lvCache", &Panel5, kListBounds, 4, PreviewColumns()),
-      Label1("Label1", &Panel5, kPrefixBounds, "http://"),
-      Label2("Label2", &Panel4, kPrefixBounds, "Cookie:"),
-      Label3("Label3", &Panel3, kPrefixBounds, "Visited:"), Platform(platform) {
+      Label1("Label1", &Panel5, kPrefixBounds, CategoryPrefix(TCategory::Cache)),
+      Label2("Label2", &Panel4, kPrefixBounds, CategoryPrefix(TCategory::Cookies)),
+      Label3("Label3", &Panel3, kPrefixBounds, CategoryPrefix(TCategory::History)),
+      Platform(platform) {
   Panel11.BevelOuter = TBevel::Lowered;
   Panel11.BevelInner = TBevel::Lowered;
   Panel11.Color = Rgb(60, 85, 108);
@@ -168,7 +169,8 @@ void TConfForm::edtCookiesMaskChange() { RefreshList(TCategory::Cookies); }
 void TConfForm::edtHistoryMaskChange() { RefreshList(TCategory::History); }
 
 std::string TConfForm::ListPattern(TCategory category) const {
-  return PreviewPattern(category, Type(category).value_or(-1), Mask(category));
+  // Neither choice checked: a type that no clean sweeps.
+  return PreviewPattern(category, Type(category).value_or(SweepTypeOf(-1)), Mask(category));
 }
 
 void TConfForm::FillList(TCategory category) {
@@ -258,19 +260,19 @@ bool TConfForm::Switch(TCategory category) const { return Section(category).Swit
 
 void TConfForm::SetSwitch(TCategory category, bool on) { Section(category).Switch.SetChecked(on); }
 
-std::optional<int32_t> TConfForm::Type(TCategory category) const {
+std::optional<TSweepType> TConfForm::Type(TCategory category) const {
   const TSectionControls section = Section(category);
-  if (section.ByMask.Checked()) return 1;
-  if (section.All.Checked()) return 0;
+  if (section.ByMask.Checked()) return TSweepType::ByMask;
+  if (section.All.Checked()) return TSweepType::All;
   return std::nullopt;
 }
 
-void TConfForm::SetType(TCategory category, int32_t type) {
+void TConfForm::SetType(TCategory category, TSweepType type) {
   const TSectionControls section = Section(category);
-  if (type == 0) {
+  if (type == TSweepType::All) {
     section.All.SetChecked(true);
     section.MaskEdit.SetEnabled(false);
-  } else if (type == 1) {
+  } else if (type == TSweepType::ByMask) {
     section.ByMask.SetChecked(true);
     section.MaskEdit.SetEnabled(true);
   }
@@ -393,15 +395,4 @@ std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::stri
   reader.reset(); // the dialog has closed: cancel the read under way
   if (result != mrOk) return std::nullopt;
   return SummaryText(cleaner);
-}
-
-std::string SummaryText(const TIENorvane &cleaner) {
-  std::string summary;
-  for (const TCategoryFields &c : TIENorvane::Categories()) {
-    if (!cleaner.Enabled(c.Category)) continue;
-    // An earlier category that is on has put its prefix here already.
-    if (!summary.empty()) summary += ", ";
-    summary += CategoryPrefix(c.Category) + cleaner.MaskOf(c.Category);
-  }
-  return summary;
 }

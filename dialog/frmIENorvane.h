@@ -127,8 +127,8 @@ public:
   // ISettingsForm
   bool Switch(TCategory category) const override;
   void SetSwitch(TCategory category, bool on) override;
-  std::optional<int32_t> Type(TCategory category) const override;
-  void SetType(TCategory category, int32_t type) override;
+  std::optional<TSweepType> Type(TCategory category) const override;
+  void SetType(TCategory category, TSweepType type) override;
   std::string Mask(TCategory category) const override;
   void SetMask(TCategory category, const std::string &mask) override;
   IPreviewList &PreviewList(TCategory category) override;
@@ -231,7 +231,3 @@ std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::stri
                                             const std::string &section,
                                             const TFormViewFactory &makeView,
                                             std::chrono::milliseconds readPause = kTypingPause);
-
-// The one-line summary of the switched-on categories with their masks, e.g.
-// "http://*.*, Cookie:*.*, Visited:*.*"; empty when all are off.
-std::string SummaryText(const TIENorvane &cleaner);

@@ -17,6 +17,10 @@ public:
   // True when `path` names an existing directory entry of any kind.
   virtual bool PathExists(const std::string &path) = 0;
 
+  // Why the file at `path` cannot be read: "does not exist", "is a folder"
+  // or "cannot be read: <the system's reason>"; none when it can.
+  virtual std::optional<std::string> ReadProblem(const std::string &path) = 0;
+
   // Replaces the file at `path` with `content` so that any reader sees
   // either the old file or the new one, never a mixture: the content goes to
   // "<path>.nvsave" in the same folder (overwriting one that a killed save

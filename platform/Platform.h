@@ -1,7 +1,8 @@
 #pragma once
-// The one object through which the core reaches the operating system: the
-// INI, URL cache and history services and the facts of the system's code
-// page. The core never calls the operating system itself.
+// The one object through which the core and the tools reach the operating
+// system: the INI, URL cache and history services, the facts of the system's
+// code page (its lead bytes, and its texts as UTF-8), and whether the system
+// has a URL cache at all. The core never calls the operating system itself.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,23 +16,24 @@ class IPlatform {
 public:
   virtual ~IPlatform() = default;
 
+  // The private-profile (INI) service: the settings' store.
   virtual IProfileStore &Profiles() = 0;
+  // The URL cache the clean walks and deletes from.
   virtual IUrlCache &UrlCache() = 0;
+  // The browser's history store, which a clean with history on empties.
   virtual IHistoryStore &History() = 0;
 
   // The bytes that begin a double-byte character in the system's ANSI code
   // page (empty for single-byte pages).
   virtual const TLeadByteSet &LeadBytes() const = 0;
 
-  // Where the INI services place a file name without a folder; empty on a
-  // system without a Windows directory (the current folder is used there).
-  virtual std::string WindowsDirectory() const = 0;
-
-  // `ansi`, a text in the system's ANSI code page, as UTF-8.
+  // `ansi`, a text in the system's ANSI code page, as UTF-8: for output
+  // that must be UTF-8 whatever the code page (the command line's JSON).
   virtual std::string AnsiToUtf8(std::string_view ansi) const = 0;
 
   // False where the system has no URL cache of its own (the portable
-  // system platform): its UrlCache() is empty then.
+  // system platform): its UrlCache() is empty then, and the command line
+  // refuses to preview or clean.
   virtual bool HasUrlCache() const = 0;
 };
 

@@ -4,6 +4,8 @@
 // elsewhere our own INI store. Every text argument is a NUL-terminated string,
 // never null.
 #include <cstdint>
+#include <optional>
+#include <string>
 
 class IProfileStore {
 public:
@@ -24,4 +26,10 @@ public:
 
   // Asks the store to write any cached copy of `fileName` to disk.
   virtual void Flush(const char *fileName) = 0;
+
+  // Why the store cannot read `fileName` where it looks for it (a name
+  // without a folder lies in the Windows directory on Windows, in the
+  // current folder elsewhere): "does not exist", "is a folder" or "cannot be
+  // read: <the system's reason>"; none when it can. Changes nothing.
+  virtual std::optional<std::string> FileProblem(const char *fileName) = 0;
 };

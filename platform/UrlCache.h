@@ -2,11 +2,28 @@
 // The URL cache service: list the entries of one category, delete an entry.
 // OS-neutral: the platform's record layout, buffer protocol, error codes and
 // enumeration selectors stay inside each implementation.
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
 // The three categories of cache entries, in the order a clean sweeps them.
 enum class TCategory { Cache, Cookies, History };
+
+// Every category, in the order a clean sweeps them.
+inline constexpr std::array<TCategory, 3> kAllCategories{TCategory::Cache, TCategory::Cookies,
+                                                         TCategory::History};
+
+// How the URLs of the entries the platform files in the category's container
+// begin, byte for byte: "http://", "Cookie:" or "Visited:".
+const char *CategoryPrefix(TCategory category);
+
+// The category whose container holds the entry with this URL: Cookies when
+// the URL begins with "Cookie:", History with "Visited:" (exactly, case and
+// all, as the platform files them), Cache for every other URL.
+TCategory ContainerOfUrl(const char *url);
 
 // One entry as an enumeration delivers it. The texts stay valid until the
 // next call on the enumeration that delivered it (or its end).
@@ -14,6 +31,26 @@ struct TCacheEntryView {
   const char *Url;           // the source URL, never null
   const char *LocalFileName; // null when the entry has no local file
   uint64_t Size;             // in bytes (the platform's two 32-bit words joined)
+};
+
+// One entry copied out of an enumeration, which keeps its view only until
+// its next call.
+struct TCacheEntry {
+  std::string Url;
+  std::optional<std::string> LocalFileName; // none when the entry has no file
+  uint64_t Size = 0;
+
+  static TCacheEntry Of(const TCacheEntryView &view) {
+    std::optional<std::string> file;
+    if (view.LocalFileName) file = view.LocalFileName;
+    return {view.Url, std::move(file), view.Size};
+  }
+  // The view of the copy: what a delete of the entry is given. Valid while
+  // the copy is unchanged.
+  TCacheEntryView View() const {
+    return {Url.c_str(), LocalFileName ? LocalFileName->c_str() : nullptr, Size};
+  }
+  bool operator==(const TCacheEntry &) const = default;
 };
 
 // What became of one delete.

@@ -2,26 +2,18 @@
 
 namespace {
 
-bool BeginsWith(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
-
 // Whether a view's local file name (null: none) names the entry's file; no
 // file and the empty name are alike, as the platform reports them.
 bool SameFile(const std::optional<std::string> &file, const char *viewed) {
   return (file ? *file : std::string()) == (viewed ? viewed : "");
 }
 
-bool IsCookie(const std::string &url) { return BeginsWith(url, "Cookie:"); }
-bool IsVisited(const std::string &url) { return BeginsWith(url, "Visited:"); }
-
 } // namespace
 
 bool TMemoryUrlCache::Lists(TCategory category, const std::string &url) const {
-  switch (category) {
-  case TCategory::Cookies: return IsCookie(url);
-  case TCategory::History: return IsVisited(url);
-  case TCategory::Cache: break;
-  }
-  return Listing == TListing::WithContent || !(IsCookie(url) || IsVisited(url));
+  const TCategory container = ContainerOfUrl(url.c_str());
+  if (category == TCategory::Cache && Listing == TListing::WithContent) return true;
+  return container == category;
 }
 
 class TMemoryUrlCache::TEnumeration : public IUrlEnumeration {

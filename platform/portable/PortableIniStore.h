@@ -54,6 +54,10 @@ public:
                    const char *fileName) override;
   // Every write is already on disk: nothing to do.
   void Flush(const char *fileName) override;
+  // A name without a folder is read from the current folder.
+  std::optional<std::string> FileProblem(const char *fileName) override {
+    return Files.ReadProblem(fileName);
+  }
 
 private:
   std::unique_ptr<IFileSystem> OwnFiles; // none when the files were given

@@ -1,7 +1,8 @@
 #pragma once
 // The platform of a system without WinInet, COM or a Windows directory: the
-// portable INI store on real files, an empty URL cache that says it is no
-// real one, a recording history store, single-byte texts.
+// portable INI store on real files (a name without a folder in the current
+// folder), an empty URL cache that says it is no real one, a recording
+// history store, single-byte texts.
 #include "MemoryUrlCache.h"
 #include "Platform.h"
 #include "PortableIniStore.h"
@@ -13,7 +14,6 @@ public:
   IUrlCache &UrlCache() override { return Cache; }
   IHistoryStore &History() override { return HistoryStore; }
   const TLeadByteSet &LeadBytes() const override { return NoLeadBytes; }
-  std::string WindowsDirectory() const override { return {}; }
   std::string AnsiToUtf8(std::string_view ansi) const override;
   bool HasUrlCache() const override { return false; }
 

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -88,6 +90,22 @@ bool TPosixFileSystem::ReplaceFileAtomically(const std::string &path, const std:
     return true;
   std::remove(tempPath.c_str());
   return false;
+}
+
+std::optional<std::string> TPosixFileSystem::ReadProblem(const std::string &path) {
+  const auto unreadable = [] { return "cannot be read: " + std::string(std::strerror(errno)); };
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::string("does not exist");
+    return unreadable();
+  }
+  if (S_ISDIR(status.st_mode)) return std::string("is a folder");
+  errno = 0;
+  const TFilePtr file = OpenFile(path, "rb");
+  if (!file) return unreadable();
+  std::fgetc(file.get());
+  if (std::ferror(file.get())) return unreadable();
+  return std::nullopt;
 }
 
 std::unique_ptr<IFileSystem> CreateSystemFileSystem() {

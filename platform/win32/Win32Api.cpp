@@ -10,6 +10,8 @@ ULONG WINAPI ReleaseOf(IUnknown *object) { return object->Release(); }
 
 HRESULT WINAPI ClearHistoryOf(IUrlHistoryStg2 *store) { return store->ClearHistory(); }
 
+bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
+
 } // namespace
 
 const TWin32Api &TWin32Api::System() {
@@ -47,4 +49,14 @@ const TWin32Api &TWin32Api::System() {
       .WideCharToMultiByte = ::WideCharToMultiByte,
   };
   return api;
+}
+
+std::string SystemMessage(const TWin32Api &api, DWORD code) {
+  char text[256] = {};
+  DWORD length = api.FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                        FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                    nullptr, code, 0, text, sizeof text, nullptr);
+  while (length > 0 && IsTrailingJunk(text[length - 1]))
+    --length;
+  return std::string(text, length);
 }

@@ -15,6 +15,8 @@
 #include <objbase.h>
 #include <urlhist.h>
 
+#include <string>
+
 struct TWin32Api {
   // --- WinInet's URL cache.
   decltype(&::FindFirstUrlCacheEntryA) FindFirstUrlCacheEntryA;
@@ -63,3 +65,8 @@ struct TWin32Api {
   // The system's own calls. Lives as long as the process.
   static const TWin32Api &System();
 };
+
+// The system's text for the error or result `code`, language neutral, at
+// most 255 characters, trailing blanks, line breaks and full stops cut;
+// empty when the system has none.
+std::string SystemMessage(const TWin32Api &api, DWORD code);

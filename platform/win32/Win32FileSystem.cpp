@@ -33,6 +33,28 @@ bool TWin32FileSystem::PathExists(const std::string &path) {
   return Api.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<std::string> TWin32FileSystem::ReadProblem(const std::string &path) {
+  const auto unreadable = [&] {
+    return "cannot be read: " + SystemMessage(Api, Api.GetLastError());
+  };
+  const DWORD attributes = Api.GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = Api.GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+      return std::string("does not exist");
+    return "cannot be read: " + SystemMessage(Api, code);
+  }
+  if (IsFolder(attributes)) return std::string("is a folder");
+  const TFileHandle file(Api.CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                         {&Api});
+  if (!file) return unreadable();
+  char first = 0;
+  DWORD read = 0;
+  if (!Api.ReadFile(file.Get(), &first, 1, &read, nullptr)) return unreadable();
+  return std::nullopt;
+}
+
 // An existing file may be replaced only when it is a file, not read-only,
 // and opens for writing.
 bool TWin32FileSystem::Replaceable(const std::string &path, DWORD attributes) {

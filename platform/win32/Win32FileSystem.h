@@ -12,6 +12,7 @@ public:
 
   std::optional<std::string> ReadWholeFile(const std::string &path) override;
   bool PathExists(const std::string &path) override;
+  std::optional<std::string> ReadProblem(const std::string &path) override;
   // Read-only is the file's read-only attribute; a folder is not a file.
   // Windows has no symbolic links to follow here and no permissions to copy.
   bool ReplaceFileAtomically(const std::string &path, const std::string &content) override;

@@ -14,18 +14,11 @@ constexpr CLSID kClsidCUrlHistory = {
 constexpr IID kIidIUrlHistoryStg2 = {
     0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
 
-bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
-
 } // namespace
 
 std::string TWin32HistoryStore::OleErrorMessage(int32_t code) const {
-  char text[256] = {};
-  DWORD length = Api.FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-      nullptr, static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-  while (length > 0 && IsTrailingJunk(text[length - 1]))
-    --length;
-  if (length > 0) return std::string(text, length);
+  std::string message = SystemMessage(Api, static_cast<DWORD>(code));
+  if (!message.empty()) return message;
   char fallback[32];
   std::snprintf(fallback, sizeof fallback, "OLE error %.8X", static_cast<unsigned>(code));
   return fallback;

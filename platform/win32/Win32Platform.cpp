@@ -38,12 +38,6 @@ TWin32Platform::TWin32Platform(const TWin32Api &api)
     : Api(api), ProfileStore(api), Cache(api), HistoryStore(api),
       CodePageLeadBytes(ThreadCodePageLeadBytes(api)) {}
 
-std::string TWin32Platform::WindowsDirectory() const {
-  char folder[MAX_PATH + 1] = {};
-  const UINT length = Api.GetWindowsDirectoryA(folder, MAX_PATH);
-  return length > 0 && length <= MAX_PATH ? std::string(folder, length) : std::string();
-}
-
 std::string TWin32Platform::AnsiToUtf8(std::string_view ansi) const {
   if (ansi.empty()) return {};
   const int length = static_cast<int>(ansi.size());

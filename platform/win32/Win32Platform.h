@@ -18,7 +18,6 @@ public:
   IUrlCache &UrlCache() override { return Cache; }
   IHistoryStore &History() override { return HistoryStore; }
   const TLeadByteSet &LeadBytes() const override { return CodePageLeadBytes; }
-  std::string WindowsDirectory() const override;
   std::string AnsiToUtf8(std::string_view ansi) const override;
   bool HasUrlCache() const override { return true; }
 

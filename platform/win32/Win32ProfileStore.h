@@ -16,6 +16,9 @@ public:
                    const char *fileName) override;
   // WritePrivateProfileStringA with null section, key and value.
   void Flush(const char *fileName) override;
+  // A name without a folder is looked for in the Windows directory, as
+  // GetPrivateProfileStringA looks for it.
+  std::optional<std::string> FileProblem(const char *fileName) override;
 
 private:
   const TWin32Api &Api;

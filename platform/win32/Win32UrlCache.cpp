@@ -1,9 +1,9 @@
 #include "Win32UrlCache.h"
 
 #include <cstring>
-#include <utility>
+#include <optional>
 
-#include "Handles.h"
+#include "UrlCacheRecords.h"
 
 namespace {
 
@@ -17,82 +17,29 @@ public:
   // Lists `category` by its documented selector and, when that lists
   // nothing (Wine compares it exactly with its container prefixes) and
   // `fallBack` allows, by the container's own prefix.
-  TWin32Enumeration(const TWin32Api &api, TCategory category, bool fallBack = true)
-      : Api(api), Handle(nullptr, {&api}) {
+  TWin32Enumeration(const TWin32Api &api, TCategory category, bool fallBack = true) {
     const TWin32UrlCache::TSelectors selectors = TWin32UrlCache::SelectorsOf(category);
-    HaveFirst = Start(selectors.Documented);
-    ListedNothing = !HaveFirst && Api.GetLastError() == ERROR_NO_MORE_ITEMS;
-    if (ListedNothing && fallBack && selectors.Fallback) {
-      HaveFirst = Start(selectors.Fallback);
-      ListedNothing = !HaveFirst && Api.GetLastError() == ERROR_NO_MORE_ITEMS;
-    }
+    Records.emplace(api, selectors.Documented);
+    if (Records->ListsNothing() && fallBack && selectors.Fallback)
+      Records.emplace(api, selectors.Fallback);
   }
 
   // Whether the platform answered that the selectors tried list nothing.
-  bool ListsNothing() const { return ListedNothing; }
+  bool ListsNothing() const { return Records->ListsNothing(); }
 
+  // A record without a URL is passed over.
   const TCacheEntryView *Next() override {
-    if (std::exchange(HaveFirst, false) && Viewed()) return &Current;
-    unsigned fruitless = 0;
-    while (Handle && fruitless < TWin32UrlCache::kMaxFruitlessQueries) {
-      switch (QueryNext()) {
-      case TQuery::Entry:
-        if (Viewed()) return &Current;
-        fruitless = 0; // an entry without a URL is passed over, but it is progress
-        break;
-      case TQuery::NoEntry: ++fruitless; break;
-      case TQuery::End: Handle.Reset(); break;
-      }
+    while (const INTERNET_CACHE_ENTRY_INFOA *record = Records->Next()) {
+      if (!record->lpszSourceUrlName) continue;
+      Current = {record->lpszSourceUrlName, record->lpszLocalFileName,
+                 (uint64_t{record->dwSizeHigh} << 32) | record->dwSizeLow};
+      return &Current;
     }
-    Handle.Reset(); // ended, or gave up: no more queries
     return nullptr;
   }
 
 private:
-  enum class TQuery { Entry, NoEntry, End };
-
-  // Starts the enumeration with the first entry in the buffer; false when
-  // there is none or it cannot be fetched. A first call whose buffer is too
-  // small returns no handle, so the start is repeated with a bigger one.
-  bool Start(const char *selector) {
-    DWORD size = Buffer.Capacity();
-    Handle.Reset(Api.FindFirstUrlCacheEntryA(selector, Buffer.Data(), &size));
-    if (Handle) return true;
-    if (Api.GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= Buffer.Capacity()) return false;
-    Buffer.Reserve(size);
-    size = Buffer.Capacity();
-    Handle.Reset(Api.FindFirstUrlCacheEntryA(selector, Buffer.Data(), &size));
-    return static_cast<bool>(Handle);
-  }
-
-  // Fetches the next entry into the buffer. A buffer too small for it is
-  // grown and the fetch repeated once; if that fails the entry is skipped.
-  TQuery QueryNext() {
-    DWORD size = Buffer.Capacity();
-    if (Api.FindNextUrlCacheEntryA(Handle.Get(), Buffer.Data(), &size)) return TQuery::Entry;
-    const DWORD code = Api.GetLastError();
-    if (code == ERROR_NO_MORE_ITEMS) return TQuery::End;
-    if (code != ERROR_INSUFFICIENT_BUFFER) return TQuery::NoEntry;
-    Buffer.Reserve(size);
-    size = Buffer.Capacity();
-    return Api.FindNextUrlCacheEntryA(Handle.Get(), Buffer.Data(), &size) ? TQuery::Entry
-                                                                          : TQuery::NoEntry;
-  }
-
-  // Makes Current the entry in the buffer; false for a record without a URL.
-  bool Viewed() {
-    const INTERNET_CACHE_ENTRY_INFOA &record = *Buffer.Data();
-    if (!record.lpszSourceUrlName) return false;
-    Current = {record.lpszSourceUrlName, record.lpszLocalFileName,
-               (uint64_t{record.dwSizeHigh} << 32) | record.dwSizeLow};
-    return true;
-  }
-
-  const TWin32Api &Api;
-  TEntryBuffer Buffer;
-  TUrlCacheFind Handle;
-  bool HaveFirst = false;
-  bool ListedNothing = false;
+  std::optional<TUrlCacheRecords> Records;
   TCacheEntryView Current{};
 };
 
@@ -106,8 +53,9 @@ bool TWin32UrlCache::AddressesUnambiguously(const char *url) {
 
 TWin32UrlCache::TSelectors TWin32UrlCache::SelectorsOf(TCategory category) {
   switch (category) {
-  case TCategory::Cookies: return {"cookie:", "Cookie:"};
-  case TCategory::History: return {"visited:", "Visited:"};
+  // The fallback is the container's prefix itself.
+  case TCategory::Cookies: return {"cookie:", CategoryPrefix(category)};
+  case TCategory::History: return {"visited:", CategoryPrefix(category)};
   case TCategory::Cache: break;
   }
   return {nullptr, nullptr};

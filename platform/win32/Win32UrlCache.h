@@ -1,6 +1,7 @@
 #pragma once
 // The URL cache service over WinInet, through the platform's call table.
 #include "UrlCache.h"
+#include "UrlCacheRecords.h"
 #include "Win32Api.h"
 #include "Win32EntryBuffer.h"
 
@@ -18,13 +19,9 @@ public:
   };
   static TSelectors SelectorsOf(TCategory category);
 
-  // How many next-entry queries in a row may fetch nothing (a code other
-  // than 122 and 259, or a fetch that fails after the sizing call) before an
-  // enumeration gives up. WinInet documents only 122 and 259; a query that
-  // kept failing otherwise would never end the walk. A real cache never
-  // fails this often in a row, and under Wine this many queries take about
-  // half a second.
-  static constexpr unsigned kMaxFruitlessQueries = 1000;
+  // How many next-entry queries in a row may fetch nothing before an
+  // enumeration gives up (TUrlCacheRecords).
+  static constexpr unsigned kMaxFruitlessQueries = TUrlCacheRecords::kMaxFruitlessQueries;
 
   std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
   // Null when the documented selector of the cookie or history category

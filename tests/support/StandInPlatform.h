@@ -12,6 +12,11 @@
 
 class TStandInPlatform : public IPlatform {
 public:
+  // `listing`: how the cache lists the cookie and history containers.
+  explicit TStandInPlatform(
+      TMemoryUrlCache::TListing listing = TMemoryUrlCache::TListing::WithContent)
+      : Cache(listing) {}
+
   TPortableIniStore IniStore;
   TMemoryUrlCache Cache;
   TRecordingHistoryStore HistoryStore;
@@ -21,7 +26,6 @@ public:
   IUrlCache &UrlCache() override { return Cache; }
   IHistoryStore &History() override { return HistoryStore; }
   const TLeadByteSet &LeadBytes() const override { return CodePageLeadBytes; }
-  std::string WindowsDirectory() const override { return {}; }
   std::string AnsiToUtf8(std::string_view ansi) const override { return Latin1OrUtf8ToUtf8(ansi); }
   bool HasUrlCache() const override { return true; }
 };

@@ -30,6 +30,10 @@ public:
     return true;
   }
   void Flush(const char *) override { ++Calls; }
+  std::optional<std::string> FileProblem(const char *) override {
+    ++Calls;
+    return std::nullopt;
+  }
   uint32_t Calls = 0;
 };
 
@@ -56,7 +60,6 @@ public:
   IUrlCache &UrlCache() override { return Cache; }
   IHistoryStore &History() override { return HistoryStore; }
   const TLeadByteSet &LeadBytes() const override { return NoLeadBytes; }
-  std::string WindowsDirectory() const override { return {}; }
   std::string AnsiToUtf8(std::string_view ansi) const override { return Latin1OrUtf8ToUtf8(ansi); }
   bool HasUrlCache() const override { return true; }
 

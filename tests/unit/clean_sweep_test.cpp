@@ -44,13 +44,16 @@ struct TSweepCase {
 void SwitchOn(TIENorvane &cleaner, TCategory category, int32_t type, const std::string &mask) {
   switch (category) {
   case TCategory::Cache:
-    cleaner.DeleteCache = true, cleaner.DeleteCacheType = type, cleaner.CacheMask = mask;
+    cleaner.DeleteCache = true, cleaner.DeleteCacheType = SweepTypeOf(type),
+    cleaner.CacheMask = mask;
     break;
   case TCategory::Cookies:
-    cleaner.DeleteCookies = true, cleaner.DeleteCookiesType = type, cleaner.CookiesMask = mask;
+    cleaner.DeleteCookies = true, cleaner.DeleteCookiesType = SweepTypeOf(type),
+    cleaner.CookiesMask = mask;
     break;
   case TCategory::History:
-    cleaner.DeleteHistory = true, cleaner.DeleteHistoryType = type, cleaner.HistoryMask = mask;
+    cleaner.DeleteHistory = true, cleaner.DeleteHistoryType = SweepTypeOf(type),
+    cleaner.HistoryMask = mask;
     break;
   }
 }
@@ -352,7 +355,7 @@ TEST(CleanListing, DeletesWhatOwnWalksDeleteListingEachEntryOnce) {
     TIENorvane settings(drawn);
     for (const TCategoryFields &c : TIENorvane::Categories()) {
       settings.*c.Flag = random.Chance(75);
-      settings.*c.Type = static_cast<int32_t>(random.Below(3));
+      settings.*c.Type = SweepTypeOf(static_cast<int32_t>(random.Below(3)));
       settings.*c.Mask = random.Pick(masks);
     }
     for (TListing listing : {TListing::WithContent, TListing::Apart}) {

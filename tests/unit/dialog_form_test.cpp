@@ -44,7 +44,8 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
     Cleaner.DeleteCache = true;
     Cleaner.DeleteCookies = false;
     Cleaner.DeleteHistory = true;
-    Cleaner.DeleteCacheType = Cleaner.DeleteCookiesType = Cleaner.DeleteHistoryType = c.Type;
+    Cleaner.DeleteCacheType = Cleaner.DeleteCookiesType = Cleaner.DeleteHistoryType =
+        SweepTypeOf(c.Type);
     Cleaner.CacheMask = "*example*";
     Cleaner.CookiesMask = "*news*";
     Cleaner.HistoryMask = "";
@@ -258,14 +259,14 @@ TEST_F(FormFixture, OkKeepsAnUntouchedTypeTwoAndSavesDisabledMasks) {
              },
              [](TConfForm &f) { f.BitBtn2.Click(); }});
   Cleaner.LoadSettings(IniPath(), Section);
-  EXPECT_EQ(Cleaner.DeleteHistoryType, 2);
-  EXPECT_EQ(Cleaner.DeleteCookiesType, 0);
+  EXPECT_EQ(TypeCode(Cleaner.DeleteHistoryType), 2);
+  EXPECT_EQ(TypeCode(Cleaner.DeleteCookiesType), 0);
   EXPECT_EQ(Cleaner.CookiesMask, "*a*");
 
   Configure({[](TConfForm &f) { f.rbDeleteHistoryMask.SetChecked(true); },
              [](TConfForm &f) { f.BitBtn2.Click(); }});
   Cleaner.LoadSettings(IniPath(), Section);
-  EXPECT_EQ(Cleaner.DeleteHistoryType, 1) << "picking a choice replaces the 2";
+  EXPECT_EQ(TypeCode(Cleaner.DeleteHistoryType), 1) << "picking a choice replaces the 2";
 }
 
 TEST_F(FormFixture, CancelAndCloseSaveNothing) {

@@ -27,8 +27,8 @@ const char *const kKeys[] = {"DeleteCache",   "DeleteCacheType",   "CacheMask",
 // each save moves the rest of the file.
 void Fill(TIENorvane &c, bool first) {
   c.DeleteCache = first, c.DeleteCookies = !first, c.DeleteHistory = first;
-  c.DeleteCacheType = first ? 0 : 1, c.DeleteCookiesType = first ? 7 : -7;
-  c.DeleteHistoryType = first ? INT32_MIN : INT32_MAX;
+  c.DeleteCacheType = SweepTypeOf(first ? 0 : 1), c.DeleteCookiesType = SweepTypeOf(first ? 7 : -7);
+  c.DeleteHistoryType = SweepTypeOf(first ? INT32_MIN : INT32_MAX);
   c.CacheMask = first ? "*.a" : std::string(700, 'b');
   c.CookiesMask = first ? std::string(300, 'c') : "c";
   c.HistoryMask = first ? "h" : "*.history/*";
@@ -37,9 +37,9 @@ void Fill(TIENorvane &c, bool first) {
 std::vector<std::string> SectionLines(const TIENorvane &c) {
   auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
   const std::string values[] = {
-      flag(c.DeleteCache),   std::to_string(c.DeleteCacheType),   c.CacheMask,
-      flag(c.DeleteCookies), std::to_string(c.DeleteCookiesType), c.CookiesMask,
-      flag(c.DeleteHistory), std::to_string(c.DeleteHistoryType), c.HistoryMask};
+      flag(c.DeleteCache),   std::to_string(TypeCode(c.DeleteCacheType)),   c.CacheMask,
+      flag(c.DeleteCookies), std::to_string(TypeCode(c.DeleteCookiesType)), c.CookiesMask,
+      flag(c.DeleteHistory), std::to_string(TypeCode(c.DeleteHistoryType)), c.HistoryMask};
   std::vector<std::string> lines;
   for (size_t i = 0; i < std::size(kKeys); ++i)
     lines.push_back(kKeys[i] + ("=" + values[i]));

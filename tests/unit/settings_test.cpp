@@ -28,9 +28,9 @@ protected:
 
 void ExpectDefaults(const TIENorvane &c) {
   EXPECT_TRUE(c.DeleteCache && c.DeleteCookies && c.DeleteHistory);
-  EXPECT_EQ(c.DeleteCacheType, 0);
-  EXPECT_EQ(c.DeleteCookiesType, 0);
-  EXPECT_EQ(c.DeleteHistoryType, 0);
+  EXPECT_EQ(TypeCode(c.DeleteCacheType), 0);
+  EXPECT_EQ(TypeCode(c.DeleteCookiesType), 0);
+  EXPECT_EQ(TypeCode(c.DeleteHistoryType), 0);
   EXPECT_EQ(c.CacheMask, "*.*");
   EXPECT_EQ(c.CookiesMask, "*.*");
   EXPECT_EQ(c.HistoryMask, "*.*");
@@ -59,13 +59,13 @@ TEST_F(SettingsTest, StoredTextsLoadAsTheirValues) {
     Prepare(std::string("DeleteCookies=") + c.Stored + "\r\nDeleteCacheType=" + c.Stored + "\r\n");
     const TIENorvane cleaner = Loaded();
     EXPECT_EQ(cleaner.DeleteCookies, c.Flag) << c.Stored;
-    EXPECT_EQ(cleaner.DeleteCacheType, c.Type) << c.Stored;
+    EXPECT_EQ(TypeCode(cleaner.DeleteCacheType), c.Type) << c.Stored;
   }
   Prepare("CacheMask=\r\nDeleteHistoryType=2\r\n");
   const TIENorvane cleaner = Loaded();
   EXPECT_EQ(cleaner.CacheMask, "");
   EXPECT_EQ(cleaner.CookiesMask, "*.*");
-  EXPECT_EQ(cleaner.DeleteHistoryType, 2);
+  EXPECT_EQ(TypeCode(cleaner.DeleteHistoryType), 2);
 }
 
 TEST_F(SettingsTest, NewFileHoldsTheNineKeysInOrder) {
@@ -91,7 +91,7 @@ TEST_F(SettingsTest, SavingKeepsTheHostsLinesAndRewritesInPlace) {
                            "DeleteHistory=1\r\nHistoryMask=*.*\r\n" +
                            tail);
   cleaner.DeleteCache = false, cleaner.CacheMask = "*.example.com/*";
-  cleaner.DeleteHistoryType = -5;
+  cleaner.DeleteHistoryType = SweepTypeOf(-5);
   cleaner.SaveSettings(Path, "ie norvane");
   std::string expected = firstSave;
   expected.replace(expected.find("DeleteCache=1"), 13, "DeleteCache=0");
@@ -131,8 +131,8 @@ TEST_F(SettingsTest, SaveThenLoadGivesTheSameNineValues) {
     TIENorvane saved(*this);
     saved.DeleteCache = random() % 2, saved.DeleteCookies = random() % 2;
     saved.DeleteHistory = random() % 2;
-    saved.DeleteCacheType = number(), saved.DeleteCookiesType = round % 3;
-    saved.DeleteHistoryType = round == 0 ? INT32_MIN : number();
+    saved.DeleteCacheType = SweepTypeOf(number()), saved.DeleteCookiesType = SweepTypeOf(round % 3);
+    saved.DeleteHistoryType = SweepTypeOf(round == 0 ? INT32_MIN : number());
     saved.CacheMask = mask(random() % 40), saved.CookiesMask = mask(random() % 3);
     saved.HistoryMask = mask(round == 1 ? 3000 : random() % 100);
     saved.SaveSettings(Path, "IE Norvane");

@@ -20,6 +20,7 @@
 #include "PluginCalls.h"
 #include "SeededRandom.h"
 #include "TempDir.h"
+#include "UrlEscape.h"
 #include "Win32Platform.h"
 
 namespace {

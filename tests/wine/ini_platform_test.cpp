@@ -73,7 +73,9 @@ TEST_F(IniPlatformTest, ValuesOfAnyLengthReadWhole) {
 TEST_F(IniPlatformTest, MissingFileGivesDefaultsAndCreatesNothing) {
   const TIENorvane cleaner = Loaded();
   EXPECT_TRUE(cleaner.DeleteCache && cleaner.DeleteCookies && cleaner.DeleteHistory);
-  EXPECT_EQ(cleaner.DeleteCacheType | cleaner.DeleteCookiesType | cleaner.DeleteHistoryType, 0);
+  EXPECT_EQ(TypeCode(cleaner.DeleteCacheType) | TypeCode(cleaner.DeleteCookiesType) |
+                TypeCode(cleaner.DeleteHistoryType),
+            0);
   EXPECT_EQ(cleaner.CacheMask + cleaner.CookiesMask + cleaner.HistoryMask, "*.**.**.*");
   EXPECT_FALSE(FileExists(Path));
 }
@@ -83,7 +85,7 @@ TEST_F(IniPlatformTest, SaveKeepsOtherSectionsAndRewritesInPlace) {
   const std::string tail = "[Other plug-in]\r\nDeleteCache=keep\r\n";
   WriteFileBytes(Path, head + "[IE Norvane]\r\nDeleteHistoryType=2\r\n" + tail);
   TIENorvane cleaner = Loaded();
-  EXPECT_EQ(cleaner.DeleteHistoryType, 2);
+  EXPECT_EQ(TypeCode(cleaner.DeleteHistoryType), 2);
   cleaner.SaveSettings(Path, "IE Norvane");
   const std::string section = "[IE Norvane]\r\nDeleteHistoryType=2\r\nDeleteCache=1\r\n"
                               "DeleteCacheType=0\r\nCacheMask=*.*\r\nDeleteCookies=1\r\n"
@@ -119,8 +121,9 @@ TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
               {true, INT32_MAX, "[!a-z]?\"x'=;y"}};
   for (const auto &row : rows) {
     saved.DeleteCache = row.Flag, saved.DeleteCookies = !row.Flag, saved.DeleteHistory = row.Flag;
-    saved.DeleteCacheType = row.Type, saved.DeleteCookiesType = row.Type / 3;
-    saved.DeleteHistoryType = -row.Type / 7;
+    saved.DeleteCacheType = SweepTypeOf(row.Type),
+    saved.DeleteCookiesType = SweepTypeOf(row.Type / 3);
+    saved.DeleteHistoryType = SweepTypeOf(-row.Type / 7);
     saved.CacheMask = row.Mask, saved.CookiesMask = std::string(row.Mask) + "c";
     saved.HistoryMask = "h" + std::string(row.Mask);
     saved.SaveSettings(Path, "IE Norvane");

@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
-#ifndef NV_CLI_VERSION
-#define NV_CLI_VERSION ""
-#endif
+#include "IENorvaneU.h"
+#include "NvVersion.h"
 
 namespace {
-
-constexpr TCategory kCategories[] = {TCategory::Cache, TCategory::Cookies, TCategory::History};
 
 TCliCommand CommandOf(const std::string &word) {
   if (word == "preview") return TCliCommand::Preview;
@@ -20,8 +17,8 @@ TCliCommand CommandOf(const std::string &word) {
 }
 
 TCategory CategoryOf(const std::string &word) {
-  for (TCategory category : kCategories)
-    if (word == CategoryName(category)) return category;
+  for (const TCategoryFields &fields : TIENorvane::Categories())
+    if (word == fields.Name) return fields.Category;
   throw ECliUsageError("unknown category '" + word + "' (cache, cookies or history)");
 }
 
@@ -113,14 +110,7 @@ bool Contains(const std::vector<std::string> &arguments, const char *word) {
 
 } // namespace
 
-const char *CategoryName(TCategory category) {
-  switch (category) {
-  case TCategory::Cache: return "cache";
-  case TCategory::Cookies: return "cookies";
-  case TCategory::History: return "history";
-  }
-  return "?";
-}
+const char *CategoryName(TCategory category) { return TIENorvane::FieldsOf(category).Name; }
 
 TCliOptions ParseCommandLine(const std::vector<std::string> &arguments) {
   TCliOptions options;
@@ -137,10 +127,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &arguments) {
   return options;
 }
 
-std::string VersionText() {
-  const std::string_view version = NV_CLI_VERSION;
-  return "ienorvane " + std::string(version.empty() ? "0.0.0" : version);
-}
+std::string VersionText() { return std::string("ienorvane ") + NV_VERSION_STRING; }
 
 std::string UsageText() {
   return "usage: ienorvane preview --ini FILE --section NAME [--category CATEGORY] [--list]\n"

@@ -52,8 +52,7 @@ TCliOptions ParseCommandLine(const std::vector<std::string> &arguments);
 // Ends with a line break.
 std::string UsageText();
 
-// "ienorvane <version>", the version of the build ("0.0.0" when the build
-// has none).
+// "ienorvane <version>", the release's version (NvVersion.h).
 std::string VersionText();
 
 // "cache", "cookies" or "history": the category's name on the command line

@@ -13,7 +13,6 @@
 #include "Reports.h"
 #include "SettingsSource.h"
 #include "TextFormat.h"
-#include "frmIENorvane.h"
 
 namespace {
 
@@ -52,7 +51,7 @@ public:
     if (walks && !Observed.HasUrlCache())
       return Refuse("no-url-cache", "this system has no URL cache", kExitNoUrlCache);
     if (!LoadSettings()) return kExitNoSettings;
-    Faults = MalformedMasks(Cleaner, Observed.LeadBytes());
+    Faults = Cleaner.MalformedMasks();
     switch (Options.Command) {
     case TCliCommand::Preview: return Faults.empty() ? Preview() : MaskFaults();
     case TCliCommand::Clean: return Faults.empty() ? Clean() : MaskFaults();
@@ -144,6 +143,12 @@ private:
       Note(MaskFaultText(fault));
   }
 
+  // A malformed mask the walk met after all (the masks are checked first).
+  int MaskFaultMet(const TMaskFault &fault) {
+    Faults = {fault};
+    return MaskFaults();
+  }
+
   int MaskFaults() {
     NoteMaskFaults();
     if (Options.Command == TCliCommand::Clean) Note("nothing was deleted");
@@ -156,14 +161,17 @@ private:
     return kExitMalformedMask;
   }
 
-  // A clean empties the history store as a whole whenever history is on,
-  // whatever its type.
+  // Whether the preview's categories include the one whose clean empties
+  // the history store.
   bool HistoryStoreInScope() const {
-    return Cleaner.DeleteHistory && (!Options.Category || *Options.Category == TCategory::History);
+    return Cleaner.EmptiesHistoryStore() &&
+           (!Options.Category || *Options.Category == TCategory::History);
   }
 
   int Preview() {
-    const TListing listing = PreviewClean(Cleaner, Observed, Options.Category);
+    const TSelection selection = Cleaner.Select(Options.Category);
+    if (selection.Fault) return MaskFaultMet(*selection.Fault);
+    const TListing listing = PreviewListing(Cleaner, selection, Options.Category);
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
@@ -178,15 +186,29 @@ private:
     return kExitOk;
   }
 
-  // Walks first, so that the number of deletes is known, then deletes
-  // exactly the entries the walk selected.
+  // Deletes exactly what was selected, showing the progress; what each
+  // delete did, and the totals.
+  TListing DeleteSelected(const TSelection &selected, TCleanTotals &totals) {
+    const uint64_t toDo = selected.EntryCount();
+    uint64_t count = 0;
+    TCleanListing deletes(Cleaner);
+    totals = Cleaner.DeleteSelected(
+        selected, [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
+          deletes.Deleted(category, entry, result);
+          Progress.Deleted(++count, toDo);
+        });
+    return std::move(deletes).Done(totals);
+  }
+
+  // The cleaner's steps one by one: selects first, so that the number of
+  // deletes is known, then deletes and empties the history store.
   int Clean() {
-    const TListing selected = PreviewClean(Cleaner, Observed);
-    const uint64_t toDo = EntryCount(selected);
-    const TListing done = DeleteListed(selected, Observed.UrlCache(),
-                                       [&](uint64_t count) { Progress.Deleted(count, toDo); });
-    const std::optional<THistoryOutcome> history = ClearHistoryStore();
-    const std::string report = ReportOf(done);
+    const TSelection selected = Cleaner.Select();
+    if (selected.Fault) return MaskFaultMet(*selected.Fault);
+    TCleanTotals totals;
+    const TListing done = DeleteSelected(selected, totals);
+    const std::optional<THistoryOutcome> history = EmptyHistoryStore();
+    const std::string report = totals.ReportText();
     const bool complete = done.Total().NotDeleted == 0 && (!history || history->Emptied);
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
@@ -216,21 +238,12 @@ private:
     Note(text);
   }
 
-  // The plug-in's report text for what was deleted.
-  static std::string ReportOf(const TListing &done) {
-    TCleanTotals totals;
-    for (const TCategoryListing &category : done.Categories)
-      totals.Of(category.Category) = category.Totals;
-    return totals.ReportText();
-  }
-
-  // Empties the history store when history is on, as the plug-in's clean
-  // does after the sweeps; the store's answer or failure, as it came.
-  std::optional<THistoryOutcome> ClearHistoryStore() {
-    if (!Cleaner.DeleteHistory) return std::nullopt;
+  // The cleaner's last step; the store's answer or failure, as it came.
+  std::optional<THistoryOutcome> EmptyHistoryStore() {
     try {
-      const THistoryAnswer answer = Observed.History().Clear();
-      return THistoryOutcome{answer.Cleared(), answer.Code, answer.Text};
+      const std::optional<THistoryAnswer> answer = Cleaner.EmptyHistoryStore();
+      if (!answer) return std::nullopt;
+      return THistoryOutcome{answer->Cleared(), answer->Code, answer->Text};
     } catch (const EOleSysError &failure) {
       return THistoryOutcome{false, failure.ErrorCode, failure.Message()};
     } catch (const EIntfCastError &failure) {

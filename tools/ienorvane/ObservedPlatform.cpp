@@ -19,3 +19,9 @@ private:
 std::unique_ptr<IUrlEnumeration> TObservedPlatform::Enumerate(TCategory category) {
   return std::make_unique<TObservedEnumeration>(*this, Inner.UrlCache().Enumerate(category));
 }
+
+std::unique_ptr<IUrlEnumeration> TObservedPlatform::EnumerateSeparately(TCategory category) {
+  auto inner = Inner.UrlCache().EnumerateSeparately(category);
+  if (!inner) return nullptr; // listed with the content
+  return std::make_unique<TObservedEnumeration>(*this, std::move(inner));
+}

@@ -10,24 +10,6 @@
 #include "Platform.h"
 #include "SettingsSource.h"
 
-// One cache entry as the command line reports it: a copy of an enumeration's
-// view, which lives only until the enumeration's next call.
-struct TReportedEntry {
-  std::string Url;
-  std::optional<std::string> LocalFileName; // none when the entry has no file
-  uint64_t Size = 0;
-
-  static TReportedEntry Of(const TCacheEntryView &entry) {
-    std::optional<std::string> file;
-    if (entry.LocalFileName) file = entry.LocalFileName;
-    return {entry.Url, std::move(file), entry.Size};
-  }
-  // The view a delete is given: the walked entry's URL, file and size.
-  TCacheEntryView View() const {
-    return {Url.c_str(), LocalFileName ? LocalFileName->c_str() : nullptr, Size};
-  }
-};
-
 class TObservedPlatform : public IPlatform, private IUrlCache {
 public:
   // Called with the number of entries delivered so far, after each delivery.
@@ -46,7 +28,6 @@ public:
   IUrlCache &UrlCache() override { return *this; }
   IHistoryStore &History() override { return Inner.History(); }
   const TLeadByteSet &LeadBytes() const override { return Inner.LeadBytes(); }
-  std::string WindowsDirectory() const override { return Inner.WindowsDirectory(); }
   std::string AnsiToUtf8(std::string_view ansi) const override { return Inner.AnsiToUtf8(ansi); }
   bool HasUrlCache() const override { return Inner.HasUrlCache(); }
 
@@ -55,6 +36,7 @@ private:
 
   // IUrlCache
   std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override;
   TDeleteResult Delete(const TCacheEntryView &entry) override {
     return Inner.UrlCache().Delete(entry);
   }

@@ -5,7 +5,6 @@
 
 #include "CommandLine.h"
 #include "TextFormat.h"
-#include "frmIENorvane.h"
 
 namespace {
 
@@ -38,10 +37,10 @@ std::string CountsText(const TCategoryTotals &totals, const char *verb) {
   return EntriesText(totals.Count) + ", " + SizeText(totals.Bytes) + verb;
 }
 
-// Why a category is not swept: it is off, or its type is neither 0 nor 1.
+// Why a category is not swept: it is off, or its type is another.
 std::string NotSweptText(const TCategoryListing &listing) {
   if (!listing.Enabled) return "off";
-  return "type " + std::to_string(listing.Type) + ", not swept";
+  return "type " + std::to_string(TypeCode(listing.Type)) + ", not swept";
 }
 
 // Writes the rows of one category's entries: the size right-aligned in a
@@ -56,7 +55,7 @@ public:
     for (const auto &item : entries)
       sizeWidth = std::max(sizeWidth, SizeText(entryOf(item).Size).size());
     for (const auto &item : entries) {
-      const TReportedEntry &entry = entryOf(item);
+      const TCacheEntry &entry = entryOf(item);
       std::string row = indent;
       const std::string size = SizeText(entry.Size);
       row.append(sizeWidth - size.size(), ' ');
@@ -71,8 +70,8 @@ private:
   const TTextLayout &Layout;
 };
 
-const TReportedEntry &Itself(const TReportedEntry &entry) { return entry; }
-const TReportedEntry &EntryOf(const TUndeletedEntry &left) { return left.Entry; }
+const TCacheEntry &Itself(const TCacheEntry &entry) { return entry; }
+const TCacheEntry &EntryOf(const TUndeletedEntry &left) { return left.Entry; }
 
 // Writes a category's header; false when the category is not swept.
 bool WriteCategoryHead(std::ostream &out, const TCategoryListing &listing) {
@@ -132,7 +131,7 @@ std::string HexCode(int32_t code) {
   return text;
 }
 
-void WriteFileJson(TJsonWriter &json, const TReportedEntry &entry) {
+void WriteFileJson(TJsonWriter &json, const TCacheEntry &entry) {
   json.Key("url");
   json.Ansi(entry.Url);
   json.Key("file");
@@ -144,9 +143,9 @@ void WriteFileJson(TJsonWriter &json, const TReportedEntry &entry) {
   json.Number(entry.Size);
 }
 
-void WriteEntriesJson(TJsonWriter &json, const std::vector<TReportedEntry> &entries) {
+void WriteEntriesJson(TJsonWriter &json, const std::vector<TCacheEntry> &entries) {
   json.BeginArray();
-  for (const TReportedEntry &entry : entries) {
+  for (const TCacheEntry &entry : entries) {
     json.BeginObject();
     WriteFileJson(json, entry);
     json.EndObject();
@@ -183,7 +182,7 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing, bool 
   json.Key("enabled");
   json.Bool(listing.Enabled);
   json.Key("type");
-  json.Number(static_cast<int64_t>(listing.Type));
+  json.Number(static_cast<int64_t>(TypeCode(listing.Type)));
   json.Key("pattern");
   if (listing.Pattern)
     json.Ansi(*listing.Pattern);
@@ -220,7 +219,7 @@ std::string HistoryOutcomeText(const THistoryOutcome &outcome) {
 void WriteSettingsText(std::ostream &out, const TIENorvane &settings) {
   for (const TCategoryFields &fields : TIENorvane::Categories()) {
     out << fields.FlagKey << '=' << (settings.*fields.Flag ? 1 : 0) << '\n';
-    out << fields.TypeKey << '=' << settings.*fields.Type << '\n';
+    out << fields.TypeKey << '=' << TypeCode(settings.*fields.Type) << '\n';
     out << fields.MaskKey << '=' << settings.*fields.Mask << '\n';
   }
   out << "summary: " << SummaryText(settings) << '\n';
@@ -246,7 +245,7 @@ void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
     json.Key(fields.FlagKey);
     json.Bool(settings.*fields.Flag);
     json.Key(fields.TypeKey);
-    json.Number(static_cast<int64_t>(settings.*fields.Type));
+    json.Number(static_cast<int64_t>(TypeCode(settings.*fields.Type)));
     json.Key(fields.MaskKey);
     json.Ansi(settings.*fields.Mask);
   }

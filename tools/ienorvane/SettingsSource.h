@@ -12,9 +12,8 @@
 // does not exist", "... is a folder", "... cannot be read: <reason>",
 // "section [<name>] of INI file '<name>' holds none of the settings"), or
 // none when it holds at least one of them. The file is looked for where the
-// platform's INI services look: on Windows a name without a folder lies in
-// the Windows directory. Reads through `platform`'s profiles; changes
-// nothing.
+// platform's INI services look (IProfileStore::FileProblem). Reads through
+// `platform`'s profiles; changes nothing.
 std::optional<std::string> SettingsProblem(IPlatform &platform, const std::string &iniFile,
                                            const std::string &section);
 
@@ -29,4 +28,5 @@ public:
     return false;
   }
   void Flush(const char *) override {}
+  std::optional<std::string> FileProblem(const char *) override { return std::nullopt; }
 };

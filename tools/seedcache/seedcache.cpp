@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "CacheSeeder.h"
-#include "Handles.h"
 #include "SeededRandom.h"
+#include "UrlCache.h"
+#include "UrlCacheRecords.h"
 #include "UrlCorpus.h"
+#include "UrlEscape.h"
 
 namespace {
 
@@ -114,8 +116,11 @@ int Seed(size_t count, uint32_t seed) {
 }
 
 const char *CategoryOf(const std::string &url) {
-  if (url.rfind("Cookie:", 0) == 0) return "cookie ";
-  if (url.rfind("Visited:", 0) == 0) return "visited";
+  switch (ContainerOfUrl(url.c_str())) {
+  case TCategory::Cookies: return "cookie ";
+  case TCategory::History: return "visited";
+  case TCategory::Cache: break;
+  }
   return "http   ";
 }
 
@@ -128,27 +133,16 @@ int List() {
   return 0;
 }
 
-// One enumeration of `selector` with a reused buffer; deletes each entry
+// One enumeration of `selector` (TUrlCacheRecords); deletes each entry
 // after fetching it when `remove` is set. Returns the entries listed.
 size_t Enumerate(const char *selector, bool remove, size_t &deleted) {
-  std::vector<char> buffer(4096);
-  auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
-  DWORD size = static_cast<DWORD>(buffer.size());
-  TUrlCacheFind find(FindFirstUrlCacheEntryA(selector, record(), &size), {&TWin32Api::System()});
-  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(size);
-    find.Reset(FindFirstUrlCacheEntryA(selector, record(), &size));
-  }
-  if (!find) return 0;
+  const TWin32Api &api = TWin32Api::System();
+  TUrlCacheRecords records(api, selector);
   size_t listed = 0;
-  for (;;) {
+  while (const INTERNET_CACHE_ENTRY_INFOA *record = records.Next()) {
     ++listed;
-    if (remove && DeleteUrlCacheEntryA(record()->lpszSourceUrlName)) ++deleted;
-    size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find.Get(), record(), &size)) continue;
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-    buffer.resize(size);
-    if (!FindNextUrlCacheEntryA(find.Get(), record(), &size)) break;
+    if (remove && record->lpszSourceUrlName && api.DeleteUrlCacheEntryA(record->lpszSourceUrlName))
+      ++deleted;
   }
   return listed;
 }

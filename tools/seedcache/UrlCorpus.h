@@ -1,6 +1,6 @@
 #pragma once
-// Test-only: a seeded generator of realistic URL cache entries, for the
-// benchmarks and for tests that want many varied URLs. The same seed gives
+// A seeded generator of realistic URL cache entries, for the seeding tool,
+// the benchmarks and tests that want many varied URLs. The same seed gives
 // the same URLs on every platform.
 //
 //   Http:    "http://static3.example-news.co.uk/img/2011/logo_b.gif?v=3f2a"

@@ -1,34 +1,36 @@
 #ifdef _WIN32
 #include "CacheSeeder.h"
 
-#include "Handles.h"
-
 #include <algorithm>
 #include <memory>
 #include <set>
 #include <stdexcept>
 
+#include "Handles.h"
+#include "UrlCache.h"
+#include "UrlCacheRecords.h"
+#include "Win32EntryBuffer.h"
+
 namespace {
+
+// The system's own calls.
+const TWin32Api &Api() { return TWin32Api::System(); }
 
 [[noreturn]] void Refused(const char *call, const std::string &url) {
   throw std::runtime_error(std::string(call) + " refused " + url + " (error " +
-                           std::to_string(GetLastError()) + ")");
+                           std::to_string(Api().GetLastError()) + ")");
 }
 
-// The seeder calls the system directly; its handles close through the
-// system's table.
-const TWin32Api &Api() { return TWin32Api::System(); }
-
 void WriteFileOfSize(const std::string &path, uint32_t size) {
-  const TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr),
+  const TFileHandle file(Api().CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr),
                          {&Api()});
   if (!file) Refused("CreateFileA", path);
   std::string content(size, 'x');
   for (size_t i = 0; i < content.size(); ++i)
     content[i] = static_cast<char>('a' + i % 26);
   DWORD written = 0;
-  const BOOL ok = size == 0 || WriteFile(file.Get(), content.data(), size, &written, nullptr);
+  const BOOL ok = size == 0 || Api().WriteFile(file.Get(), content.data(), size, &written, nullptr);
   if (!ok || written != size) Refused("WriteFile", path);
 }
 
@@ -37,8 +39,6 @@ void CommitWithoutFile(const std::string &url, DWORD type) {
   if (!CommitUrlCacheEntryA(url.c_str(), nullptr, never, never, type, nullptr, 0, nullptr, nullptr))
     Refused("CommitUrlCacheEntryA", url);
 }
-
-bool StartsWith(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
 
 TListedEntry Listed(const INTERNET_CACHE_ENTRY_INFOA &record) {
   TListedEntry entry;
@@ -72,7 +72,7 @@ std::string SeedHttpEntry(const std::string &url, uint32_t size, const char *ext
 
 uint32_t UrlCacheRecordSize(const std::string &url) {
   DWORD size = 0;
-  GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size);
+  Api().GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size);
   return static_cast<uint32_t>(size);
 }
 
@@ -81,35 +81,18 @@ void SeedCookieEntry(const std::string &url) { CommitWithoutFile(url, COOKIE_CAC
 void SeedVisitedEntry(const std::string &url) { CommitWithoutFile(url, URLHISTORY_CACHE_ENTRY); }
 
 void SeedEntry(const std::string &url, uint32_t size) {
-  if (StartsWith(url, "Cookie:"))
-    SeedCookieEntry(url);
-  else if (StartsWith(url, "Visited:"))
-    SeedVisitedEntry(url);
-  else
-    SeedHttpEntry(url, size);
+  switch (ContainerOfUrl(url.c_str())) {
+  case TCategory::Cookies: SeedCookieEntry(url); break;
+  case TCategory::History: SeedVisitedEntry(url); break;
+  case TCategory::Cache: SeedHttpEntry(url, size); break;
+  }
 }
 
 std::vector<TListedEntry> ListUrlCache(const char *selector) {
   std::vector<TListedEntry> entries;
-  std::vector<char> buffer(4096);
-  auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
-  DWORD size = static_cast<DWORD>(buffer.size());
-  TUrlCacheFind find(FindFirstUrlCacheEntryA(selector, record(), &size), {&Api()});
-  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(size);
-    find.Reset(FindFirstUrlCacheEntryA(selector, record(), &size));
-  }
-  if (!find) return entries;
-  entries.push_back(Listed(*record()));
-  for (;;) {
-    size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find.Get(), record(), &size)) {
-      entries.push_back(Listed(*record()));
-      continue;
-    }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-    buffer.resize(size);
-  }
+  TUrlCacheRecords records(Api(), selector);
+  while (const INTERNET_CACHE_ENTRY_INFOA *record = records.Next())
+    entries.push_back(Listed(*record));
   return entries;
 }
 
@@ -140,21 +123,21 @@ bool UrlCacheHas(const std::string &url) {
 size_t EmptyUrlCache() {
   size_t deleted = 0;
   for (const TListedEntry &entry : ListWholeUrlCache())
-    if (DeleteUrlCacheEntryA(entry.Url.c_str())) ++deleted;
+    if (Api().DeleteUrlCacheEntryA(entry.Url.c_str())) ++deleted;
   return deleted;
 }
 
 std::optional<std::string> ResolvedUrl(const std::string &url) {
-  std::vector<char> buffer(8192);
-  auto record = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
-  DWORD size = static_cast<DWORD>(buffer.size());
-  if (!GetUrlCacheEntryInfoA(url.c_str(), record(), &size)) {
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
-    buffer.resize(size);
-    if (!GetUrlCacheEntryInfoA(url.c_str(), record(), &size)) return std::nullopt;
+  TEntryBuffer buffer;
+  DWORD size = buffer.Capacity();
+  if (!Api().GetUrlCacheEntryInfoA(url.c_str(), buffer.Data(), &size)) {
+    if (Api().GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+    buffer.Reserve(size);
+    size = buffer.Capacity();
+    if (!Api().GetUrlCacheEntryInfoA(url.c_str(), buffer.Data(), &size)) return std::nullopt;
   }
-  if (!record()->lpszSourceUrlName) return std::string();
-  return std::string(record()->lpszSourceUrlName);
+  if (!buffer.Data()->lpszSourceUrlName) return std::string();
+  return std::string(buffer.Data()->lpszSourceUrlName);
 }
 
 std::vector<TCollidingUrls> FindCollidingUrls(size_t wanted, const std::string &prefix) {
@@ -182,7 +165,7 @@ void AddAndDeleteMates(size_t count) {
     CommitWithoutFile(mates.back(), NORMAL_CACHE_ENTRY);
   }
   for (const std::string &mate : mates)
-    DeleteUrlCacheEntryA(mate.c_str());
+    Api().DeleteUrlCacheEntryA(mate.c_str());
 }
 
 // Up to `wanted` candidates of `prefix` whose lookup finds a mate not yet in
@@ -209,37 +192,8 @@ std::vector<TKeyZeroUrl> FindKeyZeroUrls(const std::vector<std::string> &prefixe
   std::vector<TKeyZeroUrl> found;
   for (const std::string &prefix : prefixes)
     FindKeyZeroUrlsOf(prefix, wanted, mates, found);
-  if (!found.empty()) DeleteUrlCacheEntryA(found.front().Url.c_str());
+  if (!found.empty()) Api().DeleteUrlCacheEntryA(found.front().Url.c_str());
   return found;
-}
-
-std::string EscapedUrl(const std::string &url) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string text;
-  for (const char c : url) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code > 0x20 && code < 0x7F && c != '%') {
-      text += c;
-      continue;
-    }
-    text += '%';
-    text += kHex[code >> 4];
-    text += kHex[code & 15];
-  }
-  return text;
-}
-
-std::string UnescapedUrl(const std::string &text) {
-  std::string url;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      url += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      url += text[i];
-    }
-  }
-  return url;
 }
 
 const std::vector<TSampleEntry> &SampleCacheEntries() {

@@ -1,6 +1,9 @@
 #pragma once
-// Test-only, Windows only: seeding and listing the real WinInet URL cache of
-// the Wine prefix, for the clean's and the dialog's tests and for seedcache.
+// Windows only: seeding and listing the real WinInet URL cache of the Wine
+// prefix (or the Windows user), for seedcache and for the clean's and the
+// dialog's tests. Every call the platform's call table has goes through it
+// (TWin32Api::System(); listings through TUrlCacheRecords); creating and
+// committing entries, which the product never does, call WinInet directly.
 //
 //   http entries: CreateUrlCacheEntryA, write the file, CommitUrlCacheEntryA
 //                 (NORMAL_CACHE_ENTRY); the entry's size is the file's.
@@ -54,7 +57,7 @@ void SeedVisitedEntry(const std::string &url);
 void SeedEntry(const std::string &url, uint32_t size);
 
 // What the platform enumerates for `selector` (null: the null selector), in
-// its order, with one reused buffer.
+// its order (TUrlCacheRecords).
 std::vector<TListedEntry> ListUrlCache(const char *selector);
 
 // Every entry of every container (content, cookies, history), each once.
@@ -107,10 +110,4 @@ struct TKeyZeroUrl {
 // process to open the index starts it afresh, without those deleted slots:
 // a key-zero URL added where one is ahead of it would break it anyway.
 std::vector<TKeyZeroUrl> FindKeyZeroUrls(const std::vector<std::string> &prefixes, size_t wanted);
-
-// `url` with every byte outside printable ASCII, and "%", written as "%XX"
-// (upper-case hexadecimal): one word on a command line or in a listing.
-std::string EscapedUrl(const std::string &url);
-// The bytes that EscapedUrl wrote as `text`.
-std::string UnescapedUrl(const std::string &text);
 #endif

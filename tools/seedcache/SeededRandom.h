@@ -1,6 +1,7 @@
 #pragma once
-// Test-only: a small seeded generator (SplitMix64) whose sequence is the same
-// on every compiler and platform, unlike the standard distributions.
+// A small seeded generator (SplitMix64) whose sequence is the same on every
+// compiler and platform, unlike the standard distributions: the seeding
+// tool, the tests and the benchmarks draw from it.
 #include <cstddef>
 #include <cstdint>
 
