@@ -42,14 +42,6 @@ runs_32bit_programs() {
   return $status
 }
 
-detect_archs() {
-  if runs_32bit_programs; then
-    can32=yes
-  else
-    can32=no
-  fi
-}
-
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
@@ -57,7 +49,8 @@ packages=(
   xvfb xdotool imagemagick x11-utils jq python3 make zip unzip tmux
 )
 
-detect_archs
+can32=no
+runs_32bit_programs && can32=yes
 [[ $can32 == yes ]] && packages+=(wine32:i386)
 
 missing=()
@@ -126,15 +119,10 @@ consider() { # PRESET ARCH LOADER WHY-NOT
     runnable+=("$1")
   fi
 }
-if [[ $can32 == yes ]]; then
-  consider win win32 /usr/lib/wine/wine ""
-else
-  consider win win32 /usr/lib/wine/wine "this machine cannot start 32-bit x86 programs (Exec format error)"
-fi
+no32=""
+[[ $can32 == yes ]] || no32="this machine cannot start 32-bit x86 programs (Exec format error)"
+consider win win32 /usr/lib/wine/wine "$no32"
 consider win64 win64 /usr/lib/wine/wine64 ""
-if [[ $can32 == yes ]] && ! installed wine32:i386; then
-  echo "setup: wine32:i386 is not installed although this machine runs 32-bit programs" >&2
-fi
 
 mkdir -p "$(dirname "$record")"
 {
