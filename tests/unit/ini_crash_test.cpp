@@ -113,10 +113,13 @@ TEST(IniCrash, KilledSavesLeaveEveryFileWhole) {
     mixed += wasMixed;
     leftovers += FileExists(path + ".nvsave");
   }
-  // A save after all that, over whatever temporary file the last kill left.
+  // Saves after all that, over whatever temporary file the last kill left. A
+  // save that changes nothing leaves the folder untouched, so both settings
+  // are saved in turn: at least one of them rewrites the file.
   TStandInPlatform services;
-  TIENorvane last(services);
-  Fill(last, false);
+  TIENorvane other(services), last(services);
+  Fill(other, true), Fill(last, false);
+  other.SaveSettings(path, "IE Norvane");
   last.SaveSettings(path, "IE Norvane");
   bool wasMixed = true;
   EXPECT_EQ(CheckWhole(ReadFileBytes(path), wasMixed), "");
