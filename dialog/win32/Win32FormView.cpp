@@ -185,14 +185,16 @@ private:
 };
 
 // A list view in owner-data mode: the rows stay in the control's storage and
-// the list view asks for each cell it shows.
+// the list view asks for each cell it shows. The window learns of a refill
+// only when its bracket closes, so nothing needs to stop it painting
+// meanwhile; the bracket's end then paints the list once, at once.
 class TListViewLink : public TControlLink, public IListViewDisplay {
 public:
   TListViewLink(TWin32FormView &owner, TListView &list, int id)
       : TControlLink(owner, list, id), List(list) {}
   void Detach() override;
   void Refresh() override;
-  void SuspendPainting() override { SendMessageA(Window, WM_SETREDRAW, FALSE, 0); }
+  void SuspendPainting() override {}
   void ResumePainting() override;
   void Notify(NMHDR &header) override;
 
@@ -200,12 +202,31 @@ protected:
   void Attached() override;
 
 private:
-  void ShowRowCount() const {
-    SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(List.RowCount()), 0);
-  }
+  // Tells the window a row count that changed, and draws its frame and
+  // scroll bar anew.
+  void ShowRowCount();
+  void PaintRows() const;
   void FillCell(LVITEMA &item) const;
 
   TListView &List;
+  size_t ShownRows = 0;
+};
+
+// Keeps a window and its children from drawing for a scope without hiding
+// them: WS_VISIBLE is cleared from its style and set again, as WM_SETREDRAW
+// does, but without the style change reaching the children.
+class TDrawingHeld {
+public:
+  explicit TDrawingHeld(HWND window) : Window(window), Style(GetWindowLongPtrA(window, GWL_STYLE)) {
+    SetWindowLongPtrA(Window, GWL_STYLE, Style & ~LONG_PTR{WS_VISIBLE});
+  }
+  ~TDrawingHeld() { SetWindowLongPtrA(Window, GWL_STYLE, Style); }
+  TDrawingHeld(const TDrawingHeld &) = delete;
+  TDrawingHeld &operator=(const TDrawingHeld &) = delete;
+
+private:
+  HWND Window;
+  LONG_PTR Style;
 };
 
 // A panel: a child dialog that holds the panel's controls, draws its bevels
@@ -405,11 +426,36 @@ void TListViewLink::Refresh() {
   TControlLink::Refresh();
 }
 
+// A list view sets its scroll bar's range twice for a new count (Wine), and
+// the system draws the scroll bar each time, which costs more than the rows.
+// With the list's panel held from drawing while it does so, the scroll bar
+// is drawn once, with the frame, afterwards.
+void TListViewLink::ShowRowCount() {
+  if (List.RowCount() == ShownRows) return;
+  ShownRows = List.RowCount();
+  {
+    const TDrawingHeld held(GetParent(Window));
+    // The rows are painted by the caller; the list need not invalidate them.
+    SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(ShownRows), LVSICF_NOINVALIDATEALL);
+  }
+  SendMessageA(Window, WM_NCPAINT, 1, 0);
+}
+
+// Paints the rows now. Not the column header, which a refill does not
+// change and which costs as much as the rows to paint, unless it has
+// something to paint (its width followed the scroll bar).
+void TListViewLink::PaintRows() const {
+  RECT rows;
+  GetClientRect(Window, &rows);
+  RECT header;
+  if (GetWindowRect(ListView_GetHeader(Window), &header)) rows.top = header.bottom - header.top;
+  RedrawWindow(Window, &rows, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void TListViewLink::ResumePainting() {
   ShowRowCount();
-  SendMessageA(Window, WM_SETREDRAW, TRUE, 0);
-  RedrawWindow(Window, nullptr, nullptr,
-               RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PaintRows();
 }
 
 void TListViewLink::FillCell(LVITEMA &item) const {
