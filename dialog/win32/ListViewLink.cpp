@@ -68,7 +68,7 @@ void TListViewLink::ShowRowCount() {
     // The rows are painted by the caller; the list need not invalidate them.
     SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(ShownRows), LVSICF_NOINVALIDATEALL);
   }
-  SendMessageA(Window, WM_NCPAINT, 1, 0);
+  if (IsWindowVisible(Window)) SendMessageA(Window, WM_NCPAINT, 1, 0);
 }
 
 // Paints the rows now. Not the column header, which a refill does not
