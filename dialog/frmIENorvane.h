@@ -118,8 +118,9 @@ public:
             &lvHistory = Sections[2].List;
   TLabel &Label1 = Sections[0].Prefix, &Label2 = Sections[1].Prefix, &Label3 = Sections[2].Prefix;
 
-  // The event handlers. The constructor binds every section's controls to
-  // the one implementation of each kind; the named ones call it too.
+  // The event handlers. The constructor binds each section's choices and
+  // mask box to ChoiceClick and MaskChange; the named handlers are those
+  // two for one section each.
   void rbDeleteCacheMaskClick() { ChoiceClick(TCategory::Cache, true); }
   void rbDeleteCacheAllClick() { ChoiceClick(TCategory::Cache, false); }
   void rbDeleteCookiesMaskClick() { ChoiceClick(TCategory::Cookies, true); }
