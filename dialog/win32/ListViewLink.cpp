@@ -60,33 +60,35 @@ void TListViewLink::Refresh() {
 // the system draws the scroll bar each time, which costs more than the rows.
 // With the list's panel held from drawing while it does so, the scroll bar
 // is drawn once, with the frame, afterwards.
-void TListViewLink::ShowRowCount() {
-  if (Shown.RowCount() == ShownRows) return;
+bool TListViewLink::ShowRowCount() {
+  if (Shown.RowCount() == ShownRows) return false;
   ShownRows = Shown.RowCount();
+  RECT before, after;
+  GetClientRect(Window, &before);
   {
     const TDrawingHeld held(GetParent(Window));
     // The rows are painted by the caller; the list need not invalidate them.
     SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(ShownRows), LVSICF_NOINVALIDATEALL);
   }
+  GetClientRect(Window, &after);
   if (IsWindowVisible(Window)) SendMessageA(Window, WM_NCPAINT, 1, 0);
+  return before.right != after.right || before.bottom != after.bottom;
 }
 
-// Paints the rows now. Not the column header, which a refill does not
-// change and which costs as much as the rows to paint, unless it has
-// something to paint (its width followed the scroll bar).
-void TListViewLink::PaintRows() const {
+// Paints the rows now, and the column header only when the scroll bar came
+// or went (it then took the scroll bar's place, or gave it up): otherwise a
+// refill does not change the header, which costs as much as the rows.
+void TListViewLink::Paint(bool withHeader) const {
   RECT rows;
   GetClientRect(Window, &rows);
   RECT header;
-  if (GetWindowRect(ListView_GetHeader(Window), &header)) rows.top = header.bottom - header.top;
+  if (!withHeader && GetWindowRect(ListView_GetHeader(Window), &header))
+    rows.top = header.bottom - header.top;
   RedrawWindow(Window, &rows, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void TListViewLink::ResumePainting() {
-  ShowRowCount();
-  PaintRows();
-}
+void TListViewLink::ResumePainting() { Paint(ShowRowCount()); }
 
 void TListViewLink::FillCell(LVITEMA &item) const {
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0 || item.iItem < 0 ||

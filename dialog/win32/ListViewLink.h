@@ -20,9 +20,9 @@ protected:
 
 private:
   // Tells the window a row count that changed, and draws its frame and
-  // scroll bar anew.
-  void ShowRowCount();
-  void PaintRows() const;
+  // scroll bar anew. Returns whether the client area changed size with it.
+  bool ShowRowCount();
+  void Paint(bool withHeader) const;
   void FillCell(LVITEMA &item) const;
 
   size_t ShownRows = 0;
