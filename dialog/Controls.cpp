@@ -15,11 +15,11 @@ void TControl::SetEnabled(bool enabled) {
 }
 
 TLabel::TLabel(std::string name, TPanel *parent, TBounds bounds, std::string caption)
-    : TControl(std::move(name), parent, bounds, -1), Caption(std::move(caption)) {}
+    : TControlOf(std::move(name), parent, bounds, -1), Caption(std::move(caption)) {}
 
 TCheckBox::TCheckBox(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
                      std::string caption)
-    : TControl(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
+    : TControlOf(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
 
 void TCheckBox::SetChecked(bool checked) {
   if (IsChecked == checked) return;
@@ -29,7 +29,7 @@ void TCheckBox::SetChecked(bool checked) {
 
 TRadioButton::TRadioButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
                            std::string caption)
-    : TControl(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
+    : TControlOf(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
 
 void TRadioButton::Pair(TRadioButton &a, TRadioButton &b) {
   a.Partner = &b;
@@ -58,11 +58,11 @@ void TEdit::TextEdited(const std::string &text) {
 
 TButton::TButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
                  std::string caption)
-    : TControl(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
+    : TControlOf(std::move(name), parent, bounds, tabOrder), Caption(std::move(caption)) {}
 
 TListView::TListView(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
                      std::vector<TListColumn> columns)
-    : TControl(std::move(name), parent, bounds, tabOrder), Columns(std::move(columns)) {}
+    : TControlOf(std::move(name), parent, bounds, tabOrder), Columns(std::move(columns)) {}
 
 void TListView::AttachListView(IListViewDisplay *display) {
   Display = display;

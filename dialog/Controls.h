@@ -42,6 +42,26 @@ public:
 };
 
 class TPanel;
+class TLabel;
+class TCheckBox;
+class TRadioButton;
+class TEdit;
+class TButton;
+class TListView;
+
+// Work that depends on a control's kind: a control's Accept calls the Visit
+// of its own class, so that the kind is told once, without casts.
+class IControlVisitor {
+public:
+  virtual ~IControlVisitor() = default;
+  virtual void Visit(TPanel &panel) = 0;
+  virtual void Visit(TLabel &label) = 0;
+  virtual void Visit(TCheckBox &box) = 0;
+  virtual void Visit(TRadioButton &radio) = 0;
+  virtual void Visit(TEdit &edit) = 0;
+  virtual void Visit(TButton &button) = 0;
+  virtual void Visit(TListView &list) = 0;
+};
 
 // The part common to every control: name, parent, place and tab order.
 class TControl {
@@ -64,6 +84,9 @@ public:
   // Attaches the window that shows this control; null detaches it.
   void AttachView(IControlView *view) { View = view; }
 
+  // Calls `visitor`'s Visit for this control's kind.
+  virtual void Accept(IControlVisitor &visitor) = 0;
+
 protected:
   void Notify() const {
     if (View) View->Refresh();
@@ -74,13 +97,20 @@ private:
   bool IsEnabled = true;
 };
 
+// A control of kind `T`, which Accept visits as a `T`.
+template <typename T> class TControlOf : public TControl {
+public:
+  using TControl::TControl;
+  void Accept(IControlVisitor &visitor) override { visitor.Visit(static_cast<T &>(*this)); }
+};
+
 // How a panel's edge is drawn.
 enum class TBevel { None, Lowered, Raised };
 
 // A container with up to two bevels and a background colour.
-class TPanel : public TControl {
+class TPanel : public TControlOf<TPanel> {
 public:
-  using TControl::TControl;
+  using TControlOf::TControlOf;
   TBevel BevelOuter = TBevel::Raised;
   TBevel BevelInner = TBevel::None;
   uint32_t Color = kNoColor; // kNoColor: the system's button face
@@ -88,7 +118,7 @@ public:
 
 // A text that takes no input. Its width follows the text when AutoSize is
 // set (the view measures it).
-class TLabel : public TControl {
+class TLabel : public TControlOf<TLabel> {
 public:
   TLabel(std::string name, TPanel *parent, TBounds bounds, std::string caption);
   const std::string Caption;
@@ -96,7 +126,7 @@ public:
 };
 
 // A two-state check box; the user's click toggles it. Fires no event.
-class TCheckBox : public TControl {
+class TCheckBox : public TControlOf<TCheckBox> {
 public:
   TCheckBox(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
   const std::string Caption;
@@ -109,7 +139,7 @@ private:
 
 // A radio button of a group of two. Checking one that was not checked
 // unchecks its partner and fires OnClick.
-class TRadioButton : public TControl {
+class TRadioButton : public TControlOf<TRadioButton> {
 public:
   TRadioButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
   const std::string Caption;
@@ -130,9 +160,9 @@ private:
 
 // A single-line edit box without a length limit. Every change of its text
 // fires OnChange.
-class TEdit : public TControl {
+class TEdit : public TControlOf<TEdit> {
 public:
-  using TControl::TControl;
+  using TControlOf::TControlOf;
   std::function<void()> OnChange;
 
   const std::string &Text() const { return Content; }
@@ -147,7 +177,7 @@ private:
 };
 
 // A push button. A click fires OnClick.
-class TButton : public TControl {
+class TButton : public TControlOf<TButton> {
 public:
   TButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
   const std::string Caption;
@@ -178,7 +208,7 @@ public:
 // A read-only report-mode list view whose rows live in its own storage: a
 // caption and two sub-items per row, all texts kept in one pool so that a
 // refill costs no allocation per row once the pool has grown.
-class TListView : public TControl, public IPreviewList {
+class TListView : public TControlOf<TListView>, public IPreviewList {
 public:
   TListView(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
             std::vector<TListColumn> columns);

@@ -10,15 +10,31 @@ TConfForm *ConfForm = nullptr;
 
 namespace {
 
-// The places shared by the three sections' controls.
-constexpr TBounds kSwitchBounds{10, 10, 161, 17};
-constexpr TBounds kHistorySwitchBounds{10, 10, 295, 17};
+// The three sections from the top of Panel1 down; the keyboard goes through
+// them from the bottom up.
+constexpr std::array<TSectionLayout, 3> kSectionLayouts{{
+    {TCategory::Cache, "Cache", "Panel5", "Label1", 2, 2, 161, "Delete http-cache files",
+     "Delete all files"},
+    {TCategory::Cookies, "Cookies", "Panel4", "Label2", 155, 1, 161, "Delete cookies",
+     "Delete all cookies"},
+    {TCategory::History, "History", "Panel3", "Label3", 308, 0, 295,
+     "Delete visited links and history from IE gournal", "Delete all links"},
+}};
+
+// The form keeps its sections by category, in this table's order.
+constexpr bool InCategoryOrder() {
+  for (size_t i = 0; i < kSectionLayouts.size(); ++i)
+    if (static_cast<size_t>(kSectionLayouts[i].Category) != i) return false;
+  return true;
+}
+static_assert(InCategoryOrder());
+
+// Where each control of a section stands in its panel.
 constexpr TBounds kAllBounds{25, 32, 113, 17};
 constexpr TBounds kMaskBounds{152, 32, 121, 17};
 constexpr TBounds kPrefixBounds{280, 33, 0, 13};
 constexpr TBounds kEditBounds{320, 29, 213, 21};
 constexpr TBounds kListBounds{8, 56, 525, 89};
-
 constexpr int kSectionWidth = 542;
 constexpr int kSectionHeight = 153;
 
@@ -28,18 +44,24 @@ std::vector<TListColumn> PreviewColumns() {
   return {{"URL name", 300}, {"Local filename", 150}, {"File size", 50}};
 }
 
-TPanel &SectionPanel(TPanel &panel) {
-  panel.BevelOuter = TBevel::Raised;
-  panel.BevelInner = TBevel::None;
-  return panel;
-}
-
-TCheckBox &BoldCaption(TCheckBox &box) {
-  box.Font.Bold = true;
-  return box;
-}
-
 } // namespace
+
+TSection::TSection(const TSectionLayout &layout, TPanel &parent)
+    : Category(layout.Category),
+      Panel(layout.PanelName, &parent, {2, layout.Top, kSectionWidth, kSectionHeight},
+            layout.TabOrder),
+      Switch(std::string("cbDelete") + layout.Key, &Panel, {10, 10, layout.SwitchWidth, 17}, 0,
+             layout.SwitchCaption),
+      All(std::string("rbDelete") + layout.Key + "All", &Panel, kAllBounds, 1, layout.AllCaption),
+      ByMask(std::string("rbDelete") + layout.Key + "Mask", &Panel, kMaskBounds, 2, kMaskCaption),
+      MaskEdit(std::string("edt") + layout.Key + "Mask", &Panel, kEditBounds, 3),
+      List(std::string("lv") + layout.Key, &Panel, kListBounds, 4, PreviewColumns()),
+      Prefix(layout.PrefixName, &Panel, kPrefixBounds, CategoryPrefix(layout.Category)) {
+  Panel.BevelOuter = TBevel::Raised;
+  Panel.BevelInner = TBevel::None;
+  Switch.Font.Bold = true;
+  TRadioButton::Pair(All, ByMask);
+}
 
 TConfForm::TConfForm(IPlatform &platform)
     : Panel11("Panel11", nullptr, {0, 0, 546, 31}, 0),
@@ -48,28 +70,8 @@ TConfForm::TConfForm(IPlatform &platform)
       Panel2("Panel2", nullptr, {0, 494, 546, 40}, 2),
       BitBtn1("BitBtn1", &Panel2, {281, 8, 75, 25}, 0, "Cancel"),
       BitBtn2("BitBtn2", &Panel2, {190, 8, 75, 25}, 1, "OK"),
-      Panel3("Panel3", &Panel1, {2, 308, kSectionWidth, kSectionHeight}, 0),
-      cbDeleteHistory("cbDeleteHistory", &Panel3, kHistorySwitchBounds, 0,
-                      "Delete visited links and history from IE gournal"),
-      rbDeleteHistoryAll("rbDeleteHistoryAll", &Panel3, kAllBounds, 1, "Delete all links"),
-      rbDeleteHistoryMask("rbDeleteHistoryMask", &Panel3, kMaskBounds, 2, kMaskCaption),
-      edtHistoryMask("edtHistoryMask", &Panel3, kEditBounds, 3),
-      lvHistory("lvHistory", &Panel3, kListBounds, 4, PreviewColumns()),
-      Panel4("Panel4", &Panel1, {2, 155, kSectionWidth, kSectionHeight}, 1),
-      cbDeleteCookies("cbDeleteCookies", &Panel4, kSwitchBounds, 0, "Delete cookies"),
-      rbDeleteCookiesAll("rbDeleteCookiesAll", &Panel4, kAllBounds, 1, "Delete all cookies"),
-      rbDeleteCookiesMask("rbDeleteCookiesMask", &Panel4, kMaskBounds, 2, kMaskCaption),
-      edtCookiesMask("edtCookiesMask", &Panel4, kEditBounds, 3),
-      lvCookies("lvCookies", &Panel4, kListBounds, 4, PreviewColumns()),
-      Panel5("Panel5", &Panel1, {2, 2, kSectionWidth, kSectionHeight}, 2),
-      cbDeleteCache("cbDeleteCache", &Panel5, kSwitchBounds, 0, "Delete http-cache files"),
-      rbDeleteCacheAll("rbDeleteCacheAll", &Panel5, kAllBounds, 1, "Delete all files"),
-      rbDeleteCacheMask("rbDeleteCacheMask", &Panel5, kMaskBounds, 2, kMaskCaption),
-      edtCacheMask("edtCacheMask", &Panel5, kEditBounds, 3),
-      lvCache("lvCache", &Panel5, kListBounds, 4, PreviewColumns()),
-      Label1("Label1", &Panel5, kPrefixBounds, CategoryPrefix(TCategory::Cache)),
-      Label2("Label2", &Panel4, kPrefixBounds, CategoryPrefix(TCategory::Cookies)),
-      Label3("Label3", &Panel3, kPrefixBounds, CategoryPrefix(TCategory::History)),
+      Sections{{TSection(kSectionLayouts[0], Panel1), TSection(kSectionLayouts[1], Panel1),
+                TSection(kSectionLayouts[2], Panel1)}},
       Platform(platform) {
   Panel11.BevelOuter = TBevel::Lowered;
   Panel11.BevelInner = TBevel::Lowered;
@@ -78,95 +80,36 @@ TConfForm::TConfForm(IPlatform &platform)
   Panel1.BevelOuter = TBevel::Lowered;
   Panel1.BevelInner = TBevel::Raised;
   Panel2.BevelOuter = TBevel::Raised;
-  SectionPanel(Panel3);
-  SectionPanel(Panel4);
-  SectionPanel(Panel5);
-  BoldCaption(cbDeleteHistory);
-  BoldCaption(cbDeleteCookies);
-  BoldCaption(cbDeleteCache);
   BitBtn2.Default = true;
   BitBtn1.Cancel = true;
-  TRadioButton::Pair(rbDeleteCacheAll, rbDeleteCacheMask);
-  TRadioButton::Pair(rbDeleteCookiesAll, rbDeleteCookiesMask);
-  TRadioButton::Pair(rbDeleteHistoryAll, rbDeleteHistoryMask);
-  BindHandlers();
+  BitBtn2.OnClick = [this] { BitBtn2Click(); };
+  BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  for (TSection &section : Sections) {
+    const TCategory category = section.Category;
+    section.All.OnClick = [this, category] { ChoiceClick(category, false); };
+    section.ByMask.OnClick = [this, category] { ChoiceClick(category, true); };
+    section.MaskEdit.OnChange = [this, category] { MaskChange(category); };
+  }
   for (TCategory category : kReadOrder)
     FillList(category); // the reading row: nothing is read yet
 }
 
-void TConfForm::BindHandlers() {
-  rbDeleteCacheMask.OnClick = [this] { rbDeleteCacheMaskClick(); };
-  rbDeleteCacheAll.OnClick = [this] { rbDeleteCacheAllClick(); };
-  rbDeleteCookiesMask.OnClick = [this] { rbDeleteCookiesMaskClick(); };
-  rbDeleteCookiesAll.OnClick = [this] { rbDeleteCookiesAllClick(); };
-  rbDeleteHistoryAll.OnClick = [this] { rbDeleteHistoryAllClick(); };
-  rbDeleteHistoryMask.OnClick = [this] { rbDeleteHistoryMaskClick(); };
-  edtCacheMask.OnChange = [this] { edtCacheMaskChange(); };
-  edtCookiesMask.OnChange = [this] { edtCookiesMaskChange(); };
-  edtHistoryMask.OnChange = [this] { edtHistoryMaskChange(); };
-  BitBtn2.OnClick = [this] { BitBtn2Click(); };
-  BitBtn1.OnClick = [this] { BitBtn1Click(); };
-}
-
 std::vector<TControl *> TConfForm::Controls() {
-  return {&Panel11,
-          &Label4,
-          &Panel1,
-          &Panel2,
-          &BitBtn1,
-          &BitBtn2,
-          &Panel3,
-          &cbDeleteHistory,
-          &rbDeleteHistoryAll,
-          &rbDeleteHistoryMask,
-          &edtHistoryMask,
-          &lvHistory,
-          &Panel4,
-          &cbDeleteCookies,
-          &rbDeleteCookiesAll,
-          &rbDeleteCookiesMask,
-          &edtCookiesMask,
-          &lvCookies,
-          &Panel5,
-          &cbDeleteCache,
-          &rbDeleteCacheAll,
-          &rbDeleteCacheMask,
-          &edtCacheMask,
-          &lvCache,
-          &Label1,
-          &Label2,
-          &Label3};
+  std::vector<TControl *> controls{&Panel11, &Label4, &Panel1, &Panel2, &BitBtn1, &BitBtn2};
+  for (auto s = Sections.rbegin(); s != Sections.rend(); ++s)
+    controls.insert(controls.end(),
+                    {&s->Panel, &s->Switch, &s->All, &s->ByMask, &s->MaskEdit, &s->List});
+  for (TSection &section : Sections)
+    controls.push_back(&section.Prefix);
+  return controls;
 }
 
-// A choice switches the mask box and shows what a clean with it deletes.
-void TConfForm::rbDeleteCacheMaskClick() {
-  edtCacheMask.SetEnabled(true);
-  RefreshList(TCategory::Cache);
-}
-void TConfForm::rbDeleteCacheAllClick() {
-  edtCacheMask.SetEnabled(false);
-  RefreshList(TCategory::Cache);
-}
-void TConfForm::rbDeleteCookiesMaskClick() {
-  edtCookiesMask.SetEnabled(true);
-  RefreshList(TCategory::Cookies);
-}
-void TConfForm::rbDeleteCookiesAllClick() {
-  edtCookiesMask.SetEnabled(false);
-  RefreshList(TCategory::Cookies);
-}
-void TConfForm::rbDeleteHistoryAllClick() {
-  edtHistoryMask.SetEnabled(false);
-  RefreshList(TCategory::History);
-}
-void TConfForm::rbDeleteHistoryMaskClick() {
-  edtHistoryMask.SetEnabled(true);
-  RefreshList(TCategory::History);
+void TConfForm::ChoiceClick(TCategory category, bool byMask) {
+  Section(category).MaskEdit.SetEnabled(byMask);
+  RefreshList(category);
 }
 
-void TConfForm::edtCacheMaskChange() { RefreshList(TCategory::Cache); }
-void TConfForm::edtCookiesMaskChange() { RefreshList(TCategory::Cookies); }
-void TConfForm::edtHistoryMaskChange() { RefreshList(TCategory::History); }
+void TConfForm::MaskChange(TCategory category) { RefreshList(category); }
 
 std::string TConfForm::ListPattern(TCategory category) const {
   // Neither choice checked: a type that no clean sweeps.
@@ -241,34 +184,19 @@ void TConfForm::ReadFailed(const std::string &message) {
   ShowPending();
 }
 
-TSectionControls TConfForm::Section(TCategory category) {
-  switch (category) {
-  case TCategory::Cookies:
-    return {cbDeleteCookies, rbDeleteCookiesAll, rbDeleteCookiesMask, edtCookiesMask, lvCookies};
-  case TCategory::History:
-    return {cbDeleteHistory, rbDeleteHistoryAll, rbDeleteHistoryMask, edtHistoryMask, lvHistory};
-  case TCategory::Cache: break;
-  }
-  return {cbDeleteCache, rbDeleteCacheAll, rbDeleteCacheMask, edtCacheMask, lvCache};
-}
-
-const TSectionControls TConfForm::Section(TCategory category) const {
-  return const_cast<TConfForm *>(this)->Section(category);
-}
-
 bool TConfForm::Switch(TCategory category) const { return Section(category).Switch.Checked(); }
 
 void TConfForm::SetSwitch(TCategory category, bool on) { Section(category).Switch.SetChecked(on); }
 
 std::optional<TSweepType> TConfForm::Type(TCategory category) const {
-  const TSectionControls section = Section(category);
+  const TSection &section = Section(category);
   if (section.ByMask.Checked()) return TSweepType::ByMask;
   if (section.All.Checked()) return TSweepType::All;
   return std::nullopt;
 }
 
 void TConfForm::SetType(TCategory category, TSweepType type) {
-  const TSectionControls section = Section(category);
+  TSection &section = Section(category);
   if (type == TSweepType::All) {
     section.All.SetChecked(true);
     section.MaskEdit.SetEnabled(false);

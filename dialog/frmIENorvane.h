@@ -43,13 +43,39 @@ public:
 // The one row a list shows while its category's entries are being read.
 constexpr const char *kReadingRow = "Reading the cache...";
 
-// The controls of one category's section.
-struct TSectionControls {
-  TCheckBox &Switch;
-  TRadioButton &All;
-  TRadioButton &ByMask;
-  TEdit &MaskEdit;
-  TListView &List;
+// What sets one category's section apart; the rest of a section (where its
+// controls stand, the radio buttons' group, the list's columns) is the same
+// for the three.
+struct TSectionLayout {
+  TCategory Category;
+  const char *Key;        // in the control names: cbDelete<Key>, rbDelete<Key>All, ...
+  const char *PanelName;  // the section's panel
+  const char *PrefixName; // the label that shows the category's prefix
+  int Top;                // of the panel in its parent
+  int TabOrder;           // of the panel in its parent
+  int SwitchWidth;
+  const char *SwitchCaption;
+  const char *AllCaption;
+};
+
+// One category's section: a panel holding the category switch, the choice
+// between all entries and the mask, the mask's edit box, its prefix and the
+// preview list.
+class TSection {
+public:
+  // The section laid out by `layout` in `parent`, nothing checked.
+  TSection(const TSectionLayout &layout, TPanel &parent);
+  TSection(const TSection &) = delete;
+  TSection &operator=(const TSection &) = delete;
+
+  const TCategory Category;
+  TPanel Panel;
+  TCheckBox Switch;
+  TRadioButton All;
+  TRadioButton ByMask;
+  TEdit MaskEdit;
+  TListView List;
+  TLabel Prefix;
 };
 
 class TConfForm : public ISettingsForm, public ICacheReadSink {
@@ -73,40 +99,45 @@ public:
   TPanel Panel2;
   TButton BitBtn1; // Cancel
   TButton BitBtn2; // OK
-  TPanel Panel3;   // visited history
-  TCheckBox cbDeleteHistory;
-  TRadioButton rbDeleteHistoryAll;
-  TRadioButton rbDeleteHistoryMask;
-  TEdit edtHistoryMask;
-  TListView lvHistory;
-  TPanel Panel4; // cookies
-  TCheckBox cbDeleteCookies;
-  TRadioButton rbDeleteCookiesAll;
-  TRadioButton rbDeleteCookiesMask;
-  TEdit edtCookiesMask;
-  TListView lvCookies;
-  TPanel Panel5; // http cache files
-  TCheckBox cbDeleteCache;
-  TRadioButton rbDeleteCacheAll;
-  TRadioButton rbDeleteCacheMask;
-  TEdit edtCacheMask;
-  TListView lvCache;
-  TLabel Label1;
-  TLabel Label2;
-  TLabel Label3;
 
-  // The event handlers, bound to their controls by the constructor.
-  void rbDeleteCacheMaskClick();
-  void rbDeleteCacheAllClick();
-  void rbDeleteCookiesMaskClick();
-  void rbDeleteCookiesAllClick();
-  void rbDeleteHistoryAllClick();
-  void rbDeleteHistoryMaskClick();
-  void edtCacheMaskChange();
-  void edtCookiesMaskChange();
-  void edtHistoryMaskChange();
+private:
+  std::array<TSection, 3> Sections; // by TCategory: cache, cookies, history
+
+public:
+  // The sections' controls under their own names.
+  TPanel &Panel5 = Sections[0].Panel, &Panel4 = Sections[1].Panel, &Panel3 = Sections[2].Panel;
+  TCheckBox &cbDeleteCache = Sections[0].Switch, &cbDeleteCookies = Sections[1].Switch,
+            &cbDeleteHistory = Sections[2].Switch;
+  TRadioButton &rbDeleteCacheAll = Sections[0].All, &rbDeleteCookiesAll = Sections[1].All,
+               &rbDeleteHistoryAll = Sections[2].All;
+  TRadioButton &rbDeleteCacheMask = Sections[0].ByMask, &rbDeleteCookiesMask = Sections[1].ByMask,
+               &rbDeleteHistoryMask = Sections[2].ByMask;
+  TEdit &edtCacheMask = Sections[0].MaskEdit, &edtCookiesMask = Sections[1].MaskEdit,
+        &edtHistoryMask = Sections[2].MaskEdit;
+  TListView &lvCache = Sections[0].List, &lvCookies = Sections[1].List,
+            &lvHistory = Sections[2].List;
+  TLabel &Label1 = Sections[0].Prefix, &Label2 = Sections[1].Prefix, &Label3 = Sections[2].Prefix;
+
+  // The event handlers. The constructor binds each section's choices and
+  // mask box to ChoiceClick and MaskChange; the named handlers are those
+  // two for one section each.
+  void rbDeleteCacheMaskClick() { ChoiceClick(TCategory::Cache, true); }
+  void rbDeleteCacheAllClick() { ChoiceClick(TCategory::Cache, false); }
+  void rbDeleteCookiesMaskClick() { ChoiceClick(TCategory::Cookies, true); }
+  void rbDeleteCookiesAllClick() { ChoiceClick(TCategory::Cookies, false); }
+  void rbDeleteHistoryAllClick() { ChoiceClick(TCategory::History, false); }
+  void rbDeleteHistoryMaskClick() { ChoiceClick(TCategory::History, true); }
+  void edtCacheMaskChange() { MaskChange(TCategory::Cache); }
+  void edtCookiesMaskChange() { MaskChange(TCategory::Cookies); }
+  void edtHistoryMaskChange() { MaskChange(TCategory::History); }
   void BitBtn2Click();
   void BitBtn1Click();
+
+  // A choice of `category`'s section became checked (`byMask`: the mask's):
+  // switches the mask box and shows what a clean with that choice deletes.
+  void ChoiceClick(TCategory category, bool byMask);
+  // `category`'s mask box changed: refreshes its list with the new text.
+  void MaskChange(TCategory category);
 
   // mrNone while the dialog runs; set by the buttons' handlers and by
   // closing the window (mrCancel).
@@ -117,12 +148,15 @@ public:
   // with everything as the user left it.
   std::function<void()> OnAccept;
 
-  // Every control, in declared order.
+  // Every control: the form's own, then the sections' in tab order (history
+  // first), then the sections' prefix labels.
   std::vector<TControl *> Controls();
 
-  // The controls of `category`'s section.
-  TSectionControls Section(TCategory category);
-  const TSectionControls Section(TCategory category) const;
+  // `category`'s section.
+  TSection &Section(TCategory category) { return Sections[static_cast<size_t>(category)]; }
+  const TSection &Section(TCategory category) const {
+    return Sections[static_cast<size_t>(category)];
+  }
 
   // ISettingsForm
   bool Switch(TCategory category) const override;
@@ -187,7 +221,6 @@ private:
     bool FirstFill = false;
   };
 
-  void BindHandlers();
   void RunEvent(const std::function<void()> &event, bool firstFill);
   void ShowPending();
   // Fills `category`'s list from its entries (kReadingRow until they are

@@ -341,6 +341,123 @@ TEST_F(FormFixture, ConfFormHoldsTheDialogWhileItRuns) {
   EXPECT_EQ(ConfForm, nullptr);
 }
 
+// Each section as laid out: its controls' names, captions, places and tab
+// orders, whichever category's description they were made from.
+TEST(FormLayout, SectionsHaveTheirOwnNamesCaptionsAndPlaces) {
+  struct TExpectedSection {
+    TCategory Category;
+    std::string Panel, Switch, All, ByMask, Edit, List, Prefix;
+    int Top, TabOrder, SwitchWidth;
+    std::string SwitchCaption, AllCaption, PrefixCaption;
+  };
+  const TExpectedSection expected[] = {
+      {TCategory::Cache, "Panel5", "cbDeleteCache", "rbDeleteCacheAll", "rbDeleteCacheMask",
+       "edtCacheMask", "lvCache", "Label1", 2, 2, 161, "Delete http-cache files",
+       "Delete all files", "http://"},
+      {TCategory::Cookies, "Panel4", "cbDeleteCookies", "rbDeleteCookiesAll",
+       "rbDeleteCookiesMask", "edtCookiesMask", "lvCookies", "Label2", 155, 1, 161,
+       "Delete cookies", "Delete all cookies", "Cookie:"},
+      {TCategory::History, "Panel3", "cbDeleteHistory", "rbDeleteHistoryAll",
+       "rbDeleteHistoryMask", "edtHistoryMask", "lvHistory", "Label3", 308, 0, 295,
+       "Delete visited links and history from IE gournal", "Delete all links", "Visited:"}};
+  TStandInPlatform platform;
+  TConfForm form(platform);
+  auto place = [](const TControl &c) {
+    return std::vector<int>{c.Bounds.Left, c.Bounds.Top, c.Bounds.Width, c.Bounds.Height,
+                            c.TabOrder};
+  };
+  for (const TExpectedSection &e : expected) {
+    const TSection &s = form.Section(e.Category);
+    SCOPED_TRACE(e.Panel);
+    EXPECT_EQ(s.Category, e.Category);
+    EXPECT_EQ(s.Panel.Name, e.Panel);
+    EXPECT_EQ(s.Panel.Parent, &form.Panel1);
+    EXPECT_EQ(place(s.Panel), (std::vector<int>{2, e.Top, 542, 153, e.TabOrder}));
+    EXPECT_EQ(s.Panel.BevelOuter, TBevel::Raised);
+    EXPECT_EQ(s.Panel.BevelInner, TBevel::None);
+    const std::pair<const TControl *, std::string> names[] = {
+        {&s.Switch, e.Switch}, {&s.All, e.All},   {&s.ByMask, e.ByMask},
+        {&s.MaskEdit, e.Edit}, {&s.List, e.List}, {&s.Prefix, e.Prefix}};
+    for (const auto &[control, name] : names) {
+      EXPECT_EQ(control->Name, name);
+      EXPECT_EQ(control->Parent, &s.Panel) << name;
+    }
+    EXPECT_EQ(place(s.Switch), (std::vector<int>{10, 10, e.SwitchWidth, 17, 0}));
+    EXPECT_EQ(place(s.All), (std::vector<int>{25, 32, 113, 17, 1}));
+    EXPECT_EQ(place(s.ByMask), (std::vector<int>{152, 32, 121, 17, 2}));
+    EXPECT_EQ(place(s.Prefix), (std::vector<int>{280, 33, 0, 13, -1}));
+    EXPECT_EQ(place(s.MaskEdit), (std::vector<int>{320, 29, 213, 21, 3}));
+    EXPECT_EQ(place(s.List), (std::vector<int>{8, 56, 525, 89, 4}));
+    EXPECT_EQ(s.Switch.Caption, e.SwitchCaption);
+    EXPECT_TRUE(s.Switch.Font.Bold);
+    EXPECT_EQ(s.All.Caption, e.AllCaption);
+    EXPECT_EQ(s.ByMask.Caption, "Delete on URL-mask:");
+    EXPECT_EQ(s.Prefix.Caption, e.PrefixCaption);
+    ASSERT_EQ(s.List.Columns.size(), 3u);
+    EXPECT_EQ(s.List.Columns[0].Caption, "URL name");
+    EXPECT_EQ(s.List.Columns[2].Width, 50);
+  }
+  std::vector<std::string> declared;
+  for (const TControl *control : form.Controls())
+    declared.push_back(control->Name);
+  EXPECT_THAT(declared,
+              ElementsAre("Panel11", "Label4", "Panel1", "Panel2", "BitBtn1", "BitBtn2", "Panel3",
+                          "cbDeleteHistory", "rbDeleteHistoryAll", "rbDeleteHistoryMask",
+                          "edtHistoryMask", "lvHistory", "Panel4", "cbDeleteCookies",
+                          "rbDeleteCookiesAll", "rbDeleteCookiesMask", "edtCookiesMask",
+                          "lvCookies", "Panel5", "cbDeleteCache", "rbDeleteCacheAll",
+                          "rbDeleteCacheMask", "edtCacheMask", "lvCache", "Label1", "Label2",
+                          "Label3"));
+}
+
+// Every section's choices and mask box reach its own edit box and list, and
+// only those; the named handlers do what the bound ones do.
+TEST_F(FormFixture, EachSectionsHandlersTouchOnlyThatSection) {
+  TFormWithReader rig(*this);
+  TConfForm &form = rig.Form;
+  rig.Settle();
+  const TCategory categories[] = {TCategory::Cache, TCategory::Cookies, TCategory::History};
+  auto repaints = [&] {
+    std::vector<uint64_t> counts;
+    for (TCategory c : categories)
+      counts.push_back(form.Section(c).List.RepaintCount());
+    return counts;
+  };
+  auto enabled = [&] {
+    std::vector<bool> states;
+    for (TCategory c : categories)
+      states.push_back(form.Section(c).MaskEdit.Enabled());
+    return states;
+  };
+  for (size_t i = 0; i < std::size(categories); ++i) {
+    TSection &section = form.Section(categories[i]);
+    SCOPED_TRACE(section.Panel.Name);
+    std::vector<uint64_t> before = repaints();
+    std::vector<bool> states = enabled();
+    section.All.SetChecked(true);
+    states[i] = false;
+    ++before[i];
+    EXPECT_EQ(enabled(), states);
+    EXPECT_EQ(repaints(), before);
+    section.ByMask.SetChecked(true);
+    states[i] = true;
+    ++before[i];
+    EXPECT_EQ(enabled(), states);
+    EXPECT_EQ(repaints(), before);
+    section.MaskEdit.TextEdited("*");
+    ++before[i];
+    EXPECT_EQ(repaints(), before);
+    EXPECT_FALSE(section.All.Checked()) << "the partner of the checked choice";
+  }
+  form.rbDeleteCookiesAllClick();
+  EXPECT_FALSE(form.edtCookiesMask.Enabled());
+  form.rbDeleteHistoryMaskClick();
+  EXPECT_TRUE(form.edtHistoryMask.Enabled());
+  const uint64_t cacheRepaints = form.lvCache.RepaintCount();
+  form.edtCacheMaskChange();
+  EXPECT_EQ(form.lvCache.RepaintCount(), cacheRepaints + 1);
+}
+
 TEST(FormLayout, ControlsFollowTheTablesAndTheTabOrder) {
   TStandInPlatform platform;
   TConfForm form(platform);

@@ -1,0 +1,29 @@
+#pragma once
+// A list view in owner-data mode: the rows stay in the control's storage and
+// the list view asks for each cell it shows. The window learns of a refill
+// only when its bracket closes, so nothing needs to stop it painting
+// meanwhile; the bracket's end then paints the list once, at once.
+#include "ControlLink.h"
+
+class TListViewLink : public TLinkTo<TListView>, public IListViewDisplay {
+public:
+  using TLinkTo::TLinkTo;
+  std::optional<TWindowKind> TemplateItem(bool afterRadio) const override;
+  void Detach() override;
+  void Refresh() override;
+  void SuspendPainting() override {}
+  void ResumePainting() override;
+  void Notify(NMHDR &header) override;
+
+protected:
+  void Attached() override;
+
+private:
+  // Tells the window a row count that changed, and draws its frame and
+  // scroll bar anew. Returns whether the client area changed size with it.
+  bool ShowRowCount();
+  void Paint(bool withHeader) const;
+  void FillCell(LVITEMA &item) const;
+
+  size_t ShownRows = 0;
+};
