@@ -20,9 +20,11 @@ bool BeginsWithNoCase(const char *text, const char *prefix) {
   return true;
 }
 
-// Whether a walk of `pattern` passes over the entries of other containers.
+// Whether a walk of `pattern` passes over the entries of other containers:
+// a walk of either half of the content (http or https).
 bool FiltersOtherContainers(const std::string &pattern) {
-  return BeginsWith(pattern.c_str(), CategoryPrefix(TCategory::Cache));
+  return BeginsWith(pattern.c_str(), CategoryPrefix(TCategory::Cache)) ||
+         BeginsWith(pattern.c_str(), kHttpsPrefix);
 }
 
 // Passes nothing on: for walks that need not hear of what they pass over.
@@ -58,17 +60,30 @@ TCategory CategoryOfPattern(const std::string &pattern) {
   return TCategory::Cache;
 }
 
-std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
+std::optional<std::string> SweepPattern(std::string_view prefix, TSweepType type,
                                         const std::string &mask) {
   switch (type) {
-  case TSweepType::All: return std::string(CategoryPrefix(category)) + "*.*";
-  case TSweepType::ByMask: return CategoryPrefix(category) + mask;
+  case TSweepType::All: return std::string(prefix) + "*.*";
+  case TSweepType::ByMask: return std::string(prefix) + mask;
   }
   return std::nullopt;
 }
 
+std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
+                                        const std::string &mask) {
+  return SweepPattern(CategoryPrefix(category), type, mask);
+}
+
 std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask) {
   return SweepPattern(category, type, mask).value_or(CategoryPrefix(category) + mask);
+}
+
+std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
+                                         const std::string &mask, bool withHttps) {
+  std::vector<std::string> patterns{PreviewPattern(category, type, mask)};
+  if (withHttps && category == TCategory::Cache)
+    patterns.push_back(SweepPattern(kHttpsPrefix, type, mask).value_or(kHttpsPrefix + mask));
+  return patterns;
 }
 
 bool PassesCategoryFilter(const std::string &pattern, const char *url) {
@@ -96,19 +111,24 @@ void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
                    const TSelectVisitor &visit) {
   IUrlCache &cache = platform.UrlCache();
   // The cookie and history entries that the platform listed with the
-  // content (Wine lists every container there), kept by the content's sweep
-  // for the sweeps after it, so that no entry is listed twice.
+  // content (Wine lists every container there), kept by the content's first
+  // sweep for the sweeps after it, so that no entry is listed twice.
   TCacheSnapshot listedWithContent;
+  bool contentListed = false;
   const auto keep = [&](const TCacheEntryView &entry) {
     const TCategory container = ContainerOfUrl(entry.Url);
     if (Sweeps(sweeps, container)) listedWithContent.Append(container, entry);
   };
   for (const TSweep &sweep : sweeps) {
     TEntrySelector selector(sweep.Pattern, platform.LeadBytes());
-    const auto selected = [&](const TCacheEntryView &entry) { visit(sweep.Category, entry); };
+    const auto selected = [&](const TCacheEntryView &entry) { visit(sweep, entry); };
     if (sweep.Category == TCategory::Cache) {
       const auto content = cache.Enumerate(TCategory::Cache);
-      WalkWith(*content, selector, selected, keep);
+      if (contentListed)
+        WalkWith(*content, selector, selected, TIgnorePassedOver{});
+      else
+        WalkWith(*content, selector, selected, keep);
+      contentListed = true;
     } else if (const auto own = cache.EnumerateSeparately(sweep.Category)) {
       WalkWith(*own, selector, selected, TIgnorePassedOver{});
     } else {
@@ -131,6 +151,53 @@ void TEntryDeleter::operator()(TCategory category, const TCacheEntryView &entry)
     ++counted.NotDeleted;
   }
   if (Observer) Observer(category, entry, result);
+}
+
+void TEntryDeleter::operator()(const TSweep &sweep, const TCacheEntryView &entry) {
+  (*this)(sweep.Category, entry);
+}
+
+namespace {
+
+TKeptSite &SiteIn(std::vector<TKeptSite> &sites, const std::string &site) {
+  for (TKeptSite &kept : sites)
+    if (kept.Site == site) return kept;
+  return sites.emplace_back(TKeptSite{site, 0});
+}
+
+} // namespace
+
+void TKeptTotals::Add(const std::string &site, uint64_t size) {
+  ++Count;
+  Bytes += size;
+  ++SiteIn(Sites, site).Count;
+}
+
+void TKeptTotals::Add(const TKeptTotals &other) {
+  Count += other.Count;
+  Bytes += other.Bytes;
+  for (const TKeptSite &kept : other.Sites)
+    SiteIn(Sites, kept.Site).Count += kept.Count;
+}
+
+bool HoldBack(const TKeepSites &keep, const TCacheEntryView &entry, TKeptTotals &kept) {
+  if (keep.Empty()) return false;
+  const std::string *site = keep.KeptBy(entry.Url);
+  if (!site) return false;
+  kept.Add(*site, entry.Size);
+  return true;
+}
+
+TSchemeTotals OtherSchemeEntries(IPlatform &platform) {
+  TSchemeTotals others;
+  const auto content = platform.UrlCache().Enumerate(TCategory::Cache);
+  while (const TCacheEntryView *entry = content->Next()) {
+    if (ContainerOfUrl(entry->Url) != TCategory::Cache) continue;
+    if (BeginsWithNoCase(entry->Url, CategoryPrefix(TCategory::Cache))) continue;
+    ++others.Count;
+    others.Bytes += entry->Size;
+  }
+  return others;
 }
 
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,

@@ -9,8 +9,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "KeepSites.h"
 #include "Masks.h"
 #include "Platform.h"
 #include "SweepType.h"
@@ -19,6 +21,15 @@
 // pattern beginning with "Cookie:", History for "Visited:" (ASCII letters in
 // any case, as the matcher compares them), Cache for every other pattern.
 TCategory CategoryOfPattern(const std::string &pattern);
+
+// The prefix of the content's secure half, which the cache category also
+// sweeps when the user asks for it (after the http half).
+inline constexpr const char *kHttpsPrefix = "https://";
+
+// The pattern a sweep of `prefix` uses: All gives the prefix and "*.*",
+// ByMask the prefix and `mask` as stored; any other type gives none.
+std::optional<std::string> SweepPattern(std::string_view prefix, TSweepType type,
+                                        const std::string &mask);
 
 // The pattern a clean sweeps a category with: All gives the prefix and
 // "*.*", ByMask the prefix and `mask` as stored; any other type gives none
@@ -30,6 +41,11 @@ std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
 // type All or ByMask sweeps (so that the list shows what the clean deletes);
 // for any other type, which no clean sweeps, the prefix and `mask`.
 std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask);
+
+// The patterns a category's preview lists: PreviewPattern, and for the
+// cache with `withHttps` the same with the https prefix after it.
+std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
+                                         const std::string &mask, bool withHttps);
 
 // Whether the walk of `pattern` offers an entry with this URL to the match:
 // an http pattern passes over the entries of the cookie and history
@@ -76,14 +92,26 @@ private:
 void Walk(IPlatform &platform, const std::string &pattern,
           const std::function<void(const TCacheEntryView &)> &visit);
 
+// Entries of some kind and their sizes added up.
+struct TSchemeTotals {
+  uint64_t Count = 0;
+  uint64_t Bytes = 0;
+};
+
+// The content entries (not cookies, not history) whose URL does not begin
+// with "http://" (ASCII letters in any case): https and every other scheme,
+// which the cache's http sweep passes by. One walk of the content listing.
+TSchemeTotals OtherSchemeEntries(IPlatform &platform);
+
 // One sweep of a clean: a category and the pattern it is swept with.
 struct TSweep {
   TCategory Category;
   std::string Pattern;
 };
 
-// Hears of each entry a selection chose, with the category of its sweep.
-using TSelectVisitor = std::function<void(TCategory, const TCacheEntryView &)>;
+// Hears of each entry a selection chose, with its sweep (one of those
+// given to SelectEntries).
+using TSelectVisitor = std::function<void(const TSweep &, const TCacheEntryView &)>;
 
 // Selects the entries of `sweeps`, in their order, and hands each to
 // `visit`: per sweep, what a walk of its pattern selects, in enumeration
@@ -96,11 +124,32 @@ using TSelectVisitor = std::function<void(TCategory, const TCacheEntryView &)>;
 void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
                    const TSelectVisitor &visit);
 
+// A site to keep (as typed) and how many entries it held back.
+struct TKeptSite {
+  std::string Site;
+  uint64_t Count = 0;
+};
+
+// What the sites to keep held back of one category's selection.
+struct TKeptTotals {
+  uint64_t Count = 0;           // entries held back
+  uint64_t Bytes = 0;           // their sizes added up
+  std::vector<TKeptSite> Sites; // the sites that held one back, in the order first met
+
+  void Add(const std::string &site, uint64_t size);
+  void Add(const TKeptTotals &other);
+};
+
+// Whether a site of `keep` holds back the selected `entry`; counts it in
+// `kept` when one does. Allocates nothing for an entry no site keeps.
+bool HoldBack(const TKeepSites &keep, const TCacheEntryView &entry, TKeptTotals &kept);
+
 // What one category's deletes did.
 struct TCategoryTotals {
   uint64_t Count = 0;      // entries deleted
   uint64_t Bytes = 0;      // their sizes added up
   uint64_t NotDeleted = 0; // entries selected that the platform did not delete
+  TKeptTotals Kept;        // entries selected that a site to keep held back
 };
 
 // Called for each entry a delete was asked for, with the category it was
@@ -115,6 +164,7 @@ class TEntryDeleter {
 public:
   TEntryDeleter(IUrlCache &cache, const TSweepObserver &observer);
   void operator()(TCategory category, const TCacheEntryView &entry);
+  void operator()(const TSweep &sweep, const TCacheEntryView &entry);
   const TCategoryTotals &Totals(TCategory category) const {
     return Counted[static_cast<size_t>(category)];
   }

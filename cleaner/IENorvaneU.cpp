@@ -20,12 +20,26 @@ const TSelectedCategory *TSelection::Of(TCategory category) const {
   return nullptr;
 }
 
+TKeptTotals TSelection::KeptOf(TCategory category) const {
+  TKeptTotals kept;
+  for (const TSelectedCategory &sweep : Sweeps)
+    if (sweep.Category == category) kept.Add(sweep.Kept);
+  return kept;
+}
+
 uint64_t TSelection::EntryCount() const {
   uint64_t count = 0;
   for (const TSelectedCategory &sweep : Sweeps)
     count += sweep.Entries.size();
   return count;
 }
+
+namespace {
+
+// The INI key of the cache's secure half.
+const std::string kDeleteCacheHttpsKey = "DeleteCacheHttps";
+
+} // namespace
 
 TIENorvane::TIENorvane(IPlatform &platform) : System(platform) {}
 
@@ -53,6 +67,8 @@ void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &sec
     this->*c.Type = SweepTypeOf(ini.ReadNumber(section, c.TypeKey, TypeCode(TSweepType::All)));
     this->*c.Mask = ini.ReadText(section, c.MaskKey, "*.*");
   }
+  KeepSites = ini.ReadText(section, std::string(TKeepSites::IniKey), "");
+  DeleteCacheHttps = ini.ReadFlag(section, kDeleteCacheHttpsKey, false);
 }
 
 void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &section) {
@@ -62,21 +78,34 @@ void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &sec
     ini.WriteNumber(section, c.TypeKey, TypeCode(this->*c.Type));
     ini.WriteText(section, c.MaskKey, this->*c.Mask);
   }
+  // The additions are written once used; one that stands already is
+  // rewritten, also when it is back at its default.
+  const std::string keepKey(TKeepSites::IniKey);
+  if (!KeepSites.empty() || ini.ValueExists(section, keepKey))
+    ini.WriteText(section, keepKey, KeepSites);
+  if (DeleteCacheHttps || ini.ValueExists(section, kDeleteCacheHttpsKey))
+    ini.WriteFlag(section, kDeleteCacheHttpsKey, DeleteCacheHttps);
 }
 
 // ---- The clean and its steps ----
 
-std::optional<std::string> TIENorvane::SweepPatternOf(TCategory category) const {
-  if (!Enabled(category)) return std::nullopt;
-  return SweepPattern(category, TypeOf(category), MaskOf(category));
+std::vector<std::string> TIENorvane::SweepPatternsOf(TCategory category) const {
+  std::vector<std::string> patterns;
+  if (!Enabled(category)) return patterns;
+  if (auto pattern = SweepPattern(category, TypeOf(category), MaskOf(category)))
+    patterns.push_back(std::move(*pattern));
+  if (category == TCategory::Cache && DeleteCacheHttps)
+    if (auto pattern = SweepPattern(kHttpsPrefix, TypeOf(category), MaskOf(category)))
+      patterns.push_back(std::move(*pattern));
+  return patterns;
 }
 
 std::vector<TSweep> TIENorvane::Sweeps(std::optional<TCategory> only) const {
   std::vector<TSweep> sweeps;
   for (TCategory category : kAllCategories)
     if (!only || *only == category)
-      if (auto pattern = SweepPatternOf(category))
-        sweeps.push_back({category, std::move(*pattern)});
+      for (std::string &pattern : SweepPatternsOf(category))
+        sweeps.push_back({category, std::move(pattern)});
   return sweeps;
 }
 
@@ -103,26 +132,31 @@ std::vector<TMaskFault> TIENorvane::MalformedMasks() const {
 }
 
 TSelection TIENorvane::Select(std::optional<TCategory> only) {
+  const TKeepSites keep = SitesToKeep();
   TSelection selection;
   const std::vector<TSweep> sweeps = Sweeps(only);
   for (const TSweep &sweep : sweeps)
-    selection.Sweeps.push_back({sweep.Category, sweep.Pattern, {}});
+    selection.Sweeps.push_back({sweep.Category, sweep.Pattern, {}, {}, {}});
   size_t current = 0; // the part of the sweep under way
   try {
-    SelectEntries(System, sweeps, [&](TCategory category, const TCacheEntryView &entry) {
-      while (selection.Sweeps[current].Category != category)
-        ++current;
-      selection.Sweeps[current].Entries.push_back(TCacheEntry::Of(entry));
+    SelectEntries(System, sweeps, [&](const TSweep &sweep, const TCacheEntryView &entry) {
+      current = static_cast<size_t>(&sweep - sweeps.data());
+      TSelectedCategory &part = selection.Sweeps[current];
+      if (const std::string *site = keep.Empty() ? nullptr : keep.KeptBy(entry.Url)) {
+        part.Kept.Add(*site, entry.Size);
+        part.KeptEntries.push_back({TCacheEntry::Of(entry), *site});
+      } else {
+        part.Entries.push_back(TCacheEntry::Of(entry));
+      }
     });
   } catch (const EMaskException &failure) {
-    // The sweep that failed: the first one of the pattern's category from
-    // the one under way on; the sweeps after it did not run.
-    const TCategory failed = CategoryOfPattern(failure.Mask);
-    while (current < selection.Sweeps.size() && selection.Sweeps[current].Category != failed)
+    // The sweep that failed: the first one of the pattern from the one under
+    // way on; the sweeps after it did not run.
+    while (current < selection.Sweeps.size() && selection.Sweeps[current].Pattern != failure.Mask)
       ++current;
     if (current == selection.Sweeps.size()) throw;
     selection.Sweeps.resize(current + 1);
-    selection.Fault = FaultOf(failed, failure);
+    selection.Fault = FaultOf(selection.Sweeps[current].Category, failure);
   }
   return selection;
 }
@@ -145,13 +179,22 @@ TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
 
 std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore() {
   if (!EmptiesHistoryStore()) return std::nullopt;
-  return System.History().Clear();
+  const TKeepSites keep = SitesToKeep();
+  if (keep.Empty()) return System.History().Clear();
+  return System.History().DeleteUrlsExcept(
+      [&keep](const std::string &url) { return keep.Keeps(url); });
 }
 
 TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
+  const TKeepSites keep = SitesToKeep();
   TEntryDeleter deleter(System.UrlCache(), observer);
-  SelectEntries(System, Sweeps(), std::ref(deleter));
+  std::array<TKeptTotals, 3> kept;
+  SelectEntries(System, Sweeps(), [&](const TSweep &sweep, const TCacheEntryView &entry) {
+    if (!HoldBack(keep, entry, kept[static_cast<size_t>(sweep.Category)])) deleter(sweep, entry);
+  });
   TCleanTotals totals = TotalsOf(deleter);
+  for (TCategory category : kAllCategories)
+    totals.Of(category).Kept = std::move(kept[static_cast<size_t>(category)]);
   totals.HistoryStore = EmptyHistoryStore();
   return totals;
 }
@@ -225,6 +268,8 @@ std::string SummaryText(const TIENorvane &cleaner) {
     // An earlier category that is on has put its prefix here already.
     if (!summary.empty()) summary += ", ";
     summary += CategoryPrefix(c.Category) + cleaner.MaskOf(c.Category);
+    if (c.Category == TCategory::Cache && cleaner.DeleteCacheHttps)
+      summary += ", " + (kHttpsPrefix + cleaner.MaskOf(c.Category));
   }
   return summary;
 }

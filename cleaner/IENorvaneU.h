@@ -55,11 +55,20 @@ struct TMaskFault {
   std::string Message;
 };
 
-// The entries one sweep of a selection chose, in walk order.
+// An entry a site to keep held back, and that site (as typed).
+struct TKeptEntry {
+  TCacheEntry Entry;
+  std::string Site;
+};
+
+// The entries one sweep of a selection chose, in walk order, without those
+// a site to keep held back (in KeptEntries, counted in Kept).
 struct TSelectedCategory {
   TCategory Category = TCategory::Cache;
   std::string Pattern;
   std::vector<TCacheEntry> Entries;
+  std::vector<TKeptEntry> KeptEntries;
+  TKeptTotals Kept;
 };
 
 // What a selection chose: one part per sweep, in the clean's order. When a
@@ -69,10 +78,12 @@ struct TSelection {
   std::vector<TSelectedCategory> Sweeps;
   std::optional<TMaskFault> Fault;
 
-  // The part of `category`; null when it was not swept.
+  // The first part of `category`; null when it was not swept.
   const TSelectedCategory *Of(TCategory category) const;
   // The entries of every part.
   uint64_t EntryCount() const;
+  // What the sites to keep held back in the parts of `category`.
+  TKeptTotals KeptOf(TCategory category) const;
 };
 
 class TIENorvane {
@@ -91,6 +102,13 @@ public:
   bool DeleteHistory = false;
   TSweepType DeleteHistoryType = TSweepType::All;
   std::string HistoryMask;
+  // Two additions, stored only once used, so that a section without them
+  // reads, cleans and saves as before they existed:
+  // the sites whose entries no clean deletes, as typed ("a.com;b.org"; see
+  // TKeepSites), and
+  std::string KeepSites;
+  // whether the cache category also sweeps the content's secure half.
+  bool DeleteCacheHttps = false;
 
   // The category table, in the order cache, cookies, history.
   static const std::array<TCategoryFields, 3> &Categories();
@@ -100,30 +118,35 @@ public:
   TSweepType TypeOf(TCategory category) const { return this->*FieldsOf(category).Type; }
   const std::string &MaskOf(TCategory category) const { return this->*FieldsOf(category).Mask; }
 
-  // Reads the nine settings from `section` of `iniFile`; a missing file,
+  // Reads the settings from `section` of `iniFile`; a missing file,
   // section, key or unparsable number yields that setting's default. Never
   // creates or changes the file.
   void LoadSettings(const std::string &iniFile, const std::string &section);
 
-  // Writes the nine settings to `section` of `iniFile`. Raises
-  // EIniFileException at the first write the platform refuses; keys written
-  // before it stay written.
+  // Writes the nine settings to `section` of `iniFile`, then each addition
+  // that is set or already stands there. Raises EIniFileException at the
+  // first write the platform refuses; keys written before it stay written.
   void SaveSettings(const std::string &iniFile, const std::string &section);
 
-  // The pattern a clean sweeps `category` with; none when it is off or its
-  // type sweeps nothing.
-  std::optional<std::string> SweepPatternOf(TCategory category) const;
-  // The sweeps of a clean, in its order: each category that is on and whose
-  // type sweeps (only `only`, when given), with its pattern.
+  // The patterns a clean sweeps `category` with, in its order: none when it
+  // is off or its type sweeps nothing; for the cache, the http half and,
+  // when DeleteCacheHttps is set, the https half.
+  std::vector<std::string> SweepPatternsOf(TCategory category) const;
+  // The sweeps of a clean, in its order: one per pattern of each category
+  // that is on (only `only`, when given).
   std::vector<TSweep> Sweeps(std::optional<TCategory> only = std::nullopt) const;
+  // The sites to keep. Raises EKeepSitesException, naming the first
+  // malformed item, when the stored list is malformed.
+  TKeepSites SitesToKeep() const { return TKeepSites::Parse(KeepSites); }
   // Every pattern of a sweep with the user's mask (ByMask) that the matcher
   // refuses, in the clean's order. Looks at no cache entry.
   std::vector<TMaskFault> MalformedMasks() const;
 
   // A clean in three steps, each usable alone. Select: the entries the
   // sweeps select (SelectEntries), copied, for every category or only
-  // `only`; deletes nothing. A malformed mask met by an entry ends it with
-  // Fault set.
+  // `only`, less those a site to keep holds back; deletes nothing. A
+  // malformed mask met by an entry ends it with Fault set. Raises
+  // EKeepSitesException, before any walk, for a malformed keep list.
   TSelection Select(std::optional<TCategory> only = std::nullopt);
   // Delete what was selected: each entry of `selection` by the view its
   // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
@@ -131,17 +154,21 @@ public:
   TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
   // Empty the history store, which a clean does whenever history is on,
   // whatever its type (a mask only narrows the sweep of the "Visited:"
-  // entries). Its answer; none when history is off. Raises the store's
-  // failures.
+  // entries). With sites to keep it is not emptied whole: each of its URLs
+  // that no site keeps is deleted, or, where the platform cannot list them,
+  // the store is left alone (see IHistoryStore). Its answer; none when
+  // history is off. Raises the store's failures, and EKeepSitesException for
+  // a malformed keep list.
   std::optional<THistoryAnswer> EmptyHistoryStore();
   // Whether a clean empties the history store: whenever history is on.
   bool EmptiesHistoryStore() const { return DeleteHistory; }
 
-  // The clean: the steps in one pass, each selected entry deleted as soon
-  // as it is selected (cache, cookies, history, in that order), then the
-  // history store emptied. Raises EMaskException for a malformed mask met by
-  // an entry, and the history store's failures; entries deleted before a
-  // failure stay deleted.
+  // The clean: the steps in one pass, each selected entry that no site
+  // keeps deleted as soon as it is selected (cache, cookies, history, in
+  // that order), then the history store emptied. Raises
+  // EKeepSitesException for a malformed keep list before it deletes
+  // anything, EMaskException for a malformed mask met by an entry, and the
+  // history store's failures; entries deleted before a failure stay deleted.
   TCleanTotals Clean(const TSweepObserver &observer = {});
 
   // Puts the settings into the form's controls; the form fills its preview
@@ -176,5 +203,6 @@ private:
 };
 
 // The one-line summary of the switched-on categories with their masks, e.g.
-// "http://*.*, Cookie:*.*, Visited:*.*"; empty when all are off.
+// "http://*.*, Cookie:*.*, Visited:*.*" ("http://*.*, https://*.*, ..." when
+// the cache's secure half is swept too); empty when all are off.
 std::string SummaryText(const TIENorvane &cleaner);

@@ -120,3 +120,9 @@ void TIniFile::WriteText(const std::string &section, const std::string &key,
 }
 
 void TIniFile::FlushFile() { Store.Flush(FileName.c_str()); }
+
+bool TCustomIniFile::ValueExists(const std::string &section, const std::string &key) {
+  // A missing key reads as its default; one stored empty reads as "" whatever
+  // the default.
+  return !ReadText(section, key, "").empty() || ReadText(section, key, "-").empty();
+}

@@ -53,6 +53,9 @@ public:
   // Stores "1" for true and "0" for false; raises as WriteText.
   void WriteFlag(const std::string &section, const std::string &key, bool value);
 
+  // Whether `key` stands in `section`, with a value or an empty one.
+  bool ValueExists(const std::string &section, const std::string &key);
+
   // Asks the platform to write any cached copy of the file to disk; failures
   // are ignored.
   virtual void FlushFile() = 0;

@@ -40,7 +40,7 @@
 #include <string>
 #include <vector>
 
-#include "Handles.h"
+#include "UrlCacheRecords.h"
 
 namespace {
 
@@ -160,26 +160,10 @@ struct TExpected {
 TExpected Expect(const std::string &mask) {
   const std::string needle = mask == "*" ? "" : mask.substr(1, mask.size() - 2);
   const bool none = mask.front() != '*';
-  std::vector<char> buffer(4096);
-  auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
-  DWORD size = static_cast<DWORD>(buffer.size());
-  TUrlCacheFind find(FindFirstUrlCacheEntryA(nullptr, entry(), &size), {&TWin32Api::System()});
-  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(size);
-    find.Reset(FindFirstUrlCacheEntryA(nullptr, entry(), &size));
-  }
-  // The next entry into the buffer, grown when the entry needs more.
-  auto next = [&] {
-    for (;;) {
-      size = static_cast<DWORD>(buffer.size());
-      if (FindNextUrlCacheEntryA(find.Get(), entry(), &size)) return true;
-      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-      buffer.resize(size);
-    }
-  };
   TExpected expected;
-  for (bool more = find.Valid(); more; more = next()) {
-    const std::string url = entry()->lpszSourceUrlName;
+  TUrlCacheRecords records(TWin32Api::System(), nullptr);
+  while (const INTERNET_CACHE_ENTRY_INFOA *entry = records.Next()) {
+    const std::string url = entry->lpszSourceUrlName;
     if (none || url.rfind("http://", 0) != 0 || url.find(needle) == std::string::npos) continue;
     if (expected.Rows++ == 0) expected.First = url;
   }

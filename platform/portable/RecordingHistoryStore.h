@@ -1,8 +1,11 @@
 #pragma once
-// The portable history store: there is no browser history here, so it only
-// records how often it was cleared, and can be told to fail the way the COM
-// store does.
+// The portable history store: there is no browser history here, so it
+// holds the URLs it is given, records how often it was cleared or walked,
+// and can be told to fail the way the COM store does.
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "HistoryStore.h"
 
@@ -30,11 +33,23 @@ public:
   // Clear calls that emptied the store (answered 0).
   uint32_t Clears() const { return ClearCount; }
 
+  // DeleteUrlsExcept calls made, failed ones included.
+  uint32_t Walks() const { return WalkCount; }
+
+  // The URLs the store holds: a clear empties them, a walk deletes those
+  // not kept.
+  std::vector<std::string> Urls;
+
   // IHistoryStore
   THistoryAnswer Clear() override;
+  THistoryAnswer DeleteUrlsExcept(const std::function<bool(const std::string &)> &keeps) override;
 
 private:
+  // Raises or answers as `Failure` says; none when the call goes ahead.
+  std::optional<THistoryAnswer> Refusal() const;
+
   TFailure Failure = TFailure::None;
   uint32_t CallCount = 0;
   uint32_t ClearCount = 0;
+  uint32_t WalkCount = 0;
 };

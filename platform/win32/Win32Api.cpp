@@ -10,6 +10,18 @@ ULONG WINAPI ReleaseOf(IUnknown *object) { return object->Release(); }
 
 HRESULT WINAPI ClearHistoryOf(IUrlHistoryStg2 *store) { return store->ClearHistory(); }
 
+HRESULT WINAPI EnumUrlsOf(IUrlHistoryStg2 *store, IEnumSTATURL **urls) {
+  return store->EnumUrls(urls);
+}
+
+HRESULT WINAPI NextUrlOf(IEnumSTATURL *urls, STATURL *url, ULONG *fetched) {
+  return urls->Next(1, url, fetched);
+}
+
+HRESULT WINAPI DeleteUrlOf(IUrlHistoryStg2 *store, LPCOLESTR url) {
+  return store->DeleteUrl(url, 0);
+}
+
 bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
 
 } // namespace
@@ -27,6 +39,10 @@ const TWin32Api &TWin32Api::System() {
       .QueryInterface = QueryInterfaceOf,
       .Release = ReleaseOf,
       .ClearHistory = ClearHistoryOf,
+      .EnumUrls = EnumUrlsOf,
+      .NextUrl = NextUrlOf,
+      .DeleteUrl = DeleteUrlOf,
+      .CoTaskMemFree = ::CoTaskMemFree,
       .FormatMessageA = ::FormatMessageA,
       .GetPrivateProfileStringA = ::GetPrivateProfileStringA,
       .WritePrivateProfileStringA = ::WritePrivateProfileStringA,

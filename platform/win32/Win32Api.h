@@ -33,6 +33,11 @@ struct TWin32Api {
   HRESULT(WINAPI *QueryInterface)(IUnknown *object, REFIID iid, void **out);
   ULONG(WINAPI *Release)(IUnknown *object);
   HRESULT(WINAPI *ClearHistory)(IUrlHistoryStg2 *store);
+  HRESULT(WINAPI *EnumUrls)(IUrlHistoryStg2 *store, IEnumSTATURL **urls);
+  // IEnumSTATURL::Next for one URL; S_FALSE when there are no more.
+  HRESULT(WINAPI *NextUrl)(IEnumSTATURL *urls, STATURL *url, ULONG *fetched);
+  HRESULT(WINAPI *DeleteUrl)(IUrlHistoryStg2 *store, LPCOLESTR url);
+  decltype(&::CoTaskMemFree) CoTaskMemFree;
   decltype(&::FormatMessageA) FormatMessageA;
 
   // --- The private-profile (INI) services.

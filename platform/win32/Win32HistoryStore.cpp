@@ -1,6 +1,7 @@
 #include "Win32HistoryStore.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "Handles.h"
 
@@ -24,8 +25,13 @@ std::string TWin32HistoryStore::OleErrorMessage(int32_t code) const {
   return fallback;
 }
 
-THistoryAnswer TWin32HistoryStore::Clear() {
-  // COM on this thread for the length of one clear. CoInitialize's "already
+THistoryAnswer TWin32HistoryStore::Failure(HRESULT code) const {
+  return {code, OleErrorMessage(code)};
+}
+
+THistoryAnswer
+TWin32HistoryStore::WithStore(const std::function<THistoryAnswer(IUrlHistoryStg2 *)> &use) {
+  // COM on this thread for the length of one call. CoInitialize's "already
   // initialised" (S_FALSE) counts as success and is balanced too; a refusal
   // (the thread already has another apartment) leaves the thread alone.
   // Declared before the references so that they are released first.
@@ -41,7 +47,54 @@ THistoryAnswer TWin32HistoryStore::Clear() {
                                 reinterpret_cast<void **>(store.Put()))) ||
       !store)
     throw EIntfCastError("Interface not supported");
-  const HRESULT answer = Api.ClearHistory(store.Get()); // what the store does is the platform's
-  if (SUCCEEDED(answer)) return {};
-  return {answer, OleErrorMessage(answer)};
+  return use(store.Get());
+}
+
+THistoryAnswer TWin32HistoryStore::Clear() {
+  return WithStore([this](IUrlHistoryStg2 *store) -> THistoryAnswer {
+    const HRESULT answer = Api.ClearHistory(store); // what the store does is the platform's
+    if (SUCCEEDED(answer)) return {};
+    return Failure(answer);
+  });
+}
+
+std::string TWin32HistoryStore::Ansi(const wchar_t *wide) const {
+  if (!wide) return {};
+  const int size = Api.WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string text(static_cast<size_t>(size), '\0');
+  Api.WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+  text.resize(static_cast<size_t>(size) - 1);
+  return text;
+}
+
+THistoryAnswer
+TWin32HistoryStore::DeleteUrlsExcept(const std::function<bool(const std::string &)> &keeps) {
+  THistoryAnswer answer = WithStore([&](IUrlHistoryStg2 *store) -> THistoryAnswer {
+    TComRef<IEnumSTATURL> urls(nullptr, {&Api});
+    const HRESULT listed = Api.EnumUrls(store, urls.Put());
+    if (FAILED(listed) || !urls) return Failure(FAILED(listed) ? listed : E_POINTER);
+    // The whole list first: deleting while the store lists itself may skip
+    // or repeat URLs.
+    std::vector<std::wstring> doomed;
+    THistoryAnswer walked;
+    for (;;) {
+      STATURL url{};
+      url.cbSize = sizeof url;
+      ULONG fetched = 0;
+      const HRESULT next = Api.NextUrl(urls.Get(), &url, &fetched);
+      if (FAILED(next)) return Failure(next); // nothing deleted yet
+      if (next != S_OK || fetched != 1) break;
+      const bool kept = url.pwcsUrl && keeps(Ansi(url.pwcsUrl));
+      if (url.pwcsUrl && !kept) doomed.emplace_back(url.pwcsUrl);
+      walked.Left += kept;
+      Api.CoTaskMemFree(url.pwcsUrl);
+      Api.CoTaskMemFree(url.pwcsTitle);
+    }
+    for (const std::wstring &url : doomed)
+      ++(SUCCEEDED(Api.DeleteUrl(store, url.c_str())) ? walked.Deleted : walked.NotDeleted);
+    return walked;
+  });
+  answer.KeptSites = true;
+  return answer;
 }

@@ -2,6 +2,7 @@
 // The browser's URL history store through COM (CUrlHistory, IUrlHistoryStg2),
 // through the platform's call table.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "HistoryStore.h"
@@ -20,6 +21,9 @@ public:
   // the object cannot be created and EIntfCastError ("Interface not
   // supported") when it lacks the interface.
   THistoryAnswer Clear() override;
+  // The same COM set-up, then EnumUrls and, per URL (converted to the ANSI
+  // code page), DeleteUrl for each one `keeps` is false for.
+  THistoryAnswer DeleteUrlsExcept(const std::function<bool(const std::string &)> &keeps) override;
 
   // The text an EOleSysError carries for `code`: the system's message
   // (language neutral, at most 255 characters, trailing blanks, line breaks
@@ -28,5 +32,13 @@ public:
   std::string OleErrorMessage(int32_t code) const;
 
 private:
+  // Runs `use` on the store's IUrlHistoryStg2 within a COM apartment of the
+  // calling thread; raises as Clear.
+  THistoryAnswer WithStore(const std::function<THistoryAnswer(IUrlHistoryStg2 *)> &use);
+  // The answer for a failing `code`.
+  THistoryAnswer Failure(HRESULT code) const;
+  // `wide` in the ANSI code page.
+  std::string Ansi(const wchar_t *wide) const;
+
   const TWin32Api &Api;
 };

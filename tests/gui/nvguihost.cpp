@@ -65,6 +65,7 @@
 #include "PluginApi.h"
 #include "PluginLibrary.h"
 #include "ProcessHandles.h"
+#include "UrlCacheRecords.h"
 
 namespace {
 
@@ -402,31 +403,13 @@ void Ping(std::ostream &out, int count, double forMs = 0) {
   out << times[times.size() / 2] << '\t' << times.back() << '\t' << times.size() << '\n';
 }
 
-// The cheapest enumeration of every entry: one buffer, grown when needed.
+// The cheapest enumeration of every entry: the platform's listing loop alone.
 void Bare(std::ostream &out) {
   const auto start = TClock::now();
-  std::vector<char> buffer(4096);
-  auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
-  DWORD size = static_cast<DWORD>(buffer.size());
-  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(size);
-    find = FindFirstUrlCacheEntryA(nullptr, entry(), &size);
-  }
+  TUrlCacheRecords records(TWin32Api::System(), nullptr);
   size_t entries = 0;
-  if (find) {
-    entries = 1;
-    for (;;) {
-      size = static_cast<DWORD>(buffer.size());
-      if (FindNextUrlCacheEntryA(find, entry(), &size)) {
-        ++entries;
-        continue;
-      }
-      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-      buffer.resize(size);
-    }
-    FindCloseUrlCache(find);
-  }
+  while (records.Next())
+    ++entries;
   out << entries << '\t' << MillisecondsSince(start) << '\n';
 }
 

@@ -20,7 +20,7 @@
 
 #include "CacheWalk.h"
 #include "FormViewFactory.h"
-#include "Handles.h"
+#include "UrlCacheRecords.h"
 #include "Win32Platform.h"
 #include "frmIENorvane.h"
 
@@ -32,29 +32,13 @@ double Milliseconds(TClock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// The cheapest enumeration of every entry the platform offers: one buffer,
-// reused and grown when an entry needs more, one call per entry that fits.
-// The floor any walk stands on.
+// The cheapest enumeration of every entry the platform offers: the
+// platform's listing loop and nothing else. The floor any walk stands on.
 size_t BareEnumeration() {
-  std::vector<char> buffer(4096);
-  auto entry = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buffer.data()); };
-  DWORD size = static_cast<DWORD>(buffer.size());
-  TUrlCacheFind find(FindFirstUrlCacheEntryA(nullptr, entry(), &size), {&TWin32Api::System()});
-  if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-    buffer.resize(size);
-    find.Reset(FindFirstUrlCacheEntryA(nullptr, entry(), &size));
-  }
-  if (!find) return 0;
-  size_t count = 1;
-  for (;;) {
-    size = static_cast<DWORD>(buffer.size());
-    if (FindNextUrlCacheEntryA(find.Get(), entry(), &size)) {
-      ++count;
-      continue;
-    }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-    buffer.resize(size);
-  }
+  TUrlCacheRecords records(TWin32Api::System(), nullptr);
+  size_t count = 0;
+  while (records.Next())
+    ++count;
   return count;
 }
 

@@ -12,7 +12,8 @@ TFaultyWin32Api *Instance = nullptr;
 // What a failed call of `Id` returns; it also leaves the fault's error code.
 template <TWin32Call Id, typename R, typename... A>
 R FailedCall(const TFaultyWin32Api &self, const TWin32Fault &fault, A... args) {
-  if constexpr (Id == TWin32Call::CoCreateInstance || Id == TWin32Call::QueryInterface) {
+  if constexpr (Id == TWin32Call::CoCreateInstance || Id == TWin32Call::QueryInterface ||
+                Id == TWin32Call::EnumUrls) {
     // COM's rule: a failing call leaves its out pointer null.
     auto out = std::get<sizeof...(A) - 1>(std::tie(args...));
     if (out) *out = nullptr;

@@ -30,6 +30,10 @@
   X(QueryInterface)                                                                                \
   X(Release)                                                                                       \
   X(ClearHistory)                                                                                  \
+  X(EnumUrls)                                                                                      \
+  X(NextUrl)                                                                                       \
+  X(DeleteUrl)                                                                                     \
+  X(CoTaskMemFree)                                                                                 \
   X(FormatMessageA)                                                                                \
   X(GetPrivateProfileStringA)                                                                      \
   X(WritePrivateProfileStringA)                                                                    \

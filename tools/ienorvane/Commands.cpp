@@ -191,7 +191,7 @@ private:
   TListing DeleteSelected(const TSelection &selected, TCleanTotals &totals) {
     const uint64_t toDo = selected.EntryCount();
     uint64_t count = 0;
-    TCleanListing deletes(Cleaner);
+    TCleanListing deletes(Cleaner, selected);
     totals = Cleaner.DeleteSelected(
         selected, [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
           deletes.Deleted(category, entry, result);

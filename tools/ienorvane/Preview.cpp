@@ -7,8 +7,18 @@ TCategoryListing HeadOf(const TIENorvane &settings, TCategory category) {
   listing.Category = category;
   listing.Enabled = settings.Enabled(category);
   listing.Type = settings.TypeOf(category);
-  listing.Pattern = settings.SweepPatternOf(category);
+  listing.Patterns = settings.SweepPatternsOf(category);
   return listing;
+}
+
+// Puts what `selection` held back in each category into `listing`.
+void AddKept(TListing &listing, const TSelection &selection) {
+  for (TCategoryListing &category : listing.Categories)
+    for (const TSelectedCategory &part : selection.Sweeps)
+      if (part.Category == category.Category) {
+        category.Kept.insert(category.Kept.end(), part.KeptEntries.begin(), part.KeptEntries.end());
+        category.Totals.Kept.Add(part.Kept);
+      }
 }
 
 TListing Heads(const TIENorvane &settings, std::optional<TCategory> only) {
@@ -33,18 +43,30 @@ TCategoryTotals TListing::Total() const {
 TListing PreviewListing(const TIENorvane &settings, const TSelection &selection,
                         std::optional<TCategory> only) {
   TListing listing = Heads(settings, only);
-  for (TCategoryListing &category : listing.Categories) {
-    const TSelectedCategory *selected = selection.Of(category.Category);
-    if (!selected) continue;
-    category.Entries = selected->Entries;
-    for (const TCacheEntry &entry : category.Entries)
-      category.Totals.Bytes += entry.Size;
+  for (TCategoryListing &category : listing.Categories)
+    for (const TSelectedCategory &part : selection.Sweeps) {
+      if (part.Category != category.Category) continue;
+      category.Entries.insert(category.Entries.end(), part.Entries.begin(), part.Entries.end());
+      for (const TCacheEntry &entry : part.Entries)
+        category.Totals.Bytes += entry.Size;
+    }
+  for (TCategoryListing &category : listing.Categories)
     category.Totals.Count = category.Entries.size();
-  }
+  AddKept(listing, selection);
   return listing;
 }
 
-TCleanListing::TCleanListing(const TIENorvane &settings) : Listing(Heads(settings, std::nullopt)) {}
+void NoteOtherSchemes(TListing &listing, const TIENorvane &settings) {
+  for (TCategoryListing &category : listing.Categories)
+    if (category.Category == TCategory::Cache && !category.Patterns.empty() &&
+        !settings.DeleteCacheHttps)
+      category.OtherSchemes = OtherSchemeEntries(settings.Platform());
+}
+
+TCleanListing::TCleanListing(const TIENorvane &settings, const TSelection &selection)
+    : Listing(Heads(settings, std::nullopt)) {
+  AddKept(Listing, selection);
+}
 
 void TCleanListing::Deleted(TCategory category, const TCacheEntryView &entry,
                             TDeleteResult result) {
@@ -56,7 +78,10 @@ void TCleanListing::Deleted(TCategory category, const TCacheEntryView &entry,
 }
 
 TListing TCleanListing::Done(const TCleanTotals &totals) && {
-  for (TCategoryListing &listing : Listing.Categories)
+  for (TCategoryListing &listing : Listing.Categories) {
+    TKeptTotals kept = std::move(listing.Totals.Kept);
     listing.Totals = totals.Of(listing.Category);
+    listing.Totals.Kept = std::move(kept);
+  }
   return std::move(Listing);
 }

@@ -21,10 +21,14 @@ struct TCategoryListing {
   TCategory Category = TCategory::Cache;
   bool Enabled = false;                    // the category's flag
   TSweepType Type = TSweepType::All;       // the category's type
-  std::optional<std::string> Pattern;      // the sweep's pattern; none when not swept
+  std::vector<std::string> Patterns;       // the sweeps' patterns; none when not swept
   std::vector<TCacheEntry> Entries;        // selected (preview) or deleted (clean), in walk order
   std::vector<TUndeletedEntry> NotDeleted; // clean: selected and left, in walk order
-  TCategoryTotals Totals;                  // count and bytes of Entries; NotDeleted's count
+  std::vector<TKeptEntry> Kept;            // selected and held back by a site to keep
+  TCategoryTotals Totals;                  // count and bytes of Entries; NotDeleted's count; kept
+  // The cache without its https half: the content entries of another scheme
+  // that the walk passed over (none for other categories).
+  std::optional<TSchemeTotals> OtherSchemes;
 };
 
 // The categories of a preview or a clean, in the order a clean sweeps them.
@@ -40,12 +44,17 @@ struct TListing {
 TListing PreviewListing(const TIENorvane &settings, const TSelection &selection,
                         std::optional<TCategory> only = std::nullopt);
 
+// Notes, in the cache's part of `listing` when it is swept without its
+// https half, the content entries of other schemes (OtherSchemeEntries).
+void NoteOtherSchemes(TListing &listing, const TIENorvane &settings);
+
 // Collects what a clean's deletes did into the form of a preview: every
 // category's head, then per delete the entry as deleted or left with the
 // platform's reason.
 class TCleanListing {
 public:
-  explicit TCleanListing(const TIENorvane &settings);
+  // The heads of `settings`, with the entries `selection` held back.
+  TCleanListing(const TIENorvane &settings, const TSelection &selection);
 
   // Notes one delete (a TSweepObserver).
   void Deleted(TCategory category, const TCacheEntryView &entry, TDeleteResult result);

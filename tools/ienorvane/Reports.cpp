@@ -73,14 +73,22 @@ private:
 const TCacheEntry &Itself(const TCacheEntry &entry) { return entry; }
 const TCacheEntry &EntryOf(const TUndeletedEntry &left) { return left.Entry; }
 
+// The patterns of a category's sweeps, separated by ", ".
+std::string JoinedPatterns(const TCategoryListing &listing) {
+  std::string joined;
+  for (const std::string &pattern : listing.Patterns)
+    joined += (joined.empty() ? "" : ", ") + pattern;
+  return joined;
+}
+
 // Writes a category's header; false when the category is not swept.
 bool WriteCategoryHead(std::ostream &out, const TCategoryListing &listing) {
   out << '[' << CategoryName(listing.Category) << "] ";
-  if (!listing.Pattern) {
+  if (listing.Patterns.empty()) {
     out << NotSweptText(listing) << '\n';
     return false;
   }
-  out << *listing.Pattern << '\n';
+  out << JoinedPatterns(listing) << '\n';
   return true;
 }
 
@@ -183,11 +191,18 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing, bool 
   json.Bool(listing.Enabled);
   json.Key("type");
   json.Number(static_cast<int64_t>(TypeCode(listing.Type)));
+  // "pattern": the first sweep's, as before the https half existed;
+  // "patterns": every sweep's.
   json.Key("pattern");
-  if (listing.Pattern)
-    json.Ansi(*listing.Pattern);
+  if (!listing.Patterns.empty())
+    json.Ansi(listing.Patterns.front());
   else
     json.Null();
+  json.Key("patterns");
+  json.BeginArray();
+  for (const std::string &pattern : listing.Patterns)
+    json.Ansi(pattern);
+  json.EndArray();
   json.Key("entries");
   WriteEntriesJson(json, listing.Entries);
   if (clean) {
