@@ -34,13 +34,6 @@ uint64_t TSelection::EntryCount() const {
   return count;
 }
 
-namespace {
-
-// The INI key of the cache's secure half.
-const std::string kDeleteCacheHttpsKey = "DeleteCacheHttps";
-
-} // namespace
-
 TIENorvane::TIENorvane(IPlatform &platform) : System(platform) {}
 
 const std::array<TCategoryFields, 3> &TIENorvane::Categories() {
@@ -68,7 +61,7 @@ void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &sec
     this->*c.Mask = ini.ReadText(section, c.MaskKey, "*.*");
   }
   KeepSites = ini.ReadText(section, std::string(TKeepSites::IniKey), "");
-  DeleteCacheHttps = ini.ReadFlag(section, kDeleteCacheHttpsKey, false);
+  DeleteCacheHttps = ini.ReadFlag(section, DeleteCacheHttpsKey, false);
 }
 
 void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &section) {
@@ -83,8 +76,8 @@ void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &sec
   const std::string keepKey(TKeepSites::IniKey);
   if (!KeepSites.empty() || ini.ValueExists(section, keepKey))
     ini.WriteText(section, keepKey, KeepSites);
-  if (DeleteCacheHttps || ini.ValueExists(section, kDeleteCacheHttpsKey))
-    ini.WriteFlag(section, kDeleteCacheHttpsKey, DeleteCacheHttps);
+  if (DeleteCacheHttps || ini.ValueExists(section, DeleteCacheHttpsKey))
+    ini.WriteFlag(section, DeleteCacheHttpsKey, DeleteCacheHttps);
 }
 
 // ---- The clean and its steps ----

@@ -109,6 +109,7 @@ public:
   std::string KeepSites;
   // whether the cache category also sweeps the content's secure half.
   bool DeleteCacheHttps = false;
+  static constexpr const char *DeleteCacheHttpsKey = "DeleteCacheHttps";
 
   // The category table, in the order cache, cookies, history.
   static const std::array<TCategoryFields, 3> &Categories();

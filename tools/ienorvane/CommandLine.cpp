@@ -12,6 +12,7 @@ TCliCommand CommandOf(const std::string &word) {
   if (word == "preview") return TCliCommand::Preview;
   if (word == "clean") return TCliCommand::Clean;
   if (word == "show") return TCliCommand::Show;
+  if (word == "keep") return TCliCommand::Keep;
   if (word.starts_with("-")) throw ECliUsageError("unknown option '" + word + "'");
   throw ECliUsageError("unknown command '" + word + "'");
 }
@@ -46,7 +47,10 @@ public:
         SetFlag(name);
         continue;
       }
-      if (!name.starts_with("-")) throw ECliUsageError("unexpected argument '" + argument + "'");
+      if (!name.starts_with("-")) {
+        Positional(argument);
+        continue;
+      }
       if (!TakesValue(name)) throw ECliUsageError("unknown option '" + name + "'");
       std::string value;
       if (equals != std::string::npos) {
@@ -65,6 +69,18 @@ public:
   }
 
 private:
+  // A word that is not an option: keep's action, then its site names.
+  void Positional(const std::string &word) {
+    const bool keeps = Options.Command == TCliCommand::Keep;
+    if (keeps && !ActionGiven && Options.Sites.empty() && (word == "add" || word == "remove")) {
+      Options.KeepAction = word == "add" ? TKeepAction::Add : TKeepAction::Remove;
+      ActionGiven = true;
+      return;
+    }
+    if (!ActionGiven) throw ECliUsageError("unexpected argument '" + word + "'");
+    Options.Sites.push_back(word);
+  }
+
   void SetFlag(const std::string &name) {
     Once(name);
     if (name == "--json")
@@ -93,6 +109,7 @@ private:
   const std::vector<std::string> &Arguments;
   TCliOptions &Options;
   std::vector<std::string> Seen;
+  bool ActionGiven = false; // keep: "add" or "remove" was read
 };
 
 void CheckOptionsFit(const TOptionReader &reader, const TCliOptions &options) {
@@ -100,8 +117,14 @@ void CheckOptionsFit(const TOptionReader &reader, const TCliOptions &options) {
   if (!reader.WasGiven("--section")) throw ECliUsageError("--section NAME is required");
   if (options.Category && options.Command != TCliCommand::Preview)
     throw ECliUsageError("--category is an option of preview only");
-  if (options.List && options.Command == TCliCommand::Show)
-    throw ECliUsageError("--list is an option of preview and clean only");
+  const bool walks =
+      options.Command == TCliCommand::Preview || options.Command == TCliCommand::Clean;
+  if (options.List && !walks) throw ECliUsageError("--list is an option of preview and clean only");
+  if (options.Command == TCliCommand::Keep && options.KeepAction != TKeepAction::List &&
+      options.Sites.empty())
+    throw ECliUsageError(std::string("keep ") +
+                         (options.KeepAction == TKeepAction::Add ? "add" : "remove") +
+                         " needs one or more site names");
 }
 
 bool Contains(const std::vector<std::string> &arguments, const char *word) {
@@ -134,6 +157,8 @@ std::string UsageText() {
          "                         [--json] [--defaults]\n"
          "       ienorvane clean   --ini FILE --section NAME [--list] [--json] [--defaults]\n"
          "       ienorvane show    --ini FILE --section NAME [--json] [--defaults]\n"
+         "       ienorvane keep    [add NAME... | remove NAME...] --ini FILE --section NAME\n"
+         "                         [--json] [--defaults]\n"
          "       ienorvane -h | --help\n"
          "       ienorvane --version\n"
          "\n"
@@ -150,11 +175,22 @@ std::string UsageText() {
          "           deleted, every entry that could not be deleted and why (in use by\n"
          "           a running browser, no longer addressable, refused), the history\n"
          "           store's answer, and the plug-in's report text.\n"
-         "  show     prints the nine settings as loaded and the plug-in's summary line.\n"
+         "  show     prints the nine settings as loaded (and KeepSites and\n"
+         "           DeleteCacheHttps when set) and the plug-in's summary line.\n"
+         "  keep     lists the sites to keep (KeepSites): no clean deletes the cache\n"
+         "           entries, cookies or history of a kept site or its subdomains.\n"
+         "           'keep add NAME...' and 'keep remove NAME...' change the list and\n"
+         "           save it to the section, leaving every other key as it is.\n"
+         "\n"
+         "Preview and clean count, per category, the entries the sites to keep hold\n"
+         "back. With DeleteCacheHttps=1 the cache category sweeps https:// entries\n"
+         "too; otherwise the cache's part says how many entries of other schemes\n"
+         "(https, ftp, ...) it passes over.\n"
          "\n"
          "Before anything is walked or deleted, every mask a clean would use (category\n"
-         "on, type 1) is checked; each malformed one is named with its category,\n"
-         "pattern and position, and nothing is deleted.\n"
+         "on, type 1) and the keep list are checked; each malformed mask is named with\n"
+         "its category, pattern and position, a malformed keep list with its item, and\n"
+         "nothing is deleted.\n"
          "\n"
          "Options:\n"
          "  --ini FILE           the host's INI file (required)\n"
@@ -175,7 +211,7 @@ std::string UsageText() {
          "  0  done: every selected entry deleted, the history store emptied\n"
          "  1  an unexpected failure, or the output could not be written\n"
          "  2  a bad command line (one line on standard error names the problem)\n"
-         "  3  a malformed mask; nothing was deleted\n"
+         "  3  a malformed mask, keep list or site name; nothing was deleted or saved\n"
          "  4  a partial clean: some selected entries could not be deleted, or the\n"
          "     history store was not emptied (the output says which)\n"
          "  5  no settings: FILE is missing, is a folder or cannot be read, or the\n"

@@ -13,14 +13,18 @@ enum TExitCode : int {
   kExitOk = 0,            // the command did all its work
   kExitFailure = 1,       // an unexpected failure, or the output could not be written
   kExitUsage = 2,         // a bad command line
-  kExitMalformedMask = 3, // a mask a clean would use is malformed; nothing was deleted
+  kExitMalformedMask = 3, // a mask a clean would use, the keep list or a site name is malformed;
+                          // nothing was deleted or saved
   kExitPartial = 4,       // a clean left selected entries, or the history store was not emptied
   kExitNoSettings = 5,    // the INI file or the section holds no settings (and no --defaults)
   kExitNoUrlCache = 6,    // this system has no URL cache to preview or clean
 };
 
 // The commands of the program.
-enum class TCliCommand { Preview, Clean, Show, Help, Version };
+enum class TCliCommand { Preview, Clean, Show, Keep, Help, Version };
+
+// What the keep command does with the sites to keep.
+enum class TKeepAction { List, Add, Remove };
 
 // A command line that names no command, an unknown command or option, an
 // option without its value or given twice, or an option the command does not
@@ -36,15 +40,18 @@ struct TCliOptions {
   TCliCommand Command = TCliCommand::Help;
   std::string IniFile;
   std::string Section;
-  std::optional<TCategory> Category; // preview: the one category to list
-  bool Json = false;                 // one JSON document on stdout instead of text
-  bool List = false;                 // entry rows on a terminal too
-  bool Defaults = false;             // no settings stored: use the plug-in's defaults
+  std::optional<TCategory> Category;          // preview: the one category to list
+  bool Json = false;                          // one JSON document on stdout instead of text
+  bool List = false;                          // entry rows on a terminal too
+  bool Defaults = false;                      // no settings stored: use the plug-in's defaults
+  TKeepAction KeepAction = TKeepAction::List; // keep: list, add or remove
+  std::vector<std::string> Sites;             // keep add and remove: the names, as given
 };
 
 // Parses the arguments after the program name. "-h" or "--help" anywhere
 // gives Help, else "--version" anywhere gives Version. Options take their
-// value as the next argument or after "=". Raises ECliUsageError for
+// value as the next argument or after "=". "keep" may be followed by "add"
+// or "remove" and one or more site names. Raises ECliUsageError for
 // anything else that is not a valid command line.
 TCliOptions ParseCommandLine(const std::vector<std::string> &arguments);
 

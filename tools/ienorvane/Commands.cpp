@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "HistoryStore.h"
 #include "IENorvaneU.h"
+#include "IniFiles.h"
 #include "JsonWriter.h"
 #include "ObservedPlatform.h"
 #include "Preview.h"
@@ -21,6 +22,7 @@ const char *CommandName(TCliCommand command) {
   case TCliCommand::Preview: return "preview";
   case TCliCommand::Clean: return "clean";
   case TCliCommand::Show: return "show";
+  case TCliCommand::Keep: return "keep";
   case TCliCommand::Help: return "help";
   case TCliCommand::Version: return "version";
   }
@@ -52,10 +54,12 @@ public:
       return Refuse("no-url-cache", "this system has no URL cache", kExitNoUrlCache);
     if (!LoadSettings()) return kExitNoSettings;
     Faults = Cleaner.MalformedMasks();
+    KeepFault = TKeepSites::Validate(Cleaner.KeepSites);
     switch (Options.Command) {
-    case TCliCommand::Preview: return Faults.empty() ? Preview() : MaskFaults();
-    case TCliCommand::Clean: return Faults.empty() ? Clean() : MaskFaults();
+    case TCliCommand::Preview: return Faults.empty() && !KeepFault ? Preview() : Malformed();
+    case TCliCommand::Clean: return Faults.empty() && !KeepFault ? Clean() : Malformed();
     case TCliCommand::Show: return Show();
+    case TCliCommand::Keep: return Keep();
     case TCliCommand::Help:
     case TCliCommand::Version: break;
     }
@@ -149,13 +153,20 @@ private:
     return MaskFaults();
   }
 
-  int MaskFaults() {
+  int MaskFaults() { return Malformed(); }
+
+  // Malformed masks or a malformed keep list: named, and nothing done.
+  int Malformed() {
     NoteMaskFaults();
+    if (KeepFault) Note(KeepFaultText(*KeepFault));
     if (Options.Command == TCliCommand::Clean) Note("nothing was deleted");
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
-      WriteMaskFaultsJson(json, Faults);
+      if (!Faults.empty())
+        WriteMaskFaultsJson(json, Faults);
+      else
+        WriteKeepFaultJson(json, *KeepFault);
       EndJson(json);
     }
     return kExitMalformedMask;
@@ -171,7 +182,8 @@ private:
   int Preview() {
     const TSelection selection = Cleaner.Select(Options.Category);
     if (selection.Fault) return MaskFaultMet(*selection.Fault);
-    const TListing listing = PreviewListing(Cleaner, selection, Options.Category);
+    TListing listing = PreviewListing(Cleaner, selection, Options.Category);
+    NoteOtherSchemes(listing, Cleaner);
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
@@ -181,7 +193,10 @@ private:
       EndJson(json);
     } else {
       WritePreviewText(Text, listing, Layout());
-      if (HistoryStoreInScope()) Text << "history store: to be emptied by a clean\n";
+      if (HistoryStoreInScope())
+        Text << (Cleaner.KeepSites.empty()
+                     ? "history store: to be emptied by a clean\n"
+                     : "history store: to be emptied by a clean, except the kept sites' URLs\n");
     }
     return kExitOk;
   }
@@ -206,10 +221,11 @@ private:
     const TSelection selected = Cleaner.Select();
     if (selected.Fault) return MaskFaultMet(*selected.Fault);
     TCleanTotals totals;
-    const TListing done = DeleteSelected(selected, totals);
+    TListing done = DeleteSelected(selected, totals);
+    NoteOtherSchemes(done, Cleaner);
     const std::optional<THistoryOutcome> history = EmptyHistoryStore();
     const std::string report = totals.ReportText();
-    const bool complete = done.Total().NotDeleted == 0 && (!history || history->Emptied);
+    const bool complete = done.Total().NotDeleted == 0 && (!history || history->Done());
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
@@ -233,7 +249,7 @@ private:
   void NoteIncomplete(uint64_t notDeleted, const std::optional<THistoryOutcome> &history) {
     std::string text = "the clean is incomplete:";
     if (notDeleted > 0) text += " " + EntriesText(notDeleted) + " not deleted";
-    if (history && !history->Emptied)
+    if (history && !history->Done())
       text += std::string(notDeleted > 0 ? ";" : "") + " the history store was not emptied";
     Note(text);
   }
@@ -243,11 +259,16 @@ private:
     try {
       const std::optional<THistoryAnswer> answer = Cleaner.EmptyHistoryStore();
       if (!answer) return std::nullopt;
-      return THistoryOutcome{answer->Cleared(), answer->Code, answer->Text};
+      THistoryOutcome outcome{
+          answer->Cleared() && !answer->KeptSites, answer->Code, answer->Text, {}};
+      if (answer->KeptSites)
+        outcome.KeptSites = TKeptSitesOutcome{Cleaner.SitesToKeep().Items().size(), answer->Left,
+                                              answer->NotDeleted};
+      return outcome;
     } catch (const EOleSysError &failure) {
-      return THistoryOutcome{false, failure.ErrorCode, failure.Message()};
+      return THistoryOutcome{false, failure.ErrorCode, failure.Message(), {}};
     } catch (const EIntfCastError &failure) {
-      return THistoryOutcome{false, std::nullopt, failure.Message()};
+      return THistoryOutcome{false, std::nullopt, failure.Message(), {}};
     }
   }
 
@@ -263,7 +284,61 @@ private:
       WriteSettingsText(Text, Cleaner);
     }
     NoteMaskFaults();
+    // A malformed keep list only warns here: show changes nothing.
+    if (KeepFault) Note("warning: " + KeepFaultText(*KeepFault));
     return Faults.empty() ? kExitOk : kExitMalformedMask;
+  }
+
+  // keep: lists the sites to keep, or adds or removes names and saves the
+  // list; nothing is saved when the stored list or a name is malformed.
+  int Keep() {
+    if (KeepFault) return Malformed();
+    std::string sites = Cleaner.KeepSites;
+    try {
+      for (const std::string &name : Options.Sites)
+        sites = ChangedList(sites, name);
+    } catch (const EKeepSitesException &failure) {
+      Note(failure.Message() + "; nothing was saved");
+      return KeepRefused(failure.Fault);
+    }
+    if (Options.KeepAction != TKeepAction::List && sites != Cleaner.KeepSites) SaveKeepSites(sites);
+    WriteKeepList(TKeepSites::Parse(sites));
+    return kExitOk;
+  }
+
+  // `sites` with `name` added or removed, noting what changed.
+  std::string ChangedList(const std::string &sites, const std::string &name) {
+    const TKeepSites list = TKeepSites::Parse(sites);
+    const bool add = Options.KeepAction == TKeepAction::Add;
+    std::string changed = add ? list.Add(name) : list.Remove(name);
+    if (changed == sites) Note("'" + name + (add ? "' is kept already" : "' is not kept"));
+    return changed;
+  }
+
+  void SaveKeepSites(const std::string &sites) {
+    TIniFile ini(Observed.StoredProfiles(), Options.IniFile);
+    ini.WriteText(Options.Section, std::string(TKeepSites::IniKey), sites);
+  }
+
+  int KeepRefused(const TKeepSiteFault &fault) {
+    if (Options.Json) {
+      TJsonWriter json(Text, AnsiText());
+      BeginJson(json, false);
+      WriteKeepFaultJson(json, fault);
+      EndJson(json);
+    }
+    return kExitMalformedMask;
+  }
+
+  void WriteKeepList(const TKeepSites &list) {
+    if (Options.Json) {
+      TJsonWriter json(Text, AnsiText());
+      BeginJson(json, false);
+      WriteKeepSitesJson(json, list);
+      EndJson(json);
+    } else {
+      WriteKeepSitesText(Text, list);
+    }
   }
 
   const TCliOptions &Options;
@@ -273,6 +348,7 @@ private:
   TProgressLine Progress;
   TSettingsOrigin Origin;
   std::vector<TMaskFault> Faults;
+  std::optional<TKeepSiteFault> KeepFault;
   std::ostringstream Text, Notes;
 };
 

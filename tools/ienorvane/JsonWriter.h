@@ -25,6 +25,8 @@ public:
 
   // The name of the next member of the open object.
   void Key(std::string_view name);
+  // The same for a name in the system's ANSI code page.
+  void AnsiKey(std::string_view ansi) { Key(AnsiToUtf8(ansi)); }
 
   // A string value from UTF-8 text: quote, backslash and the control
   // characters below 0x20 are escaped; every other byte is written as it is.

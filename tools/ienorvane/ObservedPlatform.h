@@ -25,6 +25,9 @@ public:
   IProfileStore &Profiles() override {
     return SettingsHidden ? static_cast<IProfileStore &>(Empty) : Inner.Profiles();
   }
+  // The real profiles, also while the stored settings are hidden: where
+  // the keep command saves.
+  IProfileStore &StoredProfiles() { return Inner.Profiles(); }
   IUrlCache &UrlCache() override { return *this; }
   IHistoryStore &History() override { return Inner.History(); }
   const TLeadByteSet &LeadBytes() const override { return Inner.LeadBytes(); }

@@ -36,6 +36,7 @@ TCategoryTotals TListing::Total() const {
     total.Count += listing.Totals.Count;
     total.Bytes += listing.Totals.Bytes;
     total.NotDeleted += listing.Totals.NotDeleted;
+    total.Kept.Add(listing.Totals.Kept);
   }
   return total;
 }

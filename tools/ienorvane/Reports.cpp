@@ -72,6 +72,40 @@ private:
 
 const TCacheEntry &Itself(const TCacheEntry &entry) { return entry; }
 const TCacheEntry &EntryOf(const TUndeletedEntry &left) { return left.Entry; }
+const TCacheEntry &KeptEntryOf(const TKeptEntry &kept) { return kept.Entry; }
+
+// "example.com: 3, mail.example.org: 1".
+std::string KeptSitesText(const TKeptTotals &kept) {
+  std::string text;
+  for (const TKeptSite &site : kept.Sites)
+    text += (text.empty() ? "" : ", ") + site.Site + ": " + std::to_string(site.Count);
+  return text;
+}
+
+// The entries the sites to keep held back: a count line, and with rows one
+// group per site.
+void WriteKeptText(std::ostream &out, const TCategoryListing &listing, const TTextLayout &layout) {
+  const TKeptTotals &kept = listing.Totals.Kept;
+  if (kept.Count == 0) return;
+  out << "  kept: " << EntriesText(kept.Count) << ", " << SizeText(kept.Bytes) << " ("
+      << KeptSitesText(kept) << ")\n";
+  if (!layout.Rows) return;
+  for (const TKeptSite &site : kept.Sites) {
+    std::vector<TKeptEntry> group;
+    std::copy_if(listing.Kept.begin(), listing.Kept.end(), std::back_inserter(group),
+                 [&site](const TKeptEntry &entry) { return entry.Site == site.Site; });
+    out << "    kept for " << site.Site << ":\n";
+    TRowWriter(out, layout).Write(group, "      ", KeptEntryOf);
+  }
+}
+
+// The content entries of other schemes that the cache's http sweep passed.
+void WriteOtherSchemesText(std::ostream &out, const TCategoryListing &listing) {
+  if (!listing.OtherSchemes || listing.OtherSchemes->Count == 0) return;
+  out << "  passed over: " << EntriesText(listing.OtherSchemes->Count) << ", "
+      << SizeText(listing.OtherSchemes->Bytes)
+      << " of other schemes (https, ftp, ...); DeleteCacheHttps=1 sweeps https too\n";
+}
 
 // The patterns of a category's sweeps, separated by ", ".
 std::string JoinedPatterns(const TCategoryListing &listing) {
@@ -121,10 +155,13 @@ bool WriteListingText(std::ostream &out, const TListing &listing, const TTextLay
       rowsLeftOut = rowsLeftOut || !category.Entries.empty();
     out << "  " << CountsText(category.Totals, verb) << '\n';
     if (clean) WriteNotDeletedText(out, category, layout);
+    WriteKeptText(out, category, layout);
+    WriteOtherSchemesText(out, category);
   }
   const TCategoryTotals total = listing.Total();
   out << "total: " << CountsText(total, verb);
   if (clean && total.NotDeleted > 0) out << "; " << EntriesText(total.NotDeleted) << " not deleted";
+  if (total.Kept.Count > 0) out << "; " << EntriesText(total.Kept.Count) << " kept";
   out << '\n';
   return rowsLeftOut;
 }
@@ -173,14 +210,56 @@ void WriteNotDeletedJson(TJsonWriter &json, const std::vector<TUndeletedEntry> &
   json.EndArray();
 }
 
+void WriteKeptTotalsJson(TJsonWriter &json, const TKeptTotals &kept) {
+  json.Key("kept");
+  json.BeginObject();
+  json.Key("count");
+  json.Number(kept.Count);
+  json.Key("bytes");
+  json.Number(kept.Bytes);
+  json.Key("sites");
+  json.BeginObject();
+  for (const TKeptSite &site : kept.Sites) {
+    json.AnsiKey(site.Site);
+    json.Number(site.Count);
+  }
+  json.EndObject();
+  json.EndObject();
+}
+
+void WriteKeptEntriesJson(TJsonWriter &json, const std::vector<TKeptEntry> &kept) {
+  json.Key("keptEntries");
+  json.BeginArray();
+  for (const TKeptEntry &entry : kept) {
+    json.BeginObject();
+    WriteFileJson(json, entry.Entry);
+    json.Key("site");
+    json.Ansi(entry.Site);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 void WriteTotalsJson(TJsonWriter &json, const TCategoryTotals &totals, bool clean) {
   json.Key("count");
   json.Number(totals.Count);
   json.Key("bytes");
   json.Number(totals.Bytes);
-  if (!clean) return;
-  json.Key("notDeletedCount");
-  json.Number(totals.NotDeleted);
+  if (clean) {
+    json.Key("notDeletedCount");
+    json.Number(totals.NotDeleted);
+  }
+  WriteKeptTotalsJson(json, totals.Kept);
+}
+
+void WriteOtherSchemesJson(TJsonWriter &json, const TSchemeTotals &others) {
+  json.Key("otherSchemes");
+  json.BeginObject();
+  json.Key("count");
+  json.Number(others.Count);
+  json.Key("bytes");
+  json.Number(others.Bytes);
+  json.EndObject();
 }
 
 void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing, bool clean) {
@@ -209,6 +288,8 @@ void WriteCategoryJson(TJsonWriter &json, const TCategoryListing &listing, bool 
     json.Key("notDeleted");
     WriteNotDeletedJson(json, listing.NotDeleted);
   }
+  WriteKeptEntriesJson(json, listing.Kept);
+  if (listing.OtherSchemes) WriteOtherSchemesJson(json, *listing.OtherSchemes);
   WriteTotalsJson(json, listing.Totals, clean);
   json.EndObject();
 }
@@ -225,7 +306,17 @@ void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayou
 
 std::string HistoryOutcomeText(const THistoryOutcome &outcome) {
   if (outcome.Emptied) return "history store: emptied";
+  if (outcome.EmptiedExceptKept())
+    return "history store: emptied except kept sites (" + std::to_string(outcome.KeptSites->Left) +
+           " left)";
   std::string text = "history store: not emptied";
+  if (outcome.LeftAlone())
+    text = "history store: left alone to keep " + std::to_string(outcome.KeptSites->Sites) +
+           (outcome.KeptSites->Sites == 1 ? " site" : " sites");
+  else if (outcome.KeptSites && outcome.KeptSites->NotDeleted > 0)
+    return "history store: emptied except kept sites (" + std::to_string(outcome.KeptSites->Left) +
+           " left), but " + std::to_string(outcome.KeptSites->NotDeleted) +
+           " other URLs could not be deleted";
   if (!outcome.Text.empty()) text += ": " + outcome.Text;
   if (outcome.Code) text += " (code " + HexCode(*outcome.Code) + ")";
   return text;
@@ -237,6 +328,8 @@ void WriteSettingsText(std::ostream &out, const TIENorvane &settings) {
     out << fields.TypeKey << '=' << TypeCode(settings.*fields.Type) << '\n';
     out << fields.MaskKey << '=' << settings.*fields.Mask << '\n';
   }
+  if (!settings.KeepSites.empty()) out << TKeepSites::IniKey << '=' << settings.KeepSites << '\n';
+  if (settings.DeleteCacheHttps) out << TIENorvane::DeleteCacheHttpsKey << "=1\n";
   out << "summary: " << SummaryText(settings) << '\n';
 }
 
@@ -263,6 +356,15 @@ void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
     json.Number(static_cast<int64_t>(TypeCode(settings.*fields.Type)));
     json.Key(fields.MaskKey);
     json.Ansi(settings.*fields.Mask);
+  }
+  // The additions only when set, as the INI file holds them.
+  if (!settings.KeepSites.empty()) {
+    json.Key(std::string(TKeepSites::IniKey));
+    json.Ansi(settings.KeepSites);
+  }
+  if (settings.DeleteCacheHttps) {
+    json.Key(TIENorvane::DeleteCacheHttpsKey);
+    json.Bool(true);
   }
   json.EndObject();
 }
@@ -295,6 +397,16 @@ void WriteHistoryJson(TJsonWriter &json, const std::optional<THistoryOutcome> &o
     json.Null();
   json.Key("text");
   json.Ansi(outcome->Text);
+  if (outcome->KeptSites) {
+    json.Key("keptSites");
+    json.Number(static_cast<uint64_t>(outcome->KeptSites->Sites));
+    json.Key("leftAlone");
+    json.Bool(outcome->LeftAlone());
+    json.Key("left");
+    json.Number(outcome->KeptSites->Left);
+    json.Key("notDeleted");
+    json.Number(outcome->KeptSites->NotDeleted);
+  }
   json.EndObject();
 }
 
@@ -321,4 +433,38 @@ void WriteMaskFaultsJson(TJsonWriter &json, const std::vector<TMaskFault> &fault
   }
   json.EndArray();
   json.EndObject();
+}
+
+std::string KeepFaultText(const TKeepSiteFault &fault) {
+  return "malformed keep list (" + std::string(TKeepSites::IniKey) + "): " + fault.Message();
+}
+
+void WriteKeepFaultJson(TJsonWriter &json, const TKeepSiteFault &fault) {
+  json.Key("error");
+  json.BeginObject();
+  json.Key("kind");
+  json.String("malformed-keep-list");
+  json.Key("item");
+  json.Ansi(fault.Item);
+  json.Key("position");
+  json.Number(static_cast<uint64_t>(fault.Position));
+  json.Key("reason");
+  json.Ansi(fault.Reason);
+  json.Key("message");
+  json.Ansi(fault.Message());
+  json.EndObject();
+}
+
+void WriteKeepSitesText(std::ostream &out, const TKeepSites &list) {
+  if (list.Empty()) out << "no sites are kept\n";
+  for (const TKeepSite &site : list.Items())
+    out << site.Typed << '\n';
+}
+
+void WriteKeepSitesJson(TJsonWriter &json, const TKeepSites &list) {
+  json.Key("sites");
+  json.BeginArray();
+  for (const TKeepSite &site : list.Items())
+    json.Ansi(site.Typed);
+  json.EndArray();
 }

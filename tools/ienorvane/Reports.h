@@ -27,13 +27,30 @@ struct TSettingsOrigin {
   std::string Reason; // when Defaults
 };
 
+// With sites to keep, the history store is walked rather than emptied.
+struct TKeptSitesOutcome {
+  size_t Sites = 0;        // the sites listed to keep
+  uint64_t Left = 0;       // walked: the URLs left for them
+  uint64_t NotDeleted = 0; // walked: URLs whose delete the store refused
+};
+
 // What the history store did in a clean: emptied (code 0), answered another
 // code with a text, or could not be asked (the object or its interface
-// failed: the failure's message and, for a COM failure, its code).
+// failed: the failure's message and, for a COM failure, its code). With
+// sites to keep: emptied but for their URLs (code 0), or left alone because
+// it cannot be walked (the code and text say why).
 struct THistoryOutcome {
   bool Emptied = false;
   std::optional<int32_t> Code;
   std::string Text;
+  std::optional<TKeptSitesOutcome> KeptSites;
+
+  // Walked but for the kept sites' URLs, every other URL deleted.
+  bool EmptiedExceptKept() const { return KeptSites && Code == 0 && KeptSites->NotDeleted == 0; }
+  // Left alone, as keeping sites requires where the store cannot be walked.
+  bool LeftAlone() const { return KeptSites && Code.value_or(0) != 0; }
+  // The store did what a clean asks of it; none of these is a partial clean.
+  bool Done() const { return Emptied || EmptiedExceptKept() || LeftAlone(); }
 };
 
 // The preview as text: per category a header with its pattern (or why it is
@@ -46,12 +63,15 @@ void WritePreviewText(std::ostream &out, const TListing &listing, const TTextLay
 // total says how many stayed.
 void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayout &layout);
 
-// "history store: emptied", or "history store: not emptied: <text> (code
-// 0x<8 hex digits>)", without a line break.
+// "history store: emptied", "history store: emptied except kept sites (N
+// left)", "history store: left alone to keep N sites: <text> (code ...)",
+// or "history store: not emptied: <text> (code 0x<8 hex digits>)", without
+// a line break.
 std::string HistoryOutcomeText(const THistoryOutcome &outcome);
 
 // The nine settings as loaded, one "Key=value" line each in the INI file's
-// form, then the dialog's summary line.
+// form (KeepSites and DeleteCacheHttps after them when set), then the
+// dialog's summary line.
 void WriteSettingsText(std::ostream &out, const TIENorvane &settings);
 
 // One line naming the malformed mask's category and setting, the pattern and
@@ -59,7 +79,8 @@ void WriteSettingsText(std::ostream &out, const TIENorvane &settings);
 std::string MaskFaultText(const TMaskFault &fault);
 
 // The member "settings" of an open JSON object: "source" ("file" or
-// "defaults"), "reason" with the defaults, and the nine settings by key.
+// "defaults"), "reason" with the defaults, and the nine settings by key
+// (KeepSites and DeleteCacheHttps after them when set).
 void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
                        const TSettingsOrigin &origin);
 
@@ -74,3 +95,16 @@ void WriteHistoryJson(TJsonWriter &json, const std::optional<THistoryOutcome> &o
 
 // The member "error" naming every malformed mask, in an open JSON object.
 void WriteMaskFaultsJson(TJsonWriter &json, const std::vector<TMaskFault> &faults);
+
+// "malformed keep list (KeepSites): " and the fault's message; no line break.
+std::string KeepFaultText(const TKeepSiteFault &fault);
+
+// The member "error" naming a malformed keep list or site name (kind
+// "malformed-keep-list": item, position, reason, message).
+void WriteKeepFaultJson(TJsonWriter &json, const TKeepSiteFault &fault);
+
+// The sites to keep, one per line as typed, or "no sites are kept".
+void WriteKeepSitesText(std::ostream &out, const TKeepSites &list);
+
+// The member "sites": the sites to keep as typed, in an open JSON object.
+void WriteKeepSitesJson(TJsonWriter &json, const TKeepSites &list);

@@ -23,7 +23,9 @@ bool HoldsAnySetting(IProfileStore &profiles, const std::string &iniFile,
   for (const TCategoryFields &fields : TIENorvane::Categories())
     for (const char *key : {fields.FlagKey, fields.TypeKey, fields.MaskKey})
       if (HoldsKey(profiles, iniFile, section, key)) return true;
-  return false;
+  const std::string keepKey(TKeepSites::IniKey);
+  return HoldsKey(profiles, iniFile, section, keepKey.c_str()) ||
+         HoldsKey(profiles, iniFile, section, TIENorvane::DeleteCacheHttpsKey);
 }
 
 } // namespace
