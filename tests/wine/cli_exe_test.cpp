@@ -335,3 +335,61 @@ TEST(CliExe, JsonTextsAreUtf8FromTheAnsiCodePage) {
   DeleteFileA(ini.c_str());
   EmptyUrlCache();
 }
+
+TEST(CliExe, KeptSitesAndTheHttpsHalfOnTheRealCache) {
+  const std::string ini = IniPath();
+  WriteSettings(ini, {{"DeleteCache", "1"},
+                      {"DeleteCookies", "1"},
+                      {"DeleteHistory", "0"},
+                      {"DeleteCacheHttps", "1"}});
+  const TProgramRun added = RunCli("keep add", ini, " example.com");
+  ASSERT_EQ(added.ExitCode, 0u) << added.Output;
+  char stored[64] = "";
+  GetPrivateProfileStringA(kSection, "KeepSites", "", stored, sizeof stored, ini.c_str());
+  EXPECT_STREQ(stored, "example.com");
+  GetPrivateProfileStringA("Host", "Language", "", stored, sizeof stored, ini.c_str());
+  EXPECT_STREQ(stored, "en") << "the host's section is untouched";
+
+  const auto seedAll = [] {
+    SeedCache();
+    SeedHttpEntry("https://secure.example.org/app.js", 500);
+    SeedHttpEntry("https://www.example.com/private.js", 77);
+    SeedHttpEntry("ftp://files.example.net/c.txt", 30);
+  };
+  seedAll();
+  const TProgramRun clean = RunCli("clean", ini, " --json");
+  ASSERT_EQ(clean.ExitCode, 0u) << clean.Output;
+  const TJsonValue cleaned = ParseOutput(clean);
+  const TJsonValue &cache = cleaned["categories"][0];
+  EXPECT_EQ(Sorted(UrlsOf(cache)), Sorted({"http://news.example.org/story/today.html",
+                                           "https://secure.example.org/app.js"}));
+  EXPECT_EQ(cache["kept"]["count"].Unsigned(), 3u);
+  EXPECT_EQ(cache["kept"]["bytes"].Unsigned(), 1000u + 2345u + 77u);
+  EXPECT_EQ(cleaned["categories"][1]["kept"]["sites"]["example.com"].Unsigned(), 1u);
+  EXPECT_EQ(cleaned["report"].String(), "Exempted space is 4500 bytes");
+  for (const char *kept : {"http://www.example.com/index.html", "http://www.example.com/logo.gif",
+                           "https://www.example.com/private.js", "Cookie:jane@example.com/",
+                           "ftp://files.example.net/c.txt", "http://localhost/"})
+    EXPECT_TRUE(UrlCacheHas(kept)) << kept;
+  for (const char *gone : {"https://secure.example.org/app.js", "Cookie:jane@ads.tracker.net/"})
+    EXPECT_FALSE(UrlCacheHas(gone)) << gone;
+
+  // The plug-in, on the same cache and section, deletes and reports the same.
+  seedAll();
+  const TProgramRun plugin = RunPlugHostClean(NV_PLUGIN_DLL, ini, kSection);
+  EXPECT_NE(plugin.Output.find("text: [Exempted space is 4500 bytes]"), std::string::npos)
+      << plugin.Output;
+  EXPECT_TRUE(UrlCacheHas("https://www.example.com/private.js"));
+
+  // A malformed list: the plug-in fails and deletes nothing.
+  WritePrivateProfileStringA(kSection, "KeepSites", "example.com;bad/site", ini.c_str());
+  seedAll();
+  const std::vector<std::string> before = SortedCacheUrls();
+  const TProgramRun refused = RunPlugHostClean(NV_PLUGIN_DLL, ini, kSection);
+  EXPECT_NE(refused.Output.find("result: false"), std::string::npos) << refused.Output;
+  EXPECT_EQ(SortedCacheUrls(), before);
+  EXPECT_EQ(RunCli("clean", ini).ExitCode, 3u);
+  EXPECT_EQ(SortedCacheUrls(), before);
+  DeleteFileA(ini.c_str());
+  EmptyUrlCache();
+}

@@ -215,7 +215,7 @@ std::string UsageText() {
          "  4  a partial clean: some selected entries could not be deleted, or the\n"
          "     history store was not emptied (the output says which)\n"
          "  5  no settings: FILE is missing, is a folder or cannot be read, or the\n"
-         "     section holds none of the nine settings; nothing was deleted (give\n"
+         "     section holds none of the settings; nothing was deleted (give\n"
          "     --defaults to use the plug-in's defaults)\n"
          "  6  this system has no URL cache (preview and clean need Windows or Wine)\n";
 }
