@@ -210,13 +210,18 @@ void WriteNotDeletedJson(TJsonWriter &json, const std::vector<TUndeletedEntry> &
   json.EndArray();
 }
 
+// The members "count" and "bytes".
+void WriteCountAndBytesJson(TJsonWriter &json, uint64_t count, uint64_t bytes) {
+  json.Key("count");
+  json.Number(count);
+  json.Key("bytes");
+  json.Number(bytes);
+}
+
 void WriteKeptTotalsJson(TJsonWriter &json, const TKeptTotals &kept) {
   json.Key("kept");
   json.BeginObject();
-  json.Key("count");
-  json.Number(kept.Count);
-  json.Key("bytes");
-  json.Number(kept.Bytes);
+  WriteCountAndBytesJson(json, kept.Count, kept.Bytes);
   json.Key("sites");
   json.BeginObject();
   for (const TKeptSite &site : kept.Sites) {
@@ -241,10 +246,7 @@ void WriteKeptEntriesJson(TJsonWriter &json, const std::vector<TKeptEntry> &kept
 }
 
 void WriteTotalsJson(TJsonWriter &json, const TCategoryTotals &totals, bool clean) {
-  json.Key("count");
-  json.Number(totals.Count);
-  json.Key("bytes");
-  json.Number(totals.Bytes);
+  WriteCountAndBytesJson(json, totals.Count, totals.Bytes);
   if (clean) {
     json.Key("notDeletedCount");
     json.Number(totals.NotDeleted);
@@ -255,10 +257,7 @@ void WriteTotalsJson(TJsonWriter &json, const TCategoryTotals &totals, bool clea
 void WriteOtherSchemesJson(TJsonWriter &json, const TSchemeTotals &others) {
   json.Key("otherSchemes");
   json.BeginObject();
-  json.Key("count");
-  json.Number(others.Count);
-  json.Key("bytes");
-  json.Number(others.Bytes);
+  WriteCountAndBytesJson(json, others.Count, others.Bytes);
   json.EndObject();
 }
 
