@@ -144,7 +144,6 @@ void TConfForm::FillList(TCategory category) {
     list.AddRow(kReadingRow, "", "");
     return;
   }
-  if (!Keep) return; // a clean with a malformed keep list deletes nothing
   TKeptTotals kept;
   try {
     AddDeletedRows(category, *entries, kept);
@@ -174,7 +173,9 @@ void TConfForm::AddDeletedRows(TCategory category, const TCacheSnapshot &entries
   const TSweepType type = Type(category).value_or(SweepTypeOf(-1));
   for (const std::string &pattern : PreviewPatterns(category, type, Mask(category), https))
     entries.Select(pattern, Platform.LeadBytes(), [&](const TCacheEntryView &entry) {
-      if (HoldBack(*Keep, entry, kept)) return;
+      // A clean with a malformed keep list deletes nothing, so nothing is
+      // listed; the selection still runs to name a malformed mask.
+      if (!Keep || HoldBack(*Keep, entry, kept)) return;
       list.AddRow(entry.Url, entry.LocalFileName ? FileNameOf(entry.LocalFileName) : "",
                   entry.Size);
     });
@@ -308,7 +309,9 @@ void TConfForm::RunEvent(const std::function<void()> &event, bool firstFill) {
     // The same failure twice before a box shows it: one mention is enough.
     const bool known = std::any_of(Pending.begin(), Pending.end(),
                                    [&](const TFailure &f) { return f.Message == message; });
-    if (!known) Pending.push_back({message, FailedMask, firstFill});
+    // A failure met while the form is being filled (a malformed stored keep
+    // list) waits with the first fills' to share their box.
+    if (!known) Pending.push_back({message, FailedMask, firstFill || !Visible});
     ShowPending();
   }
 }

@@ -206,9 +206,9 @@ public:
 
 private:
   // A failure waiting for the error box. `Mask`: the section whose mask it
-  // is about. `FirstFill`: raised by a list's first fill, shown once every
-  // category's first read has ended (so that one box names every malformed
-  // stored mask).
+  // is about. `FirstFill`: raised by a list's first fill or before the form
+  // was shown, shown once every category's first read has ended (so that one
+  // box names every malformed stored setting).
   struct TFailure {
     std::string Message;
     std::optional<TCategory> Mask;
@@ -227,7 +227,8 @@ private:
   // leaves its list empty without a new error box).
   void RefillQuietly();
   // Adds the rows of `category`'s selection that no site to keep holds
-  // back, counting those held back in `kept`.
+  // back, counting those held back in `kept`; none while the keep list is
+  // malformed.
   void AddDeletedRows(TCategory category, const TCacheSnapshot &entries, TKeptTotals &kept);
   void RequestRead();
 
