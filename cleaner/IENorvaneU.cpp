@@ -208,6 +208,8 @@ std::string_view FileNameOf(const char *path) {
 void TIENorvane::WriteToForm(ISettingsForm &form) {
   for (const TCategoryFields &c : Categories())
     form.SetSwitch(c.Category, this->*c.Flag);
+  form.SetCacheHttps(DeleteCacheHttps);
+  form.HandleEvent([&] { form.SetKeepSites(KeepSites); });
   for (const TCategoryFields &c : Categories())
     form.HandleEvent([&] {
       form.SetType(c.Category, this->*c.Type);
@@ -221,6 +223,8 @@ void TIENorvane::ReadFromForm(const ISettingsForm &form) {
     this->*c.Type = form.Type(c.Category).value_or(this->*c.Type);
     this->*c.Mask = form.Mask(c.Category);
   }
+  DeleteCacheHttps = form.CacheHttps();
+  KeepSites = form.KeepSites();
 }
 
 namespace {

@@ -173,9 +173,9 @@ public:
   TCleanTotals Clean(const TSweepObserver &observer = {});
 
   // Puts the settings into the form's controls; the form fills its preview
-  // lists itself, as its sections select. Each section is set as an event of
-  // the form, so a failure in one is reported by the form and the other
-  // sections are still set.
+  // lists itself, as its sections select. The sites to keep and each section
+  // are set as events of the form, so a failure in one is reported by the
+  // form and the others are still set.
   void WriteToForm(ISettingsForm &form);
   // Takes the settings back from the controls; a type stays as loaded when
   // neither of its choices is checked. Masks are taken as typed.

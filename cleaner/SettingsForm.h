@@ -36,7 +36,7 @@ private:
 
 // One section per category: a switch, a choice between all entries
 // (TSweepType::All) and the mask (ByMask), the mask's edit box and the
-// preview list.
+// preview list; the cache's https switch and the sites to keep.
 class ISettingsForm {
 public:
   virtual ~ISettingsForm() = default;
@@ -55,6 +55,16 @@ public:
   virtual void SetMask(TCategory category, const std::string &mask) = 0;
 
   virtual IPreviewList &PreviewList(TCategory category) = 0;
+
+  // Whether the cache's section also takes the https pages.
+  virtual bool CacheHttps() const = 0;
+  virtual void SetCacheHttps(bool on) = 0;
+
+  // The sites to keep, as stored text (see TKeepSites).
+  virtual std::string KeepSites() const = 0;
+  // Sets them; a malformed text is taken as it is and raises
+  // EKeepSitesException naming its first malformed item.
+  virtual void SetKeepSites(const std::string &text) = 0;
 
   // Runs `event` as the form's message loop runs an event handler: a failure
   // it raises is caught and reported by the form.

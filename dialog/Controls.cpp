@@ -15,7 +15,13 @@ void TControl::SetEnabled(bool enabled) {
 }
 
 TLabel::TLabel(std::string name, TPanel *parent, TBounds bounds, std::string caption)
-    : TControlOf(std::move(name), parent, bounds, -1), Caption(std::move(caption)) {}
+    : TControlOf(std::move(name), parent, bounds, -1), Text(std::move(caption)) {}
+
+void TLabel::SetCaption(const std::string &caption) {
+  if (Text == caption) return;
+  Text = caption;
+  Notify();
+}
 
 TCheckBox::TCheckBox(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
                      std::string caption)
@@ -25,6 +31,7 @@ void TCheckBox::SetChecked(bool checked) {
   if (IsChecked == checked) return;
   IsChecked = checked;
   Notify();
+  if (OnClick) OnClick();
 }
 
 TRadioButton::TRadioButton(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
@@ -89,6 +96,14 @@ void TListView::Changed() {
 void TListView::Clear() {
   Rows.clear();
   PoolUsed = 0;
+  Selection.reset();
+  Changed();
+}
+
+void TListView::Select(std::optional<size_t> row) {
+  if (row && *row >= Rows.size()) row.reset();
+  if (Selection == row) return;
+  Selection = row;
   Changed();
 }
 

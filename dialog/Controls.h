@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,15 +122,23 @@ public:
 class TLabel : public TControlOf<TLabel> {
 public:
   TLabel(std::string name, TPanel *parent, TBounds bounds, std::string caption);
-  const std::string Caption;
+  const std::string &Caption() const { return Text; }
+  // Shows `caption` instead; a label of fixed width (no AutoSize) keeps its
+  // place and size.
+  void SetCaption(const std::string &caption);
   bool AutoSize = true;
+
+private:
+  std::string Text;
 };
 
-// A two-state check box; the user's click toggles it. Fires no event.
+// A two-state check box; the user's click toggles it.
 class TCheckBox : public TControlOf<TCheckBox> {
 public:
   TCheckBox(std::string name, TPanel *parent, TBounds bounds, int tabOrder, std::string caption);
   const std::string Caption;
+  // Fired after each change of the checked state.
+  std::function<void()> OnClick;
   bool Checked() const { return IsChecked; }
   void SetChecked(bool checked);
 
@@ -234,6 +243,12 @@ public:
   void AddRow(std::string_view caption, std::string_view subItem1, uint64_t number) override;
 
   size_t RowCount() const { return Rows.size(); }
+
+  // The selected row; none when no row is selected. Clear unselects.
+  std::optional<size_t> Selected() const { return Selection; }
+  // Selects `row` (none: no row); a row past the last selects none.
+  void Select(std::optional<size_t> row);
+
   // Column `column` (0: caption, 1 and 2: sub-items) of row `row`,
   // NUL-terminated in the pool. Valid until the next change of the rows.
   const char *Cell(size_t row, size_t column) const;
@@ -252,6 +267,7 @@ private:
   size_t PoolUsed = 0;
   size_t PoolCapacity = 0;
   IListViewDisplay *Display = nullptr;
+  std::optional<size_t> Selection;
   int Updates = 0;
   uint64_t Repaints = 0;
 };

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "IENorvaneU.h"
+#include "KeepSitesForm.h"
 #include "Masks.h"
 
 TConfForm *ConfForm = nullptr;
@@ -35,6 +36,7 @@ constexpr TBounds kMaskBounds{152, 32, 121, 17};
 constexpr TBounds kPrefixBounds{280, 33, 0, 13};
 constexpr TBounds kEditBounds{320, 29, 213, 21};
 constexpr TBounds kListBounds{8, 56, 525, 89};
+constexpr TBounds kKeptBounds{440, 12, 93, 13};
 constexpr int kSectionWidth = 542;
 constexpr int kSectionHeight = 153;
 
@@ -56,7 +58,9 @@ TSection::TSection(const TSectionLayout &layout, TPanel &parent)
       ByMask(std::string("rbDelete") + layout.Key + "Mask", &Panel, kMaskBounds, 2, kMaskCaption),
       MaskEdit(std::string("edt") + layout.Key + "Mask", &Panel, kEditBounds, 3),
       List(std::string("lv") + layout.Key, &Panel, kListBounds, 4, PreviewColumns()),
-      Prefix(layout.PrefixName, &Panel, kPrefixBounds, CategoryPrefix(layout.Category)) {
+      Prefix(layout.PrefixName, &Panel, kPrefixBounds, CategoryPrefix(layout.Category)),
+      Kept(std::string("lbl") + layout.Key + "Kept", &Panel, kKeptBounds, "") {
+  Kept.AutoSize = false;
   Panel.BevelOuter = TBevel::Raised;
   Panel.BevelInner = TBevel::None;
   Switch.Font.Bold = true;
@@ -64,15 +68,23 @@ TSection::TSection(const TSectionLayout &layout, TPanel &parent)
 }
 
 TConfForm::TConfForm(IPlatform &platform)
-    : Panel11("Panel11", nullptr, {0, 0, 546, 31}, 0),
+    : TForm("ConfForm", "IE Norvane plugin", 546, 534),
+      Panel11("Panel11", nullptr, {0, 0, 546, 31}, 0),
       Label4("Label4", &Panel11, {10, 8, 0, 16}, "IE Norvane plugin options"),
       Panel1("Panel1", nullptr, {0, 31, 546, 463}, 1),
       Panel2("Panel2", nullptr, {0, 494, 546, 40}, 2),
       BitBtn1("BitBtn1", &Panel2, {281, 8, 75, 25}, 0, "Cancel"),
       BitBtn2("BitBtn2", &Panel2, {190, 8, 75, 25}, 1, "OK"),
+      btnKeepSites("btnKeepSites", &Panel2, {8, 8, 100, 25}, 2, "Sites to keep..."),
       Sections{{TSection(kSectionLayouts[0], Panel1), TSection(kSectionLayouts[1], Panel1),
                 TSection(kSectionLayouts[2], Panel1)}},
-      Platform(platform) {
+      cbDeleteCacheHttps("cbDeleteCacheHttps", &Sections[0].Panel, {200, 10, 130, 17}, 1,
+                         "Also https:// pages"),
+      Platform(platform), Keep(TKeepSites()) {
+  // The https box follows the cache switch in the keyboard's order.
+  for (TControl *later : std::initializer_list<TControl *>{&rbDeleteCacheAll, &rbDeleteCacheMask,
+                                                           &edtCacheMask, &lvCache})
+    ++later->TabOrder;
   Panel11.BevelOuter = TBevel::Lowered;
   Panel11.BevelInner = TBevel::Lowered;
   Panel11.Color = Rgb(60, 85, 108);
@@ -84,6 +96,8 @@ TConfForm::TConfForm(IPlatform &platform)
   BitBtn1.Cancel = true;
   BitBtn2.OnClick = [this] { BitBtn2Click(); };
   BitBtn1.OnClick = [this] { BitBtn1Click(); };
+  btnKeepSites.OnClick = [this] { btnKeepSitesClick(); };
+  cbDeleteCacheHttps.OnClick = [this] { cbDeleteCacheHttpsClick(); };
   for (TSection &section : Sections) {
     const TCategory category = section.Category;
     section.All.OnClick = [this, category] { ChoiceClick(category, false); };
@@ -95,12 +109,15 @@ TConfForm::TConfForm(IPlatform &platform)
 }
 
 std::vector<TControl *> TConfForm::Controls() {
-  std::vector<TControl *> controls{&Panel11, &Label4, &Panel1, &Panel2, &BitBtn1, &BitBtn2};
-  for (auto s = Sections.rbegin(); s != Sections.rend(); ++s)
-    controls.insert(controls.end(),
-                    {&s->Panel, &s->Switch, &s->All, &s->ByMask, &s->MaskEdit, &s->List});
+  std::vector<TControl *> controls{&Panel11, &Label4,  &Panel1,      &Panel2,
+                                   &BitBtn1, &BitBtn2, &btnKeepSites};
+  for (auto s = Sections.rbegin(); s != Sections.rend(); ++s) {
+    controls.insert(controls.end(), {&s->Panel, &s->Switch});
+    if (s->Category == TCategory::Cache) controls.push_back(&cbDeleteCacheHttps);
+    controls.insert(controls.end(), {&s->All, &s->ByMask, &s->MaskEdit, &s->List});
+  }
   for (TSection &section : Sections)
-    controls.push_back(&section.Prefix);
+    controls.insert(controls.end(), {&section.Prefix, &section.Kept});
   return controls;
 }
 
@@ -117,20 +134,75 @@ std::string TConfForm::ListPattern(TCategory category) const {
 }
 
 void TConfForm::FillList(TCategory category) {
-  TListView &list = Section(category).List;
+  TSection &section = Section(category);
+  TListView &list = section.List;
   const std::shared_ptr<const TCacheSnapshot> &entries = Entries[static_cast<size_t>(category)];
+  const TPreviewUpdateBracket bracket(list);
+  list.Clear();
+  section.Kept.SetCaption("");
   if (!entries) {
-    const TPreviewUpdateBracket bracket(list);
-    list.Clear();
     list.AddRow(kReadingRow, "", "");
     return;
   }
+  TKeptTotals kept;
   try {
-    TIENorvane::FillPreviewList(*entries, Platform.LeadBytes(), list, ListPattern(category));
+    AddDeletedRows(category, *entries, kept);
   } catch (const EMaskException &) {
+    list.Clear();
     FailedMask = category;
     throw;
   }
+  if (kept.Count) section.Kept.SetCaption(std::to_string(kept.Count) + " kept");
+}
+
+namespace {
+
+// The part of a local file's path after its last backslash.
+std::string_view FileNameOf(const char *path) {
+  const std::string_view whole(path);
+  const size_t slash = whole.rfind('\\');
+  return slash == std::string_view::npos ? whole : whole.substr(slash + 1);
+}
+
+} // namespace
+
+void TConfForm::AddDeletedRows(TCategory category, const TCacheSnapshot &entries,
+                               TKeptTotals &kept) {
+  TListView &list = Section(category).List;
+  const bool https = category == TCategory::Cache && CacheHttps();
+  const TSweepType type = Type(category).value_or(SweepTypeOf(-1));
+  for (const std::string &pattern : PreviewPatterns(category, type, Mask(category), https))
+    entries.Select(pattern, Platform.LeadBytes(), [&](const TCacheEntryView &entry) {
+      // A clean with a malformed keep list deletes nothing, so nothing is
+      // listed; the selection still runs to name a malformed mask.
+      if (!Keep || HoldBack(*Keep, entry, kept)) return;
+      list.AddRow(entry.Url, entry.LocalFileName ? FileNameOf(entry.LocalFileName) : "",
+                  entry.Size);
+    });
+}
+
+void TConfForm::RefillQuietly() {
+  for (TCategory category : kReadOrder)
+    try {
+      FillList(category);
+    } catch (const EMaskException &) {
+    }
+}
+
+void TConfForm::SetKeepSites(const std::string &text) {
+  KeepText = text;
+  const std::optional<TKeepSiteFault> fault = TKeepSites::Validate(text);
+  Keep = fault ? std::nullopt : std::optional(TKeepSites::Parse(text));
+  RefillQuietly();
+  if (fault) throw EKeepSitesException(*fault);
+}
+
+void TConfForm::btnKeepSitesClick() {
+  if (!View) return;
+  TKeepSitesForm editor(KeepText, CookieEntries().get(), Platform.LeadBytes());
+  const std::unique_ptr<IFormView> view = View->ViewFor(editor);
+  if (!view || editor.ShowModal() != mrOk) return;
+  SetKeepSites(editor.Text());
 }
 
 void TConfForm::RefreshList(TCategory category) {
@@ -221,11 +293,9 @@ void TConfForm::BitBtn2Click() {
 void TConfForm::BitBtn1Click() { ModalResult = mrCancel; }
 
 int TConfForm::ShowModal() {
-  ModalResult = mrNone;
-  if (!View) return ModalResult = mrCancel;
-  View->ShowModal();
+  const int result = TForm::ShowModal();
   Visible = false;
-  return ModalResult;
+  return result;
 }
 
 void TConfForm::HandleEvent(const std::function<void()> &event) { RunEvent(event, false); }
@@ -239,7 +309,9 @@ void TConfForm::RunEvent(const std::function<void()> &event, bool firstFill) {
     // The same failure twice before a box shows it: one mention is enough.
     const bool known = std::any_of(Pending.begin(), Pending.end(),
                                    [&](const TFailure &f) { return f.Message == message; });
-    if (!known) Pending.push_back({message, FailedMask, firstFill});
+    // A failure met while the form is being filled (a malformed stored keep
+    // list) waits with the first fills' to share their box.
+    if (!known) Pending.push_back({message, FailedMask, firstFill || !Visible});
     ShowPending();
   }
 }

@@ -14,31 +14,12 @@
 #include "CacheReader.h"
 #include "CacheSnapshot.h"
 #include "Controls.h"
+#include "Form.h"
+#include "KeepSites.h"
 #include "Platform.h"
 #include "SettingsForm.h"
 
 class TIENorvane;
-
-// The modal results of the dialog.
-enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
-
-// A window that shows a TConfForm. It attaches itself to the form and its
-// controls when created and detaches when destroyed. Its thread is the
-// dialog's: work posted to it runs as an event handler there.
-class IFormView : public IDialogThread {
-public:
-  virtual ~IFormView() = default;
-  // Shows the form centred and modally: runs the message loop until the
-  // form's ModalResult is not mrNone, then hides the form. Calls
-  // TConfForm::Shown once the form is visible.
-  virtual void ShowModal() = 0;
-  // Shows `message` in a modal message box with an error icon and one OK
-  // button.
-  virtual void ShowFailure(const std::string &message) = 0;
-  // Puts the keyboard focus in `edit`, with the caret after its last
-  // character; nothing when the edit box is disabled.
-  virtual void FocusAtEnd(TEdit &edit) = 0;
-};
 
 // The one row a list shows while its category's entries are being read.
 constexpr const char *kReadingRow = "Reading the cache...";
@@ -60,7 +41,8 @@ struct TSectionLayout {
 
 // One category's section: a panel holding the category switch, the choice
 // between all entries and the mask, the mask's edit box, its prefix and the
-// preview list.
+// preview list, and how many of the entries it lists a site to keep holds
+// back.
 class TSection {
 public:
   // The section laid out by `layout` in `parent`, nothing checked.
@@ -76,9 +58,10 @@ public:
   TEdit MaskEdit;
   TListView List;
   TLabel Prefix;
+  TLabel Kept; // "12 kept"; empty when no entry is held back
 };
 
-class TConfForm : public ISettingsForm, public ICacheReadSink {
+class TConfForm : public TForm, public ISettingsForm, public ICacheReadSink {
 public:
   // A form laid out and hidden, with nothing checked, every edit box enabled
   // and every list showing kReadingRow. Its lists are filled from the cache
@@ -88,22 +71,21 @@ public:
   TConfForm(const TConfForm &) = delete;
   TConfForm &operator=(const TConfForm &) = delete;
 
-  const std::string Caption = "IE Norvane plugin";
-  const int ClientWidth = 546;
-  const int ClientHeight = 534;
-  const TFontStyle Font;
-
   TPanel Panel11;
   TLabel Label4;
   TPanel Panel1;
   TPanel Panel2;
-  TButton BitBtn1; // Cancel
-  TButton BitBtn2; // OK
+  TButton BitBtn1;      // Cancel
+  TButton BitBtn2;      // OK
+  TButton btnKeepSites; // opens the editor of the sites to keep
 
 private:
   std::array<TSection, 3> Sections; // by TCategory: cache, cookies, history
 
 public:
+  // In the cache section: whether its list and clean take the https pages too.
+  TCheckBox cbDeleteCacheHttps;
+
   // The sections' controls under their own names.
   TPanel &Panel5 = Sections[0].Panel, &Panel4 = Sections[1].Panel, &Panel3 = Sections[2].Panel;
   TCheckBox &cbDeleteCache = Sections[0].Switch, &cbDeleteCookies = Sections[1].Switch,
@@ -117,6 +99,8 @@ public:
   TListView &lvCache = Sections[0].List, &lvCookies = Sections[1].List,
             &lvHistory = Sections[2].List;
   TLabel &Label1 = Sections[0].Prefix, &Label2 = Sections[1].Prefix, &Label3 = Sections[2].Prefix;
+  TLabel &lblCacheKept = Sections[0].Kept, &lblCookiesKept = Sections[1].Kept,
+         &lblHistoryKept = Sections[2].Kept;
 
   // The event handlers. The constructor binds each section's choices and
   // mask box to ChoiceClick and MaskChange; the named handlers are those
@@ -132,6 +116,10 @@ public:
   void edtHistoryMaskChange() { MaskChange(TCategory::History); }
   void BitBtn2Click();
   void BitBtn1Click();
+  // Opens the editor of the sites to keep over the dialog; its OK puts the
+  // edited list into the dialog (saved with the dialog's OK).
+  void btnKeepSitesClick();
+  void cbDeleteCacheHttpsClick() { RefreshList(TCategory::Cache); }
 
   // A choice of `category`'s section became checked (`byMask`: the mask's):
   // switches the mask box and shows what a clean with that choice deletes.
@@ -139,18 +127,14 @@ public:
   // `category`'s mask box changed: refreshes its list with the new text.
   void MaskChange(TCategory category);
 
-  // mrNone while the dialog runs; set by the buttons' handlers and by
-  // closing the window (mrCancel).
-  int ModalResult = mrNone;
-
   // Run by OK before the dialog closes (the configuring call saves the
   // settings here). A failure it raises is shown and the dialog stays open
   // with everything as the user left it.
   std::function<void()> OnAccept;
 
   // Every control: the form's own, then the sections' in tab order (history
-  // first), then the sections' prefix labels.
-  std::vector<TControl *> Controls();
+  // first), then the sections' prefix and kept labels.
+  std::vector<TControl *> Controls() override;
 
   // `category`'s section.
   TSection &Section(TCategory category) { return Sections[static_cast<size_t>(category)]; }
@@ -166,18 +150,31 @@ public:
   std::string Mask(TCategory category) const override;
   void SetMask(TCategory category, const std::string &mask) override;
   IPreviewList &PreviewList(TCategory category) override;
+  bool CacheHttps() const override { return cbDeleteCacheHttps.Checked(); }
+  void SetCacheHttps(bool on) override { cbDeleteCacheHttps.SetChecked(on); }
+  std::string KeepSites() const override { return KeepText; }
+  // Takes `text` as the sites to keep and refreshes the three lists. A
+  // malformed text is kept as it is (OK saves it back unchanged) and raises
+  // EKeepSitesException naming its first malformed item; the lists then
+  // show nothing, since a clean with it deletes nothing.
+  void SetKeepSites(const std::string &text) override;
 
   // The pattern `category`'s list shows: the section's sweep pattern for the
   // checked choice ("all": the prefix and "*.*"), else the prefix and the
   // mask box's text.
   std::string ListPattern(TCategory category) const;
 
+  // The cookie entries read last; null before the first read.
+  std::shared_ptr<const TCacheSnapshot> CookieEntries() const {
+    return Entries[static_cast<size_t>(TCategory::Cookies)];
+  }
+
   // Attaches the reader that reads the cache for the form (null detaches
   // it) and asks it for the first read.
   void AttachReader(ICacheReader *reader);
   // The dialog was activated again: asks for a new read, unless one is
   // under way.
-  void Activated();
+  void Activated() override;
   // Whether a read asked for has not ended yet.
   bool ReadingCache() const { return LastRequest != LastEnded; }
 
@@ -202,19 +199,16 @@ public:
 
   // Called by the view once the form is visible: shows the failures kept
   // while the form was being filled.
-  void Shown();
-
-  // Attaches the view that shows the form; null detaches it.
-  void AttachView(IFormView *view) { View = view; }
+  void Shown() override;
 
   // The messages of the failures not shown yet.
   std::vector<std::string> PendingFailures() const;
 
 private:
   // A failure waiting for the error box. `Mask`: the section whose mask it
-  // is about. `FirstFill`: raised by a list's first fill, shown once every
-  // category's first read has ended (so that one box names every malformed
-  // stored mask).
+  // is about. `FirstFill`: raised by a list's first fill or before the form
+  // was shown, shown once every category's first read has ended (so that one
+  // box names every malformed stored setting).
   struct TFailure {
     std::string Message;
     std::optional<TCategory> Mask;
@@ -229,10 +223,18 @@ private:
   // A fill the user caused (an edit, a radio button): then asks for a new
   // read, so that the list follows the cache.
   void RefreshList(TCategory category);
+  // Fills every list again, as a cache refresh does (a malformed mask
+  // leaves its list empty without a new error box).
+  void RefillQuietly();
+  // Adds the rows of `category`'s selection that no site to keep holds
+  // back, counting those held back in `kept`; none while the keep list is
+  // malformed.
+  void AddDeletedRows(TCategory category, const TCacheSnapshot &entries, TKeptTotals &kept);
   void RequestRead();
 
   IPlatform &Platform;
-  IFormView *View = nullptr;
+  std::string KeepText;
+  std::optional<TKeepSites> Keep; // none while KeepText is malformed
   ICacheReader *Reader = nullptr;
   bool Visible = false;
   bool ShowingBox = false;

@@ -10,7 +10,9 @@ std::optional<TWindowKind> TButtonLink::TemplateItem(bool) const {
 }
 
 void TButtonLink::Attached() {
-  BUTTON_IMAGELIST glyphs{Owner.GlyphsFor(Shown), {4, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+  HIMAGELIST images = Owner.GlyphsFor(Shown);
+  if (!images) return;
+  BUTTON_IMAGELIST glyphs{images, {4, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
   SendMessageA(Window, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&glyphs));
 }
 

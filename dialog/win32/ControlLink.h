@@ -24,7 +24,7 @@ public:
   virtual void RunEvent(const std::function<void()> &event) = 0;
   // The font a control's style asks for; null for the dialog's own.
   virtual HFONT FontFor(const TFontStyle &style) const = 0;
-  // The glyphs of a push button.
+  // The glyphs of a push button; null for a button without.
   virtual HIMAGELIST GlyphsFor(const TButton &button) const = 0;
   // The link of the control whose window has the id `id`; null for none.
   virtual TControlLink *LinkOf(int id) const = 0;

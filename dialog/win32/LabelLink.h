@@ -11,4 +11,5 @@ public:
 
 protected:
   void Fit() override;
+  void ShowState() override;
 };

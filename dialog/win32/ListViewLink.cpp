@@ -52,6 +52,7 @@ void TListViewLink::Detach() {
 
 void TListViewLink::Refresh() {
   ShowRowCount();
+  ShowSelection();
   InvalidateRect(Window, nullptr, TRUE);
   TControlLink::Refresh();
 }
@@ -88,7 +89,41 @@ void TListViewLink::Paint(bool withHeader) const {
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void TListViewLink::ResumePainting() { Paint(ShowRowCount()); }
+void TListViewLink::ResumePainting() {
+  const bool resized = ShowRowCount();
+  ShowSelection();
+  Paint(resized);
+}
+
+// Nothing to do for a list whose selection the user alone changes: the
+// window shows it already.
+void TListViewLink::ShowSelection() {
+  if (Shown.Selected() == ShownSelection) return;
+  ShownSelection = Shown.Selected();
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  Selecting = true;
+  SendMessageA(Window, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (ShownSelection) {
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(Window, LVM_SETITEMSTATE, *ShownSelection, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(Window, LVM_ENSUREVISIBLE, *ShownSelection, FALSE);
+  }
+  Selecting = false;
+}
+
+// An owner-data list reports a change of every row as row -1.
+void TListViewLink::SelectionChanged(const NMLISTVIEW &change) {
+  if (Selecting || !(change.uChanged & LVIF_STATE)) return;
+  if (!((change.uOldState ^ change.uNewState) & LVIS_SELECTED)) return;
+  std::optional<size_t> row;
+  if (change.iItem >= 0 && (change.uNewState & LVIS_SELECTED))
+    row = static_cast<size_t>(change.iItem);
+  else if (change.iItem >= 0 && ShownSelection != static_cast<size_t>(change.iItem))
+    return; // another row lost the selection
+  ShownSelection = row;
+  Owner.RunEvent([&] { Shown.Select(row); });
+}
 
 void TListViewLink::FillCell(LVITEMA &item) const {
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0 || item.iItem < 0 ||
@@ -103,4 +138,5 @@ void TListViewLink::FillCell(LVITEMA &item) const {
 // The panels are ANSI windows, so the list views ask in ANSI.
 void TListViewLink::Notify(NMHDR &header) {
   if (header.code == LVN_GETDISPINFOA) FillCell(reinterpret_cast<NMLVDISPINFOA &>(header).item);
+  if (header.code == LVN_ITEMCHANGED) SelectionChanged(reinterpret_cast<NMLISTVIEW &>(header));
 }

@@ -24,6 +24,12 @@ private:
   bool ShowRowCount();
   void Paint(bool withHeader) const;
   void FillCell(LVITEMA &item) const;
+  // Shows the control's selected row when the window shows another.
+  void ShowSelection();
+  // The window's selection changed: the control takes it.
+  void SelectionChanged(const NMLISTVIEW &change);
 
   size_t ShownRows = 0;
+  std::optional<size_t> ShownSelection;
+  bool Selecting = false; // the link itself is changing the window's selection
 };

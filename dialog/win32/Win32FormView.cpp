@@ -37,7 +37,7 @@ enum TPostedMessage : UINT {
 
 class TWin32FormView : public IFormView, public IFormWindow {
 public:
-  explicit TWin32FormView(TConfForm &form);
+  explicit TWin32FormView(TForm &form);
   ~TWin32FormView() override;
   TWin32FormView(const TWin32FormView &) = delete;
   TWin32FormView &operator=(const TWin32FormView &) = delete;
@@ -46,6 +46,9 @@ public:
   void ShowFailure(const std::string &message) override;
   void FocusAtEnd(TEdit &edit) override;
   void Post(std::function<void()> work) override;
+  std::unique_ptr<IFormView> ViewFor(TForm &form) override {
+    return std::make_unique<TWin32FormView>(form);
+  }
 
   // The form dialog's procedure.
   INT_PTR Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,7 +57,8 @@ public:
   void RunEvent(const std::function<void()> &event) override { Form.HandleEvent(event); }
   HFONT FontFor(const TFontStyle &style) const override;
   HIMAGELIST GlyphsFor(const TButton &button) const override {
-    return (button.Default ? Tick : Cross).Get();
+    if (button.Default) return Tick.Get();
+    return button.Cancel ? Cross.Get() : nullptr;
   }
   TControlLink *LinkOf(int id) const override;
   std::vector<TControlLink *> ChildrenOf(const TPanel *parent) const override;
@@ -73,7 +77,8 @@ private:
   void OnPostedMessage(UINT message);
   void RunPostedWork();
 
-  TConfForm &Form;
+  TForm &Form;
+  const std::string ClassName; // "Nv" and the form's name
   TDialogClass FormClass;
   TGdiObject BoldFont, CaptionFont;
   TImageList Tick, Cross;
@@ -86,7 +91,8 @@ private:
   bool WakePosted = false;                  // guarded by PostedLock
 };
 
-TWin32FormView::TWin32FormView(TConfForm &form) : Form(form), FormClass(kConfFormClassName) {
+TWin32FormView::TWin32FormView(TForm &form)
+    : Form(form), ClassName("Nv" + form.Name), FormClass(ClassName.c_str()) {
   // The windows keep their classes once created; the context is needed only
   // while they are made.
   const TActivationContext commonControls = CommonControlsContext();
@@ -153,12 +159,12 @@ std::vector<TControlLink *> TWin32FormView::ChildrenOf(const TPanel *parent) con
 
 void TWin32FormView::CreateFormWindow() {
   constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
-  const TDialogTemplate dialog(kStyle, 0, kConfFormClassName, Form.Caption, kDialogFont);
+  const TDialogTemplate dialog(kStyle, 0, ClassName.c_str(), Form.Caption, kDialogFont);
   Window.Reset(CreateDialogIndirectParamA(ThisModule(), dialog.Get(), nullptr,
                                           &DialogProcedure<TWin32FormView>,
                                           reinterpret_cast<LPARAM>(this)));
-  if (!Window) throw Exception("Cannot create the options dialog's window");
-  SetPropA(Window.Get(), kNameProperty, const_cast<char *>("ConfForm"));
+  if (!Window) throw Exception("Cannot create the window of " + Form.Caption);
+  SetPropA(Window.Get(), kNameProperty, const_cast<char *>(Form.Name.c_str()));
   PlaceCentred();
 }
 

@@ -14,5 +14,6 @@ std::unique_ptr<IFormView> CreateWin32FormView(TConfForm &form);
 // The title of the box that shows a failure raised by an event handler.
 constexpr const char *kFailureBoxTitle = "IE Norvane";
 
-// The window class of the dialog's top-level window.
+// The window class of a form's top-level window: "Nv" and the form's name.
 constexpr const char *kConfFormClassName = "NvConfForm";
+constexpr const char *kKeepSitesFormClassName = "NvKeepSitesForm";

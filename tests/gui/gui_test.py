@@ -32,6 +32,7 @@ SEED = [
     ("http://www.example.com/index.htm", 2048),
     ("http://news.example.com/a.gif", 17),
     ("http://news.example.org/story.htm", 0),
+    ("https://secure.example.net/login.htm", 512),
     ("Cookie:user@news.example.com/", 0),
     ("Cookie:user@shop.example.net/", 0),
     ("Visited: user@http://news.example.com/", 0),
@@ -68,6 +69,24 @@ LAYOUT = {
     "lvCache": (8, 56, 525, 89, ""),
     "lvCookies": (8, 56, 525, 89, ""),
     "lvHistory": (8, 56, 525, 89, ""),
+    "cbDeleteCacheHttps": (200, 10, 130, 17, "Also https:// pages"),
+    "btnKeepSites": (8, 8, 100, 25, "Sites to keep..."),
+    "lblCacheKept": (440, 12, 93, 13, ""),
+    "lblCookiesKept": (440, 12, 93, 13, ""),
+    "lblHistoryKept": (440, 12, 93, 13, ""),
+}
+
+# The editor of the sites to keep, opened by btnKeepSites.
+EDITOR_LAYOUT = {
+    "lvCookieSites": (8, 24, 170, 190, ""),
+    "btnKeep": (186, 80, 48, 25, ">"),
+    "btnUnkeep": (186, 112, 48, 25, "<"),
+    "lvKeptSites": (242, 24, 170, 190, ""),
+    "btnRemove": (337, 220, 75, 25, "Remove"),
+    "edtSite": (40, 222, 138, 21, None),
+    "btnAdd": (186, 220, 48, 25, "Add"),
+    "btnOk": (250, 257, 75, 25, "OK"),
+    "btnCancel": (337, 257, 75, 25, "Cancel"),
 }
 
 
@@ -361,18 +380,10 @@ def write_ini(path, lines):
 
 # ---- the cases ----
 
-def case_layout(s, ini):
-    caption, width, height, *_ = s.table("window")[0]
-    check_equal(caption, "IE Norvane plugin", "caption")
-    check_equal((int(width), int(height)), (546, 534), "client size")
-    style = int(s.table("window")[0][5], 16)
-    check(style & 0x00C00000 == 0x00C00000 and style & 0x00080000, "title bar with system menu")
-    check(not style & 0x00040000 and not style & 0x00030000, "fixed frame, no min/max box")
-    *_, screen_w, screen_h, left, top, right, bottom = map(int, s.table("window")[0][6:])
-    check(abs((left + right) - screen_w) <= 2 and abs((top + bottom) - screen_h) <= 2,
-          f"centred: frame {left},{top},{right},{bottom} on {screen_w}x{screen_h}")
+def check_places(s, layout):
+    """Each control of `layout` exists with its place and caption."""
     controls = {row[0]: row for row in s.table("dump")}
-    for name, (x, y, w, h, caption) in LAYOUT.items():
+    for name, (x, y, w, h, caption) in layout.items():
         check(name in controls, f"{name} exists")
         row = controls[name]
         got = tuple(int(v) for v in row[2:6])
@@ -383,6 +394,19 @@ def case_layout(s, ini):
             check(got[2] > 0, f"{name} is as wide as its text")
         if caption is not None:
             check_equal(row[8], caption, f"{name} caption")
+
+
+def case_layout(s, ini):
+    caption, width, height, *_ = s.table("window")[0]
+    check_equal(caption, "IE Norvane plugin", "caption")
+    check_equal((int(width), int(height)), (546, 534), "client size")
+    style = int(s.table("window")[0][5], 16)
+    check(style & 0x00C00000 == 0x00C00000 and style & 0x00080000, "title bar with system menu")
+    check(not style & 0x00040000 and not style & 0x00030000, "fixed frame, no min/max box")
+    *_, screen_w, screen_h, left, top, right, bottom = map(int, s.table("window")[0][6:])
+    check(abs((left + right) - screen_w) <= 2 and abs((top + bottom) - screen_h) <= 2,
+          f"centred: frame {left},{top},{right},{bottom} on {screen_w}x{screen_h}")
+    check_places(s, LAYOUT)
     for name in ("lvCache", "lvCookies", "lvHistory"):
         columns = s.table(f"columns {name}")
         check_equal([tuple(c) for c in columns[:3]],
@@ -406,6 +430,8 @@ def case_layout(s, ini):
     check("808000" not in s.colours(shot, "BitBtn2", 75, 25), "olive is transparent")
     check("FF0000" not in s.colours(shot, "BitBtn2", 75, 25), "no cross on OK")
     check("008000" not in s.colours(shot, "BitBtn1", 75, 25), "no tick on Cancel")
+    check(not {"008000", "FF0000"} & s.colours(shot, "btnKeepSites", 75, 25),
+          "no glyph on the button of the sites to keep")
     s.close_with("Escape")
     return "", None
 
@@ -550,8 +576,8 @@ def case_tab_order(s, ini):
     # History by mask (its edit box enabled), cookies and cache all entries.
     order = ["cbDeleteHistory", "rbDeleteHistoryMask", "edtHistoryMask", "lvHistory",
              "cbDeleteCookies", "rbDeleteCookiesAll", "lvCookies",
-             "cbDeleteCache", "rbDeleteCacheAll", "lvCache", "BitBtn1", "BitBtn2",
-             "cbDeleteHistory"]
+             "cbDeleteCache", "cbDeleteCacheHttps", "rbDeleteCacheAll", "lvCache", "BitBtn1",
+             "BitBtn2", "btnKeepSites", "cbDeleteHistory"]
     seen = [s.focus()]
     for _ in order[1:]:
         s.key("Tab")
@@ -594,7 +620,7 @@ def case_radio_arrows(s, ini):
 def case_enter_on_cancel(s, ini):
     soon(s.focus, "cbDeleteHistory", "focus")
     s.key("space")  # history off, which OK would save
-    for name in ("BitBtn2", "BitBtn1"):
+    for name in ("btnKeepSites", "BitBtn2", "BitBtn1"):
         s.key("shift+Tab")
         soon(s.focus, name, "Shift+Tab goes back through the buttons")
     s.screenshot("EnterOnCancel")
@@ -666,6 +692,150 @@ def case_added_while_open(s, ini):
     check_equal(s.ask("reactivate"), ["active"], "the dialog active again")
     soon(lambda: urls(s.rows("lvCache")), sorted(expected_rows("http://", "*.*") + [added]),
          "the new entry listed")
+    s.close_with("Escape")
+    return "", None
+
+
+def editor(s, present=True):
+    """The editor of the sites to keep, once it is shown (or gone)."""
+    for _ in range(100):
+        answer = s.table("editor")
+        if bool(answer) == present:
+            return answer
+        time.sleep(0.05)
+    raise Failure("the editor of the sites to keep " + ("does not open" if present else "stays"))
+
+
+def captions(s, names):
+    rows = {row[0]: row for row in s.table("dump")}
+    return [rows[name][8] for name in names]
+
+
+KEPT_LABELS = ["lblCacheKept", "lblCookiesKept", "lblHistoryKept"]
+HTTP_ALL = expected_rows("http://", "*.*")
+
+
+def press_button(s, name):
+    """Clicks a button that ends the dialog (nothing more to ask then)."""
+    x, y = s.table(f"screen {name}")[0]
+    s.xdotool("mousemove", x, y, "click", "1")
+
+
+def case_keep_sites(s, ini):
+    before = ini.read_bytes() if ini.exists() else None
+    soon(lambda: urls(s.rows("lvCookies")), expected_rows("Cookie:", "*.*"), "lvCookies")
+    check_equal(captions(s, KEPT_LABELS), ["", "", ""], "nothing kept")
+    s.click("btnKeepSites")
+    check_equal(editor(s), [["Sites to keep", "420", "290", "0"]],
+                "the editor, over the disabled dialog")
+    check_places(s, EDITOR_LAYOUT)
+    check_equal(s.rows("lvCookieSites"),
+                [("news.example.com", "1", ""), ("shop.example.net", "1", "")],
+                "the sites with cookies, sorted, with their counts")
+    check_equal(s.rows("lvKeptSites"), [], "no site kept yet")
+    soon(s.focus, "lvCookieSites", "focus in the editor")
+    order = ["lvCookieSites", "btnKeep", "btnUnkeep", "lvKeptSites", "btnRemove", "edtSite",
+             "btnAdd", "btnOk", "btnCancel", "lvCookieSites"]
+    for name in order[1:]:
+        s.key("Tab")
+        soon(s.focus, name, "Tab through the editor")
+    s.key("Down")  # the first site
+    s.key("Tab")
+    soon(s.focus, "btnKeep", "Tab to the move button")
+    s.key("space")
+    check_equal(s.rows("lvCookieSites"), [("shop.example.net", "1", "")], "moved from the left")
+    check_equal(s.rows("lvKeptSites"), [("news.example.com", "", "")], "moved to the right")
+    s.click("edtSite")
+    s.type("www.example.com")
+    s.click("btnAdd")
+    check_equal(urls(s.rows("lvKeptSites")), ["news.example.com", "www.example.com"],
+                "the typed name added")
+    check_equal(captions(s, ["edtSite"]), [""], "the name box emptied")
+    s.click("edtSite")
+    s.type("bad/site")
+    s.key("Return")  # OK takes the typed name first
+    box = s.wait_error_box()
+    check(["owner", "editor"] in box, f"the editor's error box: {box}")
+    check(any(row[0] == "text" and row[1].startswith("'bad/site' is not a site name")
+              for row in box), f"the box names the item: {box}")
+    s.key("Return")
+    s.wait_error_box(present=False)
+    editor(s)
+    soon(s.focus, "edtSite", "back in the name box")
+    check_equal(s.table("caret edtSite")[0][0], "8", "the caret after the name")
+    s.screenshot("KeepSitesEditor")
+    s.key(*["BackSpace"] * 8)
+    s.key("Return")  # OK with an empty box
+    editor(s, present=False)
+    soon(lambda: urls(s.rows("lvCookies")), ["Cookie:user@shop.example.net/"],
+         "the kept site's cookie no longer listed")
+    soon(lambda: urls(s.rows("lvCache")), ["http://news.example.org/story.htm"],
+         "the kept sites' pages no longer listed")
+    soon(lambda: s.rows("lvHistory"), [], "the kept sites' history no longer listed")
+    check_equal(captions(s, KEPT_LABELS), ["2 kept", "1 kept", "2 kept"], "the kept counts")
+    check((ini.read_bytes() if ini.exists() else None) == before,
+          "the editor's OK saves nothing")
+    s.screenshot("KeepSites")
+    press_button(s, "BitBtn2")
+    return ("http://*.*, Cookie:*.*, Visited:*.*",
+            "KeepSites=news.example.com;www.example.com")
+
+
+def case_keep_sites_cancelled(s, ini):
+    soon(lambda: urls(s.rows("lvCache")), HTTP_ALL, "lvCache")
+    s.click("btnKeepSites")
+    editor(s)
+    s.click("edtSite")
+    s.type("example.com")
+    s.click("btnAdd")
+    check_equal(s.rows("lvCookieSites"), [("shop.example.net", "1", "")],
+                "a kept site's cookies no longer offered")
+    s.key("Escape")  # the editor's Cancel
+    editor(s, present=False)
+    check_equal(urls(s.rows("lvCache")), HTTP_ALL, "the editor's Cancel changes nothing")
+    check_equal(captions(s, KEPT_LABELS), ["", "", ""], "nothing kept after Cancel")
+    s.click("btnKeepSites")
+    editor(s)
+    check_equal(s.rows("lvKeptSites"), [], "the cancelled edit forgotten")
+    s.click("lvCookieSites")  # the middle of the list: below its rows
+    s.key("Home")
+    s.click("btnKeep")
+    check_equal(s.rows("lvKeptSites"), [("news.example.com", "", "")], "moved to the right")
+    s.click("btnOk")
+    editor(s, present=False)
+    soon(lambda: captions(s, KEPT_LABELS), ["1 kept", "1 kept", "1 kept"], "the kept counts")
+    s.close_with("Escape")  # the dialog's Cancel: nothing saved
+    return "", None
+
+
+def case_https_pages(s, ini):
+    soon(lambda: urls(s.rows("lvCache")), HTTP_ALL, "lvCache")
+    s.click("cbDeleteCacheHttps")
+    secure = ("https://secure.example.net/login.htm", "512")
+    soon(lambda: len(s.rows("lvCache")), len(HTTP_ALL) + 1, "the https page added")
+    rows = s.rows("lvCache")
+    check_equal(urls(rows[:-1]), HTTP_ALL, "the http pages first")
+    check_equal((rows[-1][0], rows[-1][2]), secure, "then the https page")
+    s.key("space")
+    soon(lambda: urls(s.rows("lvCache")), HTTP_ALL, "the https page gone again")
+    s.key("space")
+    soon(lambda: len(s.rows("lvCache")), len(HTTP_ALL) + 1, "the https page back")
+    s.screenshot("HttpsPages")
+    s.close_with("Return")
+    return "http://*.*, https://*.*, Cookie:*.*, Visited:*.*", "DeleteCacheHttps=1"
+
+
+def case_stored_malformed_keep(s, ini):
+    box = s.wait_error_box()
+    check(["owner", "dialog"] in box, f"the dialog's error box: {box}")
+    check(any(row[0] == "text" and row[1].startswith("'bad/site' is not a site name (item 2)")
+              for row in box), f"the box names the item: {box}")
+    s.key("Return")
+    s.wait_error_box(present=False)
+    for name in ("lvCache", "lvCookies", "lvHistory"):
+        soon(lambda: s.rows(name), [], f"{name}: a clean with this list deletes nothing")
+    check_equal(captions(s, KEPT_LABELS), ["", "", ""], "no kept counts")
+    s.screenshot("StoredMalformedKeep")
     s.close_with("Escape")
     return "", None
 
@@ -778,6 +948,11 @@ CASES = {
     "RefusedCancel": (case_refused_cancel, None, {"missing_folder": True}),
     "AddedWhileOpen": (case_added_while_open, None, {}),
     "FillsAfterShown": (case_fills_after_shown, None, {"big": True}),
+    "KeepSites": (case_keep_sites, None, {}),
+    "KeepSitesCancelled": (case_keep_sites_cancelled, None, {}),
+    "HttpsPages": (case_https_pages, None, {}),
+    "StoredMalformedKeep": (case_stored_malformed_keep, ["KeepSites=news.example.com;bad/site"],
+                            {}),
     "DuringRead": (case_during_read, ["DeleteCacheType=1", "CacheMask="],
                    {"big": True, "calls": 4, "watch": False}),
 }

@@ -71,6 +71,7 @@ namespace {
 
 constexpr const char *kNameProperty = "NvControl";
 constexpr const char *kFormClass = "NvConfForm";
+constexpr const char *kEditorClass = "NvKeepSitesForm"; // the sites to keep, over the dialog
 constexpr const char *kReadingRow = "Reading the cache...";
 constexpr const char *kListNames[] = {"lvCache", "lvCookies", "lvHistory"};
 
@@ -82,6 +83,11 @@ double MillisecondsSince(TClock::time_point start) {
 
 HWND Dialog() {
   HWND window = FindWindowA(kFormClass, nullptr);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+HWND Editor() {
+  HWND window = FindWindowA(kEditorClass, nullptr);
   return window && IsWindowVisible(window) ? window : nullptr;
 }
 
@@ -110,19 +116,23 @@ void Collect(HWND parent, std::vector<HWND> &out) {
   }
 }
 
-HWND Named(const std::string &name) {
+// The named controls of the dialog, then of the editor over it.
+std::vector<HWND> AllNamed() {
   std::vector<HWND> all;
-  if (HWND dialog = Dialog()) Collect(dialog, all);
+  for (HWND form : {Dialog(), Editor()})
+    if (form) Collect(form, all);
+  return all;
+}
+
+HWND Named(const std::string &name) {
+  const std::vector<HWND> all = AllNamed();
   for (HWND window : all)
     if (NameOf(window) == name) return window;
   return nullptr;
 }
 
 void Dump(std::ostream &out) {
-  std::vector<HWND> all;
-  HWND dialog = Dialog();
-  if (!dialog) return;
-  Collect(dialog, all);
+  const std::vector<HWND> all = AllNamed();
   for (HWND window : all) {
     RECT r;
     GetWindowRect(window, &r);
@@ -149,6 +159,18 @@ void Window(std::ostream &out) {
       << origin.y << '\t' << std::hex << GetWindowLongA(dialog, GWL_STYLE) << std::dec << '\t'
       << GetSystemMetrics(SM_CXSCREEN) << '\t' << GetSystemMetrics(SM_CYSCREEN) << '\t'
       << frame.left << '\t' << frame.top << '\t' << frame.right << '\t' << frame.bottom << '\n';
+}
+
+// The editor of the sites to keep: its caption, client size, and whether the
+// dialog under it is enabled; nothing while it is not shown.
+void EditorWindow(std::ostream &out) {
+  HWND editor = Editor();
+  if (!editor) return;
+  RECT client;
+  GetClientRect(editor, &client);
+  HWND dialog = Dialog();
+  out << TextOf(editor) << '\t' << client.right << '\t' << client.bottom << '\t'
+      << (dialog && IsWindowEnabled(dialog) ? 1 : 0) << '\n';
 }
 
 void Rows(std::ostream &out, const std::string &name) {
@@ -227,7 +249,10 @@ void ErrorBox(std::ostream &out) {
     return;
   }
   out << "title\t" << TextOf(box) << '\n';
-  out << "owner\t" << (GetWindow(box, GW_OWNER) == dialog ? "dialog" : "other") << '\n';
+  const HWND owner = GetWindow(box, GW_OWNER);
+  const char *ownerName = owner == dialog ? "dialog" : "other";
+  if (owner && owner == FindWindowA(kEditorClass, nullptr)) ownerName = "editor";
+  out << "owner\t" << ownerName << '\n';
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const LONG style = GetWindowLongA(child, GWL_STYLE);
     if (ClassOf(child) == "Button")
@@ -446,6 +471,8 @@ void Inspector() {
       Dump(out);
     else if (command == "window")
       Window(out);
+    else if (command == "editor")
+      EditorWindow(out);
     else if (command == "rows")
       Rows(out, argument);
     else if (command == "columns")

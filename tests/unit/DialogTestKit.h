@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "IENorvaneU.h"
+#include "KeepSitesForm.h"
 #include "StandInPlatform.h"
 #include "TempDir.h"
 #include "frmIENorvane.h"
@@ -61,6 +62,54 @@ private:
   std::deque<std::function<void()>> Queue;
 };
 
+// Shows the editor of the sites to keep by playing a script of its own, each
+// action as an event of the editor; records the failures it showed and the
+// editor's lists as they were when the script ended. Without a modal result
+// at the end, the editor is closed as by its close box (mrCancel).
+class TScriptedEditorView : public IFormView {
+public:
+  using TAction = std::function<void(TKeepSitesForm &)>;
+
+  struct TRecord {
+    std::vector<std::string> Failures;
+    std::vector<std::string> Focused;
+    std::vector<std::string> CookieSites, KeptSites; // "caption|sub1" per row
+    int ShowCount = 0;
+  };
+
+  TScriptedEditorView(TKeepSitesForm &form, std::vector<TAction> script, TRecord &record)
+      : Form(form), Script(std::move(script)), Record(record) {
+    Form.AttachView(this);
+  }
+  ~TScriptedEditorView() override { Form.AttachView(nullptr); }
+
+  void ShowModal() override {
+    ++Record.ShowCount;
+    for (const TAction &action : Script) {
+      if (Form.ModalResult != mrNone) break;
+      Form.HandleEvent([&] { action(Form); });
+    }
+    Record.CookieSites = Rows(Form.lvCookieSites);
+    Record.KeptSites = Rows(Form.lvKeptSites);
+    if (Form.ModalResult == mrNone) Form.ModalResult = mrCancel;
+  }
+  void ShowFailure(const std::string &message) override { Record.Failures.push_back(message); }
+  void FocusAtEnd(TEdit &edit) override { Record.Focused.push_back(edit.Name); }
+  void Post(std::function<void()>) override { ADD_FAILURE() << "the editor posts no work"; }
+
+private:
+  static std::vector<std::string> Rows(const TListView &list) {
+    std::vector<std::string> rows;
+    for (size_t i = 0; i < list.RowCount(); ++i)
+      rows.push_back(std::string(list.Cell(i, 0)) + "|" + list.Cell(i, 1));
+    return rows;
+  }
+
+  TKeepSitesForm &Form;
+  std::vector<TAction> Script;
+  TRecord &Record;
+};
+
 // Shows the form by playing `Script`, each action as the message loop runs
 // an event, letting the reader's work run before the first action and
 // after each (Settle); records the failures it is asked to show and where
@@ -71,11 +120,14 @@ public:
   using TAction = std::function<void(TConfForm &)>;
 
   // What the view saw: the failures it showed, the mask boxes it put the
-  // focus in after them, and how often it was shown.
+  // focus in after them, how often it was shown, and what the editor of the
+  // sites to keep saw; and the scripts the editor plays, one per opening.
   struct TRecord {
     std::vector<std::string> Failures;
     std::vector<std::string> Focused;
     int ShowCount = 0;
+    TScriptedEditorView::TRecord Editor;
+    std::deque<std::vector<TScriptedEditorView::TAction>> EditorScripts;
   };
 
   TScriptedFormView(TConfForm &form, std::vector<TAction> script, TRecord &record)
@@ -99,6 +151,19 @@ public:
   void ShowFailure(const std::string &message) override { Record.Failures.push_back(message); }
   void FocusAtEnd(TEdit &edit) override { Record.Focused.push_back(edit.Name); }
   void Post(std::function<void()> work) override { Thread.Post(std::move(work)); }
+
+  // The editor of the sites to keep plays the next of Record.EditorScripts
+  // each time the form opens it; with none left, it is closed at once.
+  std::unique_ptr<IFormView> ViewFor(TForm &form) override {
+    auto *editor = dynamic_cast<TKeepSitesForm *>(&form);
+    if (!editor) return nullptr;
+    std::vector<TScriptedEditorView::TAction> script;
+    if (!Record.EditorScripts.empty()) {
+      script = std::move(Record.EditorScripts.front());
+      Record.EditorScripts.pop_front();
+    }
+    return std::make_unique<TScriptedEditorView>(*editor, std::move(script), Record.Editor);
+  }
 
 private:
   TConfForm &Form;

@@ -8,6 +8,7 @@
 #include "Masks.h"
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 namespace {
@@ -346,19 +347,20 @@ TEST_F(FormFixture, ConfFormHoldsTheDialogWhileItRuns) {
 TEST(FormLayout, SectionsHaveTheirOwnNamesCaptionsAndPlaces) {
   struct TExpectedSection {
     TCategory Category;
-    std::string Panel, Switch, All, ByMask, Edit, List, Prefix;
+    std::string Panel, Switch, All, ByMask, Edit, List, Prefix, Kept;
     int Top, TabOrder, SwitchWidth;
+    int ChoicesTab; // the https box comes before the choices in the cache's section
     std::string SwitchCaption, AllCaption, PrefixCaption;
   };
   const TExpectedSection expected[] = {
       {TCategory::Cache, "Panel5", "cbDeleteCache", "rbDeleteCacheAll", "rbDeleteCacheMask",
-       "edtCacheMask", "lvCache", "Label1", 2, 2, 161, "Delete http-cache files",
+       "edtCacheMask", "lvCache", "Label1", "lblCacheKept", 2, 2, 161, 2, "Delete http-cache files",
        "Delete all files", "http://"},
-      {TCategory::Cookies, "Panel4", "cbDeleteCookies", "rbDeleteCookiesAll",
-       "rbDeleteCookiesMask", "edtCookiesMask", "lvCookies", "Label2", 155, 1, 161,
-       "Delete cookies", "Delete all cookies", "Cookie:"},
-      {TCategory::History, "Panel3", "cbDeleteHistory", "rbDeleteHistoryAll",
-       "rbDeleteHistoryMask", "edtHistoryMask", "lvHistory", "Label3", 308, 0, 295,
+      {TCategory::Cookies, "Panel4", "cbDeleteCookies", "rbDeleteCookiesAll", "rbDeleteCookiesMask",
+       "edtCookiesMask", "lvCookies", "Label2", "lblCookiesKept", 155, 1, 161, 1, "Delete cookies",
+       "Delete all cookies", "Cookie:"},
+      {TCategory::History, "Panel3", "cbDeleteHistory", "rbDeleteHistoryAll", "rbDeleteHistoryMask",
+       "edtHistoryMask", "lvHistory", "Label3", "lblHistoryKept", 308, 0, 295, 1,
        "Delete visited links and history from IE gournal", "Delete all links", "Visited:"}};
   TStandInPlatform platform;
   TConfForm form(platform);
@@ -376,38 +378,71 @@ TEST(FormLayout, SectionsHaveTheirOwnNamesCaptionsAndPlaces) {
     EXPECT_EQ(s.Panel.BevelOuter, TBevel::Raised);
     EXPECT_EQ(s.Panel.BevelInner, TBevel::None);
     const std::pair<const TControl *, std::string> names[] = {
-        {&s.Switch, e.Switch}, {&s.All, e.All},   {&s.ByMask, e.ByMask},
-        {&s.MaskEdit, e.Edit}, {&s.List, e.List}, {&s.Prefix, e.Prefix}};
+        {&s.Switch, e.Switch}, {&s.All, e.All},       {&s.ByMask, e.ByMask}, {&s.MaskEdit, e.Edit},
+        {&s.List, e.List},     {&s.Prefix, e.Prefix}, {&s.Kept, e.Kept}};
     for (const auto &[control, name] : names) {
       EXPECT_EQ(control->Name, name);
       EXPECT_EQ(control->Parent, &s.Panel) << name;
     }
     EXPECT_EQ(place(s.Switch), (std::vector<int>{10, 10, e.SwitchWidth, 17, 0}));
-    EXPECT_EQ(place(s.All), (std::vector<int>{25, 32, 113, 17, 1}));
-    EXPECT_EQ(place(s.ByMask), (std::vector<int>{152, 32, 121, 17, 2}));
+    const int t = e.ChoicesTab;
+    EXPECT_EQ(place(s.All), (std::vector<int>{25, 32, 113, 17, t}));
+    EXPECT_EQ(place(s.ByMask), (std::vector<int>{152, 32, 121, 17, t + 1}));
     EXPECT_EQ(place(s.Prefix), (std::vector<int>{280, 33, 0, 13, -1}));
-    EXPECT_EQ(place(s.MaskEdit), (std::vector<int>{320, 29, 213, 21, 3}));
-    EXPECT_EQ(place(s.List), (std::vector<int>{8, 56, 525, 89, 4}));
+    EXPECT_EQ(place(s.MaskEdit), (std::vector<int>{320, 29, 213, 21, t + 2}));
+    EXPECT_EQ(place(s.List), (std::vector<int>{8, 56, 525, 89, t + 3}));
+    EXPECT_EQ(place(s.Kept), (std::vector<int>{440, 12, 93, 13, -1}));
+    EXPECT_EQ(s.Kept.Caption(), "");
     EXPECT_EQ(s.Switch.Caption, e.SwitchCaption);
     EXPECT_TRUE(s.Switch.Font.Bold);
     EXPECT_EQ(s.All.Caption, e.AllCaption);
     EXPECT_EQ(s.ByMask.Caption, "Delete on URL-mask:");
-    EXPECT_EQ(s.Prefix.Caption, e.PrefixCaption);
+    EXPECT_EQ(s.Prefix.Caption(), e.PrefixCaption);
     ASSERT_EQ(s.List.Columns.size(), 3u);
     EXPECT_EQ(s.List.Columns[0].Caption, "URL name");
     EXPECT_EQ(s.List.Columns[2].Width, 50);
   }
+  EXPECT_EQ(form.cbDeleteCacheHttps.Parent, &form.Panel5);
+  EXPECT_EQ(place(form.cbDeleteCacheHttps), (std::vector<int>{200, 10, 130, 17, 1}));
+  EXPECT_EQ(form.cbDeleteCacheHttps.Caption, "Also https:// pages");
+  EXPECT_EQ(form.btnKeepSites.Parent, &form.Panel2);
+  EXPECT_EQ(place(form.btnKeepSites), (std::vector<int>{8, 8, 100, 25, 2}));
+  EXPECT_EQ(form.btnKeepSites.Caption, "Sites to keep...");
   std::vector<std::string> declared;
   for (const TControl *control : form.Controls())
     declared.push_back(control->Name);
-  EXPECT_THAT(declared,
-              ElementsAre("Panel11", "Label4", "Panel1", "Panel2", "BitBtn1", "BitBtn2", "Panel3",
-                          "cbDeleteHistory", "rbDeleteHistoryAll", "rbDeleteHistoryMask",
-                          "edtHistoryMask", "lvHistory", "Panel4", "cbDeleteCookies",
-                          "rbDeleteCookiesAll", "rbDeleteCookiesMask", "edtCookiesMask",
-                          "lvCookies", "Panel5", "cbDeleteCache", "rbDeleteCacheAll",
-                          "rbDeleteCacheMask", "edtCacheMask", "lvCache", "Label1", "Label2",
-                          "Label3"));
+  EXPECT_THAT(declared, ElementsAreArray({"Panel11",
+                                          "Label4",
+                                          "Panel1",
+                                          "Panel2",
+                                          "BitBtn1",
+                                          "BitBtn2",
+                                          "btnKeepSites",
+                                          "Panel3",
+                                          "cbDeleteHistory",
+                                          "rbDeleteHistoryAll",
+                                          "rbDeleteHistoryMask",
+                                          "edtHistoryMask",
+                                          "lvHistory",
+                                          "Panel4",
+                                          "cbDeleteCookies",
+                                          "rbDeleteCookiesAll",
+                                          "rbDeleteCookiesMask",
+                                          "edtCookiesMask",
+                                          "lvCookies",
+                                          "Panel5",
+                                          "cbDeleteCache",
+                                          "cbDeleteCacheHttps",
+                                          "rbDeleteCacheAll",
+                                          "rbDeleteCacheMask",
+                                          "edtCacheMask",
+                                          "lvCache",
+                                          "Label1",
+                                          "lblCacheKept",
+                                          "Label2",
+                                          "lblCookiesKept",
+                                          "Label3",
+                                          "lblHistoryKept"}));
 }
 
 // Every section's choices and mask box reach its own edit box and list, and
