@@ -126,6 +126,8 @@ TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
     saved.DeleteHistoryType = SweepTypeOf(-row.Type / 7);
     saved.CacheMask = row.Mask, saved.CookiesMask = std::string(row.Mask) + "c";
     saved.HistoryMask = "h" + std::string(row.Mask);
+    saved.KeepSites = row.Flag ? "k" + std::string(row.Mask) : "";
+    saved.DeleteCacheHttps = !row.Flag;
     saved.SaveSettings(Path, "IE Norvane");
     ExpectSameSettings(Loaded(), saved);
   }
