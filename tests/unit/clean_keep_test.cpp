@@ -321,6 +321,10 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
       }
       const TCleanTotals deletedTotals = cleaner.DeleteSelected(selection);
       EXPECT_EQ(deletedTotals.FreedBytes(), freed);
+      for (const auto &[category, expectation] : expectedKept) {
+        EXPECT_EQ(SiteCounts(deletedTotals.Of(category).Kept), expectation->Sites);
+        EXPECT_EQ(deletedTotals.Of(category).Kept.Bytes, expectation->Bytes);
+      }
       EXPECT_EQ(stepped.Cache.Urls(), left);
       const std::optional<THistoryAnswer> answer = cleaner.EmptyHistoryStore();
       ASSERT_TRUE(answer.has_value());
