@@ -16,6 +16,7 @@
 #include <iostream>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -231,6 +232,21 @@ TEST_F(HistoryKeep, FailedListingDeletesNothing) {
     EXPECT_TRUE(Allocations.AllFreedOnce());
     EXPECT_EQ(Enumerator->References, 1u);
   }
+}
+
+// A failure while deciding what to keep leaves the walk with nothing deleted
+// and every string the store handed out freed.
+TEST_F(HistoryKeep, FailureWhileDecidingFreesTheUrlsStrings) {
+  Stand(kStoreUrls);
+  const auto keeps = [](const std::string &url) -> bool {
+    if (url.starts_with("http://badexample.com")) throw std::runtime_error("no decision");
+    return false;
+  };
+  EXPECT_THROW(TWin32HistoryStore(Faulty.Api()).DeleteUrlsExcept(keeps), std::runtime_error);
+  EXPECT_TRUE(Deleted.empty());
+  EXPECT_EQ(Allocations.HandedOut(), 6u) << "three URLs listed";
+  EXPECT_TRUE(Allocations.AllFreedOnce());
+  EXPECT_EQ(Enumerator->References, 1u);
 }
 
 // The clean: with sites to keep and history on, the store is walked and
