@@ -241,9 +241,9 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
   const struct {
     const char *Keep;
     TKept Cache, Cookies, History;
-    std::vector<std::string> KeptUrls;  // of the cache, in its order
-    std::vector<std::string> StoreLeft; // of the history store; null: emptied whole
-    bool Walked;                        // the history store was walked, not cleared
+    std::vector<std::string> KeptUrls;  // the cache's entries held back, in any order
+    std::vector<std::string> StoreLeft; // what the history store holds afterwards
+    bool Walked;                        // the history store was walked, not emptied whole
   } cases[] = {
       {"example.com; bank.test",
        {{"example.com:2", "bank.test:1"}, 1 + 4 + 32},
