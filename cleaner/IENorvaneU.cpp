@@ -167,7 +167,12 @@ TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
   for (const TSelectedCategory &sweep : selection.Sweeps)
     for (const TCacheEntry &entry : sweep.Entries)
       deleter(sweep.Category, entry.View());
-  return TotalsOf(deleter);
+  // What the sites to keep held back is counted as the one-pass clean counts
+  // it, so that both ways of cleaning report the same totals.
+  TCleanTotals totals = TotalsOf(deleter);
+  for (TCategory category : kAllCategories)
+    totals.Of(category).Kept = selection.KeptOf(category);
+  return totals;
 }
 
 std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore() {

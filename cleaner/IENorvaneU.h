@@ -151,7 +151,8 @@ public:
   TSelection Select(std::optional<TCategory> only = std::nullopt);
   // Delete what was selected: each entry of `selection` by the view its
   // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
-  // every delete. The totals hold no history store answer.
+  // every delete. The totals count what the selection's sites to keep held
+  // back (Kept, as Clean counts it) and hold no history store answer.
   TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
   // Empty the history store, which a clean does whenever history is on,
   // whatever its type (a mask only narrows the sweep of the "Visited:"

@@ -15,6 +15,23 @@ constexpr CLSID kClsidCUrlHistory = {
 constexpr IID kIidIUrlHistoryStg2 = {
     0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
 
+// The two strings a listed STATURL owns, freed through the call table when
+// it goes, on every path (also when deciding about the URL raises).
+class TStatUrlStrings {
+public:
+  TStatUrlStrings(const TWin32Api &api, STATURL &url) : Api(api), Url(url) {}
+  TStatUrlStrings(const TStatUrlStrings &) = delete;
+  TStatUrlStrings &operator=(const TStatUrlStrings &) = delete;
+  ~TStatUrlStrings() {
+    Api.CoTaskMemFree(Url.pwcsUrl);
+    Api.CoTaskMemFree(Url.pwcsTitle);
+  }
+
+private:
+  const TWin32Api &Api;
+  STATURL &Url;
+};
+
 } // namespace
 
 std::string TWin32HistoryStore::OleErrorMessage(int32_t code) const {
@@ -84,12 +101,11 @@ TWin32HistoryStore::DeleteUrlsExcept(const std::function<bool(const std::string 
       ULONG fetched = 0;
       const HRESULT next = Api.NextUrl(urls.Get(), &url, &fetched);
       if (FAILED(next)) return Failure(next); // nothing deleted yet
+      const TStatUrlStrings owned(Api, url);
       if (next != S_OK || fetched != 1) break;
       const bool kept = url.pwcsUrl && keeps(Ansi(url.pwcsUrl));
       if (url.pwcsUrl && !kept) doomed.emplace_back(url.pwcsUrl);
       walked.Left += kept;
-      Api.CoTaskMemFree(url.pwcsUrl);
-      Api.CoTaskMemFree(url.pwcsTitle);
     }
     for (const std::wstring &url : doomed)
       ++(SUCCEEDED(Api.DeleteUrl(store, url.c_str())) ? walked.Deleted : walked.NotDeleted);

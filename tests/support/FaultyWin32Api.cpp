@@ -41,6 +41,8 @@ struct TWrapper<Id, Member, R(WINAPI *)(A...)> {
   static R WINAPI Call(A... args) {
     TFaultyWin32Api &self = TFaultyWin32Api::Active();
     if (const TWin32Fault *fault = self.Enter(Id)) return FailedCall<Id, R>(self, *fault, args...);
+    if (const std::any replacement = self.Replacement(Id); replacement.has_value())
+      return std::any_cast<const std::function<R(A...)> &>(replacement)(args...);
     return (self.Real().*Member)(args...);
   }
 };
@@ -108,11 +110,22 @@ void TFaultyWin32Api::Before(TWin32Call call, unsigned nth, std::function<void()
   slot.ActionCalls = 0;
 }
 
+void TFaultyWin32Api::Replace(TWin32Call call, std::any replacement) {
+  const std::lock_guard guard(Lock);
+  Slot(call).Replacement = std::move(replacement);
+}
+
+std::any TFaultyWin32Api::Replacement(TWin32Call call) const {
+  const std::lock_guard guard(Lock);
+  return Slot(call).Replacement;
+}
+
 void TFaultyWin32Api::Heal() {
   const std::lock_guard guard(Lock);
   for (TSlot &slot : Slots) {
     slot.Faulty = false;
     slot.Action = nullptr;
+    slot.Replacement.reset();
   }
 }
 

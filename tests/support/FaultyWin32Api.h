@@ -3,12 +3,15 @@
 // every call to the system's and fails the calls a test chooses: the Nth call
 // of a function, once or for good, with a chosen last-error code or COM
 // result. It can also run an action just before a chosen call (to change the
-// real cache between two calls of the platform layer) and counts every call.
+// real cache between two calls of the platform layer), send a chosen
+// function's calls to a test's own stand-in instead of the system, and counts
+// every call.
 //
 // Its wrappers are plain functions, so its state is the process's: one
 // TFaultyWin32Api may exist at a time. Its calls may come from any thread
 // (the dialog reads the cache on one of its own).
 #ifdef _WIN32
+#include <any>
 #include <array>
 #include <cstddef>
 #include <functional>
@@ -74,6 +77,22 @@ struct TWin32Fault {
   HRESULT Result = E_FAIL;           // what a failed COM call returns
 };
 
+// The stand-in for a member of TWin32Api of type `Fn`: a function of the
+// same parameters and result (TFaultyWin32Api::Replace).
+template <typename Fn> struct TWin32ReplacementOf;
+#ifdef _WIN64
+// On x86-64 GCC drops WINAPI's stdcall attribute here, warning that it does.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wignored-attributes"
+#endif
+template <typename R, typename... A> struct TWin32ReplacementOf<R(WINAPI *)(A...)> {
+  using Type = std::function<R(A...)>;
+};
+#ifdef _WIN64
+#pragma GCC diagnostic pop
+#endif
+template <typename Fn> using TWin32Replacement = typename TWin32ReplacementOf<Fn>::Type;
+
 class TFaultyWin32Api {
 public:
   // Forwards to `real`, which must outlive this object.
@@ -92,7 +111,14 @@ public:
   // Runs `action` just before the `nth` call of `call` (counted from 1 since
   // this was set), once.
   void Before(TWin32Call call, unsigned nth, std::function<void()> action);
-  // No faults and no actions any more.
+  // Sends the calls of `call` that no fault fails to `replacement` instead
+  // of the system, until Heal: a TWin32Replacement of the member's type, e.g.
+  // TWin32Replacement<decltype(TWin32Api::EnumUrls)>. It runs outside the
+  // table's lock and may call through the table itself.
+  void Replace(TWin32Call call, std::any replacement);
+  // The replacement of `call`; empty when its calls go to the system.
+  std::any Replacement(TWin32Call call) const;
+  // No faults, actions or replacements any more.
   void Heal();
 
   // Calls of `call` made through the table so far, failed ones included.
@@ -114,6 +140,7 @@ private:
     unsigned FaultCalls = 0; // calls since the fault was set
     std::function<void()> Action;
     unsigned ActionAt = 0, ActionCalls = 0;
+    std::any Replacement;
   };
   TSlot &Slot(TWin32Call call) { return Slots[static_cast<size_t>(call)]; }
   const TSlot &Slot(TWin32Call call) const { return Slots[static_cast<size_t>(call)]; }

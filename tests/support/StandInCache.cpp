@@ -55,9 +55,20 @@ TStandInCache TStandInCache::Parse(const std::string &text) {
   return cache;
 }
 
+std::vector<std::string> TStandInCache::HistoryUrls() const {
+  std::vector<std::string> urls;
+  for (const TStandInEntry &entry : Entries)
+    if (ContainerOfUrl(entry.Url.c_str()) == TCategory::History)
+      if (const size_t at = entry.Url.find('@'); at != std::string::npos)
+        urls.push_back(entry.Url.substr(at + 1));
+  return urls;
+}
+
 std::string TStandInAftermath::Text() const {
   std::ostringstream out;
-  out << HistoryClears << '\n';
+  out << HistoryClears << ' ' << HistoryWalks << ' ' << HistoryLeft.size() << '\n';
+  for (const std::string &url : HistoryLeft)
+    out << Escaped(url) << '\n';
   for (const std::string &url : Left)
     out << Escaped(url) << '\n';
   return out.str();
@@ -66,8 +77,15 @@ std::string TStandInAftermath::Text() const {
 TStandInAftermath TStandInAftermath::Parse(const std::string &text) {
   std::istringstream in = Lines(text);
   TStandInAftermath aftermath;
-  if (!(in >> aftermath.HistoryClears)) throw std::runtime_error("not a stand-in aftermath");
-  for (std::string url; in >> url;)
+  size_t historyLeft = 0;
+  if (!(in >> aftermath.HistoryClears >> aftermath.HistoryWalks >> historyLeft))
+    throw std::runtime_error("not a stand-in aftermath");
+  std::string url;
+  for (size_t i = 0; i < historyLeft && in >> url; ++i)
+    aftermath.HistoryLeft.push_back(Unescaped(url));
+  if (aftermath.HistoryLeft.size() != historyLeft)
+    throw std::runtime_error("not a stand-in aftermath");
+  while (in >> url)
     aftermath.Left.push_back(Unescaped(url));
   return aftermath;
 }

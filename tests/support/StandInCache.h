@@ -29,6 +29,10 @@ struct TStandInCache {
   // Adds the entries to `cache` in order, with their faults.
   void SeedInto(TMemoryUrlCache &cache) const;
 
+  // The URLs of the history store that goes with this cache: the URL after
+  // the "@" of each "Visited:" entry, in order.
+  std::vector<std::string> HistoryUrls() const;
+
   // The cache as the text of a file, and back. Parse raises
   // std::runtime_error for a text Text did not write.
   std::string Text() const;
@@ -36,10 +40,13 @@ struct TStandInCache {
 };
 
 // What a stand-in platform left when it went: the URLs still present, in
-// enumeration order, and how often the history store was asked to clear.
+// enumeration order, how often the history store was asked to clear and to
+// delete all but the URLs of the sites to keep, and the URLs it still holds.
 struct TStandInAftermath {
   std::vector<std::string> Left;
   uint32_t HistoryClears = 0;
+  uint32_t HistoryWalks = 0;
+  std::vector<std::string> HistoryLeft;
 
   std::string Text() const;
   static TStandInAftermath Parse(const std::string &text);

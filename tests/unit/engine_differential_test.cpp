@@ -2,9 +2,14 @@
 // the plug-in's ExecClearProc (the library through its exports, over a
 // stand-in system platform), the command line's clean and preview, and the
 // dialog's lists select, delete and report the same entries, whether the
-// cookie and history containers are listed with the content or apart.
+// cookie and history containers are listed with the content or apart. The
+// settings include sites to keep (drawn from the cache's hosts, sometimes
+// malformed) and the cache's https half; the dialog's lists are compared
+// only where neither is used, as they show neither yet.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -33,6 +38,8 @@ const char *const kSection = "IENorvane";
 const char *const kMasks[] = {"*", "*.*",    "*example*", "*.com/*", "*[a-m]*", "[!h]*",   "?*",
                               "",  "*news*", "*@*",       "www.*",   "*.org*",  "*[0-9]*", "*.gif"};
 const char *const kMalformed[] = {"*[", "[a-", "*[]*"};
+// Keep list items that make the whole list malformed.
+const char *const kMalformedSites[] = {"mail/x", "*", "a..b", "host:80", "example.com."};
 // URLs the generator does not make: containers' prefixes in other cases, no
 // "." at all, another scheme.
 const char *const kOddUrls[] = {"cookie:lower@example.com/", "HTTP://UPPER.EXAMPLE.COM/A.HTM",
@@ -48,6 +55,11 @@ std::string Key(TCategory category, const std::string &url, const std::optional<
 
 TStandInCache DrawCache(TSeededRandom &random, uint32_t seed, TListing listing) {
   std::vector<std::string> urls = GenerateCacheUrls(random.Below(40), seed);
+  // The https twins of some http entries: the cache's secure half.
+  const size_t generated = urls.size();
+  for (size_t i = 0; i < generated; ++i)
+    if (urls[i].starts_with("http://") && random.Chance(30))
+      urls.push_back("https://" + urls[i].substr(7));
   for (const char *odd : kOddUrls)
     if (random.Chance(30)) urls.push_back(odd);
   TStandInCache cache{listing, {}};
@@ -84,6 +96,53 @@ std::string DrawSettings(TSeededRandom &random, bool &malformed) {
   return lines;
 }
 
+// The two additions' lines: the https half on or off (or absent), and a
+// keep list of up to three of the cache's hosts, their parent or top-level
+// domains, as typed in any case, with "*." or not (or none);
+// `malformedKeep` tells whether an item of it is malformed.
+std::string DrawAdditions(TSeededRandom &random, const TStandInCache &cache, bool &https,
+                          bool &keeps, bool &malformedKeep) {
+  std::string lines;
+  const uint64_t httpsDraw = random.Below(10);
+  https = httpsDraw >= 5;
+  if (httpsDraw >= 3) lines += std::string("DeleteCacheHttps=") + (https ? "1" : "0") + "\r\n";
+  std::vector<std::string> hosts;
+  for (const TStandInEntry &entry : cache.Entries) {
+    const std::string_view host = TKeepSites::EntryHost(entry.Url);
+    if (!host.empty() && !TKeepSites::ValidateName(host)) hosts.emplace_back(host);
+  }
+  malformedKeep = false;
+  std::vector<std::string> items;
+  if (!hosts.empty() && random.Chance(60))
+    for (uint64_t n = 1 + random.Below(3); n > 0; --n) {
+      std::string site = hosts[random.Below(hosts.size())];
+      if (const size_t dot = site.find('.'); dot != std::string::npos &&
+                                             site.find('.', dot + 1) != std::string::npos &&
+                                             random.Chance(50))
+        site.erase(0, dot + 1);
+      else if (const size_t last = site.rfind('.'); last != std::string::npos && random.Chance(15))
+        site.erase(0, last + 1); // a top-level domain keeps many entries
+      if (random.Chance(20))
+        for (char &c : site)
+          c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (random.Chance(20)) site = "*." + site;
+      items.push_back(site);
+    }
+  if (random.Chance(10)) {
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(random.Below(items.size() + 1)),
+                 random.Pick(kMalformedSites));
+    malformedKeep = true;
+  }
+  keeps = !items.empty() && !malformedKeep;
+  if (!items.empty() || random.Chance(10)) {
+    lines += "KeepSites=";
+    for (size_t i = 0; i < items.size(); ++i)
+      lines += (i ? " ; " : "") + items[i];
+    lines += "\r\n";
+  }
+  return lines;
+}
+
 // What the plug-in's exports did to a cache.
 struct TPluginRun {
   bool Result = false;
@@ -97,20 +156,27 @@ struct TCliOutcome {
   TJsonValue Json;
   std::vector<std::string> Left;
   uint32_t HistoryClears = 0;
+  uint32_t HistoryWalks = 0;
+  std::vector<std::string> HistoryLeft;
 };
 
 TCliOutcome RunCliOn(const TStandInCache &cache, const std::string &command,
                      const std::string &ini) {
   TStandInPlatform platform(cache.Listing);
   cache.SeedInto(platform.Cache);
+  platform.HistoryStore.Urls = cache.HistoryUrls();
   std::ostringstream out, err;
   const TCliStreams streams{out, err};
   TCliOutcome outcome;
   outcome.Code =
       RunCli({command, "--ini", ini, "--section", kSection, "--json"}, platform, streams);
-  outcome.Json = TJsonValue::Parse(out.str());
+  // A command that fails before it reports (a malformed keep list) prints
+  // no JSON.
+  if (!out.str().empty()) outcome.Json = TJsonValue::Parse(out.str());
   outcome.Left = platform.Cache.Urls();
   outcome.HistoryClears = platform.HistoryStore.Calls();
+  outcome.HistoryWalks = platform.HistoryStore.Walks();
+  outcome.HistoryLeft = platform.HistoryStore.Urls;
   return outcome;
 }
 
@@ -152,6 +218,23 @@ void SplitByAnswer(const std::vector<std::string> &selected, const TStandInCache
     (goes ? deleted : kept).push_back(key);
     if (goes) bytes += sizes.at(key);
   }
+}
+
+bool Holds(const std::vector<std::string> &urls, const std::string &url) {
+  return std::find(urls.begin(), urls.end(), url) != urls.end();
+}
+
+// The URLs the cleaner's own selection holds back for the sites to keep.
+std::vector<std::string> HeldBack(const TStandInCache &cache, const std::string &ini) {
+  TStandInPlatform platform(cache.Listing);
+  cache.SeedInto(platform.Cache);
+  TIENorvane cleaner(platform);
+  cleaner.LoadSettings(ini, kSection);
+  std::vector<std::string> urls;
+  for (const TSelectedCategory &part : cleaner.Select().Sweeps)
+    for (const TKeptEntry &kept : part.KeptEntries)
+      urls.push_back(kept.Entry.Url);
+  return urls;
 }
 
 std::vector<std::string> UrlsOf(const TStandInCache &cache) {
@@ -212,6 +295,7 @@ protected:
 
 TEST_F(EngineDifferential, PluginCommandLinePreviewAndDialogAgreeOnRandomCaches) {
   size_t caches = 0, selected = 0, deleted = 0, malformedCases = 0, disagreements = 0;
+  size_t keptEntries = 0, keepCases = 0, malformedKeepCases = 0, httpsCases = 0, dialogCases = 0;
   const auto agree = [&](const auto &a, const auto &b, const char *what) {
     if (a == b) return;
     ++disagreements;
@@ -219,10 +303,11 @@ TEST_F(EngineDifferential, PluginCommandLinePreviewAndDialogAgreeOnRandomCaches)
   };
   for (uint32_t seed = 1; seed <= 110; ++seed) {
     TSeededRandom random(seed);
-    bool malformed = false;
+    bool malformed = false, https = false, keeps = false, malformedKeep = false;
     const std::string ini = Folder.File("norvane.ini");
-    WriteFileBytes(ini, DrawSettings(random, malformed));
+    const std::string settings = DrawSettings(random, malformed);
     const TStandInCache drawn = DrawCache(random, seed, TListing::WithContent);
+    WriteFileBytes(ini, settings + DrawAdditions(random, drawn, https, keeps, malformedKeep));
     for (TListing listing : {TListing::WithContent, TListing::Apart}) {
       SCOPED_TRACE("seed " + std::to_string(seed) +
                    (listing == TListing::Apart ? ", apart" : ", with the content"));
@@ -232,6 +317,21 @@ TEST_F(EngineDifferential, PluginCommandLinePreviewAndDialogAgreeOnRandomCaches)
       const TPluginRun plugin = RunPlugin(cache, ini);
       const TCliOutcome preview = RunCliOn(cache, "preview", ini);
       const TCliOutcome clean = RunCliOn(cache, "clean", ini);
+      httpsCases += https;
+      if (malformedKeep) {
+        // A malformed keep list: nothing is deleted anywhere, the history
+        // store is not touched, the plug-in answers false and neither
+        // command succeeds.
+        ++malformedKeepCases;
+        agree(plugin.Result, false, "plug-in's result");
+        agree(plugin.After.Left, UrlsOf(cache), "what the plug-in leaves");
+        agree(plugin.After.HistoryClears + plugin.After.HistoryWalks, 0u, "history store asked");
+        agree(preview.Code != int{kExitOk}, true, "preview's exit code");
+        agree(clean.Code != int{kExitOk}, true, "clean's exit code");
+        agree(clean.Left, UrlsOf(cache), "what a refused clean leaves");
+        agree(clean.HistoryClears + clean.HistoryWalks, 0u, "history store asked by the clean");
+        continue;
+      }
       if (malformed) {
         // The command line checks every mask first and deletes nothing; the
         // plug-in deletes what the cleaner's own selection chose before the
@@ -264,16 +364,39 @@ TEST_F(EngineDifferential, PluginCommandLinePreviewAndDialogAgreeOnRandomCaches)
       agree(plugin.Report, "Exempted space is " + std::to_string(bytes) + " bytes", "report");
       agree(plugin.After.Left, clean.Left, "what the plug-in and the clean leave");
       agree(plugin.After.HistoryClears, clean.HistoryClears, "history store clears");
-      agree(DialogRows(cache, ini), AsRows(preview.Json), "dialog's lists and the preview");
+      agree(plugin.After.HistoryWalks, clean.HistoryWalks, "history store walks");
+      agree(plugin.After.HistoryLeft, clean.HistoryLeft, "what the history stores hold");
+      // The sites to keep: what the selection held back stays everywhere,
+      // and the history store is walked instead of emptied whole.
+      const std::vector<std::string> held = HeldBack(cache, ini);
+      for (const std::string &url : held) {
+        agree(Holds(plugin.After.Left, url), true, "a kept entry the plug-in left");
+        agree(Holds(clean.Left, url), true, "a kept entry the clean left");
+      }
+      if (keeps && plugin.After.HistoryClears + plugin.After.HistoryWalks > 0)
+        agree(plugin.After.HistoryClears, 0u, "history store emptied whole with sites to keep");
+      if (!keeps && !https) {
+        agree(DialogRows(cache, ini), AsRows(preview.Json), "dialog's lists and the preview");
+        ++dialogCases;
+      }
+      keepCases += keeps;
+      keptEntries += held.size();
       selected += chosen.size();
       deleted += goes.size();
     }
   }
-  std::cout << caches << " caches (" << malformedCases << " with a malformed mask), " << selected
-            << " entries selected, " << deleted << " deleted, " << disagreements
-            << " disagreements\n";
+  std::cout << caches << " caches (" << malformedCases << " with a malformed mask, "
+            << malformedKeepCases << " with a malformed keep list, " << keepCases
+            << " with sites to keep, " << httpsCases << " with the https half, " << dialogCases
+            << " compared with the dialog), " << selected << " entries selected, " << deleted
+            << " deleted, " << keptEntries << " kept, " << disagreements << " disagreements\n";
   EXPECT_GE(caches, 200u);
   EXPECT_GE(malformedCases, 10u);
+  EXPECT_GE(malformedKeepCases, 10u);
+  EXPECT_GE(keepCases, 60u);
+  EXPECT_GE(keptEntries, 100u);
+  EXPECT_GE(httpsCases, 60u);
+  EXPECT_GE(dialogCases, 30u);
   EXPECT_GE(deleted, 1000u);
   EXPECT_EQ(disagreements, 0u);
 }

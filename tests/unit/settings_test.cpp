@@ -2,6 +2,7 @@
 // through the portable store.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "IENorvaneU.h"
@@ -100,6 +101,82 @@ TEST_F(SettingsTest, SavingKeepsTheHostsLinesAndRewritesInPlace) {
   EXPECT_EQ(ReadFileBytes(Path), expected);
 }
 
+TEST_F(SettingsTest, AdditionsLoadAsStored) {
+  // DeleteCacheHttps is read as the flags are, with false for a missing key
+  // or a text that does not parse; KeepSites as the masks are, unparsed.
+  const struct {
+    const char *Lines;
+    bool Https;
+    const char *Keep;
+  } cases[] = {
+      {"", false, ""},
+      {"DeleteCacheHttps=1\r\n", true, ""},
+      {"DeleteCacheHttps=0\r\n", false, ""},
+      {"DeleteCacheHttps=2\r\n", true, ""},
+      {"DeleteCacheHttps=-1\r\n", true, ""},
+      {"DeleteCacheHttps=$1\r\n", true, ""},
+      {"DeleteCacheHttps=0x0\r\n", false, ""},
+      {"DeleteCacheHttps=yes\r\n", false, ""},
+      {"DeleteCacheHttps=\r\n", false, ""},
+      {"deletecachehttps = 1 \r\n", true, ""},
+      {"KeepSites=a.com;b.org\r\n", false, "a.com;b.org"},
+      {"KeepSites= a.com ; *.B.org \r\n", false, "a.com ; *.B.org"},
+      {"KeepSites=\"a.com;b/c\"\r\n", false, "a.com;b/c"},
+      {"KEEPSITES=x\r\nKeepSites=y\r\n", false, "x"},
+      {"KeepSites=\r\nDeleteCacheHttps=1\r\n", true, ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Lines);
+    Prepare(c.Lines);
+    const TIENorvane cleaner = Loaded();
+    EXPECT_EQ(cleaner.DeleteCacheHttps, c.Https);
+    EXPECT_EQ(cleaner.KeepSites, c.Keep);
+  }
+}
+
+TEST_F(SettingsTest, AdditionsWrittenOnlyOnceUsed) {
+  const std::string nine = "DeleteCache=1\r\nDeleteCacheType=0\r\nCacheMask=*.*\r\n"
+                           "DeleteCookies=1\r\nDeleteCookiesType=0\r\nCookiesMask=*.*\r\n"
+                           "DeleteHistory=1\r\nDeleteHistoryType=0\r\nHistoryMask=*.*\r\n";
+  const std::string tail = "[Other]\r\nKeepSites=other.net\r\nDeleteCacheHttps=1\r\n";
+  const struct {
+    const char *Name;
+    std::string Stored; // the section's lines after the nine
+    std::function<void(TIENorvane &)> Edit;
+    std::string Saved; // the section's lines after the nine once saved
+  } cases[] = {
+      {"neither set nor stored: not written", "", [](TIENorvane &) {}, ""},
+      {"set back to the defaults, not stored: not written", "",
+       [](TIENorvane &c) { c.KeepSites = "", c.DeleteCacheHttps = false; }, ""},
+      {"a keep list set", "", [](TIENorvane &c) { c.KeepSites = "a.com; b.org"; },
+       "KeepSites=a.com; b.org\r\n"},
+      {"https set", "", [](TIENorvane &c) { c.DeleteCacheHttps = true; }, "DeleteCacheHttps=1\r\n"},
+      {"both set, in their order", "",
+       [](TIENorvane &c) { c.DeleteCacheHttps = true, c.KeepSites = "a.com"; },
+       "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n"},
+      {"stored and unchanged", "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n", [](TIENorvane &) {},
+       "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n"},
+      {"stored, then cleared: rewritten empty and 0", "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n",
+       [](TIENorvane &c) { c.KeepSites = "", c.DeleteCacheHttps = false; },
+       "KeepSites=\r\nDeleteCacheHttps=0\r\n"},
+      {"stored at the defaults: rewritten as they stand", "KeepSites=\r\nDeleteCacheHttps=0\r\n",
+       [](TIENorvane &) {}, "KeepSites=\r\nDeleteCacheHttps=0\r\n"},
+      {"stored as a text the flag reads as false", "DeleteCacheHttps=yes\r\n", [](TIENorvane &) {},
+       "DeleteCacheHttps=0\r\n"},
+      {"a malformed keep list is stored as typed", "",
+       [](TIENorvane &c) { c.KeepSites = "a.com;b/c"; }, "KeepSites=a.com;b/c\r\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string before = "[IE Norvane]\r\n" + nine + c.Stored + tail;
+    WriteFileBytes(Path, before);
+    TIENorvane cleaner = Loaded();
+    c.Edit(cleaner);
+    cleaner.SaveSettings(Path, "IE Norvane");
+    EXPECT_EQ(ReadFileBytes(Path), "[IE Norvane]\r\n" + nine + c.Saved + tail);
+  }
+}
+
 TEST_F(SettingsTest, ReadOnlyFileRaisesAndStaysUnchanged) {
   const std::string original = "[IE Norvane]\nDeleteCache=0\n";
   WriteFileBytes(Path, original);
@@ -135,6 +212,8 @@ TEST_F(SettingsTest, SaveThenLoadGivesTheSameNineValues) {
     saved.DeleteHistoryType = SweepTypeOf(round == 0 ? INT32_MIN : number());
     saved.CacheMask = mask(random() % 40), saved.CookiesMask = mask(random() % 3);
     saved.HistoryMask = mask(round == 1 ? 3000 : random() % 100);
+    saved.KeepSites = round % 4 == 0 ? "" : mask(random() % 30);
+    saved.DeleteCacheHttps = random() % 2;
     saved.SaveSettings(Path, "IE Norvane");
     ExpectSameSettings(Loaded(), saved);
   }

@@ -144,21 +144,37 @@ TEST_F(CleanRealCache, WalkGrowsItsBufferForLargeRecords) {
 // entry. Wine lists the cookie and history containers with the content (and
 // nothing under their documented selectors, which each cost one call): the
 // http sweep's enumeration lists every entry once, the record fitting the
-// reused buffer, and the cookie and history sweeps take theirs from it.
+// reused buffer, and the cookie and history sweeps take theirs from it. The
+// https half lists the content once more, and takes no cookie or history
+// entry from it.
 TEST_F(CleanRealCache, CleanListsEveryEntryOnceAndChecksEachDelete) {
-  const size_t listed = ListUrlCache(nullptr).size();
-  TFaultyWin32Api faulty;
-  TWin32Platform platform(faulty.Api());
-  TIENorvane cleaner(platform);
-  cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
-  const TCleanTotals totals = cleaner.Clean();
+  for (const bool https : {false, true}) {
+    SCOPED_TRACE(https ? "with the https half" : "http only");
+    EmptyUrlCache();
+    for (const TSampleEntry &seed : SampleCacheEntries())
+      SeedEntry(seed.Url, seed.Size);
+    SeedHttpEntry("https://secure.example.com/app.js", 500);
+    const size_t listed = ListUrlCache(nullptr).size();
+    TFaultyWin32Api faulty;
+    TWin32Platform platform(faulty.Api());
+    TIENorvane cleaner(platform);
+    cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
+    cleaner.DeleteCacheHttps = https;
+    const TCleanTotals totals = cleaner.Clean();
 
-  const uint64_t deleted = totals.Cache.Count + totals.Cookies.Count + totals.History.Count;
-  EXPECT_EQ(deleted, 7u) << "every seeded entry whose URL holds a dot";
-  EXPECT_EQ(totals.Cache.NotDeleted + totals.Cookies.NotDeleted + totals.History.NotDeleted, 0u);
-  EXPECT_EQ(faulty.Calls(TWin32Call::FindFirstUrlCacheEntryA), 3u);
-  EXPECT_EQ(faulty.Calls(TWin32Call::FindNextUrlCacheEntryA), listed);
-  EXPECT_EQ(faulty.Calls(TWin32Call::FindCloseUrlCache), 1u);
-  EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), deleted);
-  EXPECT_EQ(faulty.Calls(TWin32Call::DeleteUrlCacheEntryA), deleted);
+    const uint64_t deleted = totals.Cache.Count + totals.Cookies.Count + totals.History.Count;
+    EXPECT_EQ(deleted, https ? 8u : 7u) << "every seeded entry whose URL holds a dot";
+    EXPECT_EQ(totals.Cache.Bytes, 1000u + 2345 + 4000 + (https ? 500 : 0));
+    EXPECT_EQ(totals.Cookies.Count, 2u);
+    EXPECT_EQ(totals.History.Count, 2u);
+    EXPECT_EQ(totals.Cache.NotDeleted + totals.Cookies.NotDeleted + totals.History.NotDeleted, 0u);
+    EXPECT_EQ(faulty.Calls(TWin32Call::FindFirstUrlCacheEntryA), https ? 4u : 3u);
+    // The https half's listing comes after the http half's deletes.
+    EXPECT_EQ(faulty.Calls(TWin32Call::FindNextUrlCacheEntryA),
+              https ? listed + (listed - 3) : listed);
+    EXPECT_EQ(faulty.Calls(TWin32Call::FindCloseUrlCache), https ? 2u : 1u);
+    EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), deleted);
+    EXPECT_EQ(faulty.Calls(TWin32Call::DeleteUrlCacheEntryA), deleted);
+    EXPECT_EQ(UrlCacheHas("https://secure.example.com/app.js"), !https);
+  }
 }

@@ -109,6 +109,37 @@ TEST_F(IniPlatformTest, NewFileHoldsTheNineKeysInOrder) {
                                  "HistoryMask=*.*\r\n");
 }
 
+// The two additions through the real services: a section without them
+// saves byte for byte as before; once set they follow the section's lines;
+// once stored they are rewritten in place, also back at their defaults.
+TEST_F(IniPlatformTest, AdditionsWrittenOnlyOnceUsed) {
+  const std::string nine = "DeleteCache=1\r\nDeleteCacheType=0\r\nCacheMask=*.*\r\n"
+                           "DeleteCookies=0\r\nDeleteCookiesType=1\r\nCookiesMask=x*\r\n"
+                           "DeleteHistory=1\r\nDeleteHistoryType=0\r\nHistoryMask=*.*\r\n";
+  const std::string tail = "[Other]\r\nKeepSites=other.net\r\n";
+  const struct {
+    const char *Name;
+    std::string Stored, Keep;
+    bool Https;
+    std::string Saved;
+  } cases[] = {
+      {"neither set nor stored", "", "", false, ""},
+      {"both set", "", "a.com;b.org", true, "KeepSites=a.com;b.org\r\nDeleteCacheHttps=1\r\n"},
+      {"stored, then cleared", "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n", "", false,
+       "KeepSites=\r\nDeleteCacheHttps=0\r\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteFileBytes(Path, "[IE Norvane]\r\n" + nine + c.Stored + tail);
+    TIENorvane cleaner = Loaded();
+    cleaner.KeepSites = c.Keep;
+    cleaner.DeleteCacheHttps = c.Https;
+    cleaner.SaveSettings(Path, "IE Norvane");
+    EXPECT_EQ(ReadFileBytes(Path), "[IE Norvane]\r\n" + nine + c.Saved + tail);
+    ExpectSameSettings(Loaded(), cleaner);
+  }
+}
+
 TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
   TIENorvane saved(System);
   const struct {
@@ -126,6 +157,8 @@ TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
     saved.DeleteHistoryType = SweepTypeOf(-row.Type / 7);
     saved.CacheMask = row.Mask, saved.CookiesMask = std::string(row.Mask) + "c";
     saved.HistoryMask = "h" + std::string(row.Mask);
+    saved.KeepSites = row.Flag ? "k" + std::string(row.Mask) : "";
+    saved.DeleteCacheHttps = !row.Flag;
     saved.SaveSettings(Path, "IE Norvane");
     ExpectSameSettings(Loaded(), saved);
   }

@@ -1,6 +1,7 @@
 // The system platform of the plug-in library that the differential test
 // loads: a stand-in platform whose URL cache is read from the file that
-// NV_STANDIN_CACHE names, and whose aftermath is written to "<file>.after"
+// NV_STANDIN_CACHE names (its history store holding the URLs of the cache's
+// visited entries), and whose aftermath is written to "<file>.after"
 // when the working call frees it. A test thus drives the five exports over a
 // cache of its choosing, as a host drives the DLL over the real cache.
 #include <cstdlib>
@@ -18,6 +19,7 @@ public:
   TFileCachePlatform(std::string path, const TStandInCache &cache)
       : TStandInPlatform(cache.Listing), Path(std::move(path)) {
     cache.SeedInto(Cache);
+    HistoryStore.Urls = cache.HistoryUrls();
   }
   TFileCachePlatform(const TFileCachePlatform &) = delete;
   TFileCachePlatform &operator=(const TFileCachePlatform &) = delete;
@@ -25,7 +27,9 @@ public:
   // a missing aftermath.
   ~TFileCachePlatform() override {
     try {
-      WriteFileBytes(Path + ".after", TStandInAftermath{Cache.Urls(), HistoryStore.Calls()}.Text());
+      const TStandInAftermath after{Cache.Urls(), HistoryStore.Calls(), HistoryStore.Walks(),
+                                    HistoryStore.Urls};
+      WriteFileBytes(Path + ".after", after.Text());
     } catch (...) {
     }
   }
