@@ -1,5 +1,6 @@
 #include "IENorvaneU.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string_view>
@@ -112,9 +113,14 @@ TMaskFault FaultOf(TCategory category, const EMaskException &failure) {
 
 std::vector<TMaskFault> TIENorvane::MalformedMasks() const {
   std::vector<TMaskFault> faults;
+  const auto named = [&faults](TCategory category) {
+    return std::any_of(faults.begin(), faults.end(),
+                       [category](const TMaskFault &fault) { return fault.Category == category; });
+  };
   for (const TSweep &sweep : Sweeps()) {
-    // All uses the fixed mask "*.*".
-    if (TypeOf(sweep.Category) != TSweepType::ByMask) continue;
+    // All uses the fixed mask "*.*". The https half uses the cache's mask
+    // again: its fault is the http half's, named once.
+    if (TypeOf(sweep.Category) != TSweepType::ByMask || named(sweep.Category)) continue;
     try {
       const TMask compiled(sweep.Pattern, System.LeadBytes());
     } catch (const EMaskException &failure) {

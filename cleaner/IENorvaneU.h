@@ -140,7 +140,8 @@ public:
   // malformed item, when the stored list is malformed.
   TKeepSites SitesToKeep() const { return TKeepSites::Parse(KeepSites); }
   // Every pattern of a sweep with the user's mask (ByMask) that the matcher
-  // refuses, in the clean's order. Looks at no cache entry.
+  // refuses, in the clean's order, one per category (the cache's https
+  // half repeats its http half's mask). Looks at no cache entry.
   std::vector<TMaskFault> MalformedMasks() const;
 
   // A clean in three steps, each usable alone. Select: the entries the

@@ -194,3 +194,19 @@ TEST_F(CliTest, TheHttpsHalfIsSweptWhenAskedAndCountedAsPassedOverOtherwise) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CliTest, AMalformedCacheMaskIsNamedOnceWithTheHttpsHalfOn) {
+  WriteSettings({"DeleteCache=1", "DeleteCacheType=1", "CacheMask=[a", "DeleteCacheHttps=1",
+                 "DeleteCookies=0", "DeleteHistory=0"});
+  const TCliRun run = RunOnSettings("clean");
+  EXPECT_EQ(run.Code, kExitMalformedMask);
+  EXPECT_EQ(run.Err, "ienorvane: malformed cache mask (CacheMask): pattern 'http://[a', position "
+                     "10: 'http://[a' is an invalid mask at (10)\n"
+                     "ienorvane: nothing was deleted\n")
+      << "the https half's pattern repeats the same mask and is not named again";
+  EXPECT_TRUE(Cache.Contains("http://www.example.com/index.html"));
+}
+
+} // namespace
