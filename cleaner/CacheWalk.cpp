@@ -107,8 +107,34 @@ void Walk(IPlatform &platform, const std::string &pattern,
   WalkWith(*enumeration, selector, visit, TIgnorePassedOver{});
 }
 
+namespace {
+
+// Hands on the entries of a content listing, adding up as they pass those
+// of other schemes than http.
+class TSchemeTally : public IUrlEnumeration {
+public:
+  TSchemeTally(IUrlEnumeration &listing, TSchemeTotals &others)
+      : Listing(listing), Others(others) {}
+
+  const TCacheEntryView *Next() override {
+    const TCacheEntryView *entry = Listing.Next();
+    if (entry && ContainerOfUrl(entry->Url) == TCategory::Cache &&
+        !BeginsWithNoCase(entry->Url, CategoryPrefix(TCategory::Cache))) {
+      ++Others.Count;
+      Others.Bytes += entry->Size;
+    }
+    return entry;
+  }
+
+private:
+  IUrlEnumeration &Listing;
+  TSchemeTotals &Others;
+};
+
+} // namespace
+
 void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
-                   const TSelectVisitor &visit) {
+                   const TSelectVisitor &visit, TSchemeTotals *otherSchemes) {
   IUrlCache &cache = platform.UrlCache();
   // The cookie and history entries that the platform listed with the
   // content (Wine lists every container there), kept by the content's first
@@ -124,10 +150,14 @@ void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
     const auto selected = [&](const TCacheEntryView &entry) { visit(sweep, entry); };
     if (sweep.Category == TCategory::Cache) {
       const auto content = cache.Enumerate(TCategory::Cache);
-      if (contentListed)
+      if (contentListed) {
         WalkWith(*content, selector, selected, TIgnorePassedOver{});
-      else
+      } else if (otherSchemes) {
+        TSchemeTally tallied(*content, *otherSchemes);
+        WalkWith(tallied, selector, selected, keep);
+      } else {
         WalkWith(*content, selector, selected, keep);
+      }
       contentListed = true;
     } else if (const auto own = cache.EnumerateSeparately(sweep.Category)) {
       WalkWith(*own, selector, selected, TIgnorePassedOver{});
@@ -186,18 +216,6 @@ bool HoldBack(const TKeepSites &keep, const TCacheEntryView &entry, TKeptTotals 
   if (!site) return false;
   kept.Add(*site, entry.Size);
   return true;
-}
-
-TSchemeTotals OtherSchemeEntries(IPlatform &platform) {
-  TSchemeTotals others;
-  const auto content = platform.UrlCache().Enumerate(TCategory::Cache);
-  while (const TCacheEntryView *entry = content->Next()) {
-    if (ContainerOfUrl(entry->Url) != TCategory::Cache) continue;
-    if (BeginsWithNoCase(entry->Url, CategoryPrefix(TCategory::Cache))) continue;
-    ++others.Count;
-    others.Bytes += entry->Size;
-  }
-  return others;
 }
 
 TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,

@@ -98,11 +98,6 @@ struct TSchemeTotals {
   uint64_t Bytes = 0;
 };
 
-// The content entries (not cookies, not history) whose URL does not begin
-// with "http://" (ASCII letters in any case): https and every other scheme,
-// which the cache's http sweep passes by. One walk of the content listing.
-TSchemeTotals OtherSchemeEntries(IPlatform &platform);
-
 // One sweep of a clean: a category and the pattern it is swept with.
 struct TSweep {
   TCategory Category;
@@ -121,8 +116,12 @@ using TSelectVisitor = std::function<void(const TSweep &, const TCacheEntryView 
 // category of which the content's listing held none is asked by its own
 // enumeration. A malformed pattern raises EMaskException where a walk of it
 // would; the entries of the sweeps before it have been handed over.
+// `otherSchemes`, when given, adds up the content entries (not cookies, not
+// history) whose URL does not begin with "http://" (ASCII letters in any
+// case) that the first content walk met: https and every other scheme, which
+// the cache's http sweep passes by.
 void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
-                   const TSelectVisitor &visit);
+                   const TSelectVisitor &visit, TSchemeTotals *otherSchemes = nullptr);
 
 // A site to keep (as typed) and how many entries it held back.
 struct TKeptSite {

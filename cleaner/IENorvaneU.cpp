@@ -137,17 +137,21 @@ TSelection TIENorvane::Select(std::optional<TCategory> only) {
   for (const TSweep &sweep : sweeps)
     selection.Sweeps.push_back({sweep.Category, sweep.Pattern, {}, {}, {}});
   size_t current = 0; // the part of the sweep under way
+  TSchemeTotals otherSchemes;
   try {
-    SelectEntries(System, sweeps, [&](const TSweep &sweep, const TCacheEntryView &entry) {
-      current = static_cast<size_t>(&sweep - sweeps.data());
-      TSelectedCategory &part = selection.Sweeps[current];
-      if (const std::string *site = keep.Empty() ? nullptr : keep.KeptBy(entry.Url)) {
-        part.Kept.Add(*site, entry.Size);
-        part.KeptEntries.push_back({TCacheEntry::Of(entry), *site});
-      } else {
-        part.Entries.push_back(TCacheEntry::Of(entry));
-      }
-    });
+    SelectEntries(
+        System, sweeps,
+        [&](const TSweep &sweep, const TCacheEntryView &entry) {
+          current = static_cast<size_t>(&sweep - sweeps.data());
+          TSelectedCategory &part = selection.Sweeps[current];
+          if (const std::string *site = keep.Empty() ? nullptr : keep.KeptBy(entry.Url)) {
+            part.Kept.Add(*site, entry.Size);
+            part.KeptEntries.push_back({TCacheEntry::Of(entry), *site});
+          } else {
+            part.Entries.push_back(TCacheEntry::Of(entry));
+          }
+        },
+        &otherSchemes);
   } catch (const EMaskException &failure) {
     // The sweep that failed: the first one of the pattern from the one under
     // way on; the sweeps after it did not run.
@@ -157,6 +161,8 @@ TSelection TIENorvane::Select(std::optional<TCategory> only) {
     selection.Sweeps.resize(current + 1);
     selection.Fault = FaultOf(selection.Sweeps[current].Category, failure);
   }
+  if (!selection.Sweeps.empty() && selection.Sweeps.front().Category == TCategory::Cache)
+    selection.OtherSchemes = otherSchemes;
   return selection;
 }
 

@@ -77,6 +77,9 @@ struct TSelectedCategory {
 struct TSelection {
   std::vector<TSelectedCategory> Sweeps;
   std::optional<TMaskFault> Fault;
+  // The content entries of other schemes than http that the cache's first
+  // walk passed by (see SelectEntries); none when the cache was not swept.
+  std::optional<TSchemeTotals> OtherSchemes;
 
   // The first part of `category`; null when it was not swept.
   const TSelectedCategory *Of(TCategory category) const;

@@ -183,7 +183,7 @@ private:
     const TSelection selection = Cleaner.Select(Options.Category);
     if (selection.Fault) return MaskFaultMet(*selection.Fault);
     TListing listing = PreviewListing(Cleaner, selection, Options.Category);
-    NoteOtherSchemes(listing, Cleaner);
+    NoteOtherSchemes(listing, Cleaner, selection);
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
@@ -222,7 +222,7 @@ private:
     if (selected.Fault) return MaskFaultMet(*selected.Fault);
     TCleanTotals totals;
     TListing done = DeleteSelected(selected, totals);
-    NoteOtherSchemes(done, Cleaner);
+    NoteOtherSchemes(done, Cleaner, selected);
     const std::optional<THistoryOutcome> history = EmptyHistoryStore();
     const std::string report = totals.ReportText();
     const bool complete = done.Total().NotDeleted == 0 && (!history || history->Done());

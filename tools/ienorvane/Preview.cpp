@@ -57,11 +57,10 @@ TListing PreviewListing(const TIENorvane &settings, const TSelection &selection,
   return listing;
 }
 
-void NoteOtherSchemes(TListing &listing, const TIENorvane &settings) {
+void NoteOtherSchemes(TListing &listing, const TIENorvane &settings, const TSelection &selection) {
+  if (settings.DeleteCacheHttps) return;
   for (TCategoryListing &category : listing.Categories)
-    if (category.Category == TCategory::Cache && !category.Patterns.empty() &&
-        !settings.DeleteCacheHttps)
-      category.OtherSchemes = OtherSchemeEntries(settings.Platform());
+    if (category.Category == TCategory::Cache) category.OtherSchemes = selection.OtherSchemes;
 }
 
 TCleanListing::TCleanListing(const TIENorvane &settings, const TSelection &selection)

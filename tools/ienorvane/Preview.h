@@ -45,8 +45,8 @@ TListing PreviewListing(const TIENorvane &settings, const TSelection &selection,
                         std::optional<TCategory> only = std::nullopt);
 
 // Notes, in the cache's part of `listing` when it is swept without its
-// https half, the content entries of other schemes (OtherSchemeEntries).
-void NoteOtherSchemes(TListing &listing, const TIENorvane &settings);
+// https half, the content entries of other schemes that `selection` passed.
+void NoteOtherSchemes(TListing &listing, const TIENorvane &settings, const TSelection &selection);
 
 // Collects what a clean's deletes did into the form of a preview: every
 // category's head, then per delete the entry as deleted or left with the
