@@ -12,6 +12,15 @@
 #include "ProfileStore.h"
 #include "UrlCache.h"
 
+// Which system a platform is, as the command line shows it.
+struct TPlatformIdentity {
+  std::string Name; // "Wine 8.0", "Windows 10.0.19045", "portable", ...
+  bool Wine = false;
+  // One line on a limit of the platform that a clean works within (which
+  // entries it leaves alone, and why); empty when there is none.
+  std::string Caveat;
+};
+
 class IPlatform {
 public:
   virtual ~IPlatform() = default;
@@ -35,6 +44,9 @@ public:
   // system platform): its UrlCache() is empty then, and the command line
   // refuses to preview or clean.
   virtual bool HasUrlCache() const = 0;
+
+  // Which system this is; found once, when the platform is made.
+  virtual TPlatformIdentity Identity() const { return {"portable", false, {}}; }
 };
 
 // The platform of the system the build runs on: WinInet, COM and the

@@ -16,6 +16,7 @@ public:
   const TLeadByteSet &LeadBytes() const override { return NoLeadBytes; }
   std::string AnsiToUtf8(std::string_view ansi) const override;
   bool HasUrlCache() const override { return false; }
+  TPlatformIdentity Identity() const override { return {"portable (no URL cache)", false, {}}; }
 
 private:
   TPortableIniStore IniStore;

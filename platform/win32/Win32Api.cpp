@@ -22,6 +22,24 @@ HRESULT WINAPI DeleteUrlOf(IUrlHistoryStg2 *store, LPCOLESTR url) {
   return store->DeleteUrl(url, 0);
 }
 
+// The export `name` of ntdll as a function of type `T`; null when there is none.
+template <typename T> T NtdllExport(const char *name) {
+  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  if (!ntdll) return nullptr;
+  // Through a plain function type, so that the cast names its purpose.
+  return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, name)));
+}
+
+const char *WINAPI WineVersionOf() {
+  static const auto version = NtdllExport<const char *(__cdecl *)()>("wine_get_version");
+  return version ? version() : nullptr;
+}
+
+BOOL WINAPI OsVersionOf(OSVERSIONINFOW *version) {
+  static const auto get = NtdllExport<LONG(WINAPI *)(OSVERSIONINFOW *)>("RtlGetVersion");
+  return get && get(version) == 0;
+}
+
 bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
 
 } // namespace
@@ -63,6 +81,9 @@ const TWin32Api &TWin32Api::System() {
       .GetWindowsDirectoryA = ::GetWindowsDirectoryA,
       .MultiByteToWideChar = ::MultiByteToWideChar,
       .WideCharToMultiByte = ::WideCharToMultiByte,
+      .WineVersion = WineVersionOf,
+      .OsVersion = OsVersionOf,
+      .GetModuleHandleA = ::GetModuleHandleA,
   };
   return api;
 }

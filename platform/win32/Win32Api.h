@@ -67,6 +67,15 @@ struct TWin32Api {
   decltype(&::MultiByteToWideChar) MultiByteToWideChar;
   decltype(&::WideCharToMultiByte) WideCharToMultiByte;
 
+  // --- Which system this is. WineVersion answers ntdll's wine_get_version,
+  // which only Wine exports: null on Windows. OsVersion answers ntdll's
+  // RtlGetVersion (the version GetVersionEx would hide from a DLL without a
+  // manifest); FALSE when the system has none. GetModuleHandleA finds the
+  // loaded wininet.dll, whose image the URL cache's index key is read from.
+  const char *(WINAPI *WineVersion)();
+  BOOL(WINAPI *OsVersion)(OSVERSIONINFOW *version);
+  decltype(&::GetModuleHandleA) GetModuleHandleA;
+
   // The system's own calls. Lives as long as the process.
   static const TWin32Api &System();
 };

@@ -6,12 +6,13 @@
 #include "Win32Api.h"
 #include "Win32HistoryStore.h"
 #include "Win32ProfileStore.h"
+#include "Win32System.h"
 #include "Win32UrlCache.h"
 
 class TWin32Platform : public IPlatform {
 public:
   // Calls the system through `api`, which must outlive the platform. Reads
-  // the code page's lead bytes once, when created.
+  // the code page's lead bytes and which system this is once, when created.
   explicit TWin32Platform(const TWin32Api &api = TWin32Api::System());
 
   IProfileStore &Profiles() override { return ProfileStore; }
@@ -20,9 +21,11 @@ public:
   const TLeadByteSet &LeadBytes() const override { return CodePageLeadBytes; }
   std::string AnsiToUtf8(std::string_view ansi) const override;
   bool HasUrlCache() const override { return true; }
+  TPlatformIdentity Identity() const override { return System.Identity(); }
 
 private:
   const TWin32Api &Api;
+  const TWin32System System;
   TWin32ProfileStore ProfileStore;
   TWin32UrlCache Cache;
   TWin32HistoryStore HistoryStore;

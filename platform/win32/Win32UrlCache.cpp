@@ -45,9 +45,15 @@ private:
 
 } // namespace
 
-bool TWin32UrlCache::AddressesUnambiguously(const char *url) {
-  for (; *url; ++url)
-    if (static_cast<unsigned char>(*url) >= 0x80) return false;
+bool TWin32UrlCache::Addresses(const char *url) const {
+  switch (Guard) {
+  case TIndexGuard::None: break;
+  case TIndexGuard::FreedSlotKeys: return !Keys->MatchesFreedSlots(url);
+  case TIndexGuard::HighBytes:
+    for (; *url; ++url)
+      if (static_cast<unsigned char>(*url) >= 0x80) return false;
+    break;
+  }
   return true;
 }
 
@@ -90,9 +96,11 @@ TWin32UrlCache::TResolution TWin32UrlCache::Resolve(const TCacheEntryView &entry
 }
 
 TDeleteResult TWin32UrlCache::FailureOf(DWORD code) const {
-  // 32: the entry's file is locked by a retrieval (a running browser); the
-  // platform marks it for deletion and it goes when it is unlocked.
-  return code == ERROR_SHARING_VIOLATION ? TDeleteResult::InUse : TDeleteResult::Failed;
+  // The entry's file is locked by a retrieval (a running browser): Wine
+  // answers 32, Windows documents 5. The platform marks it for deletion and
+  // it goes when it is unlocked.
+  const bool locked = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
+  return locked ? TDeleteResult::InUse : TDeleteResult::Failed;
 }
 
 // Why a delete asks first, and what it never asks to delete.
@@ -108,11 +116,9 @@ TDeleteResult TWin32UrlCache::FailureOf(DWORD code) const {
 //   which looks for the entry it replaces) takes the first slot of the
 //   URL's bucket whose key matches in its upper 26 bits and reads the record
 //   there. A URL whose key is zero therefore also matches deleted slots (free
-//   ones read as no entry). Only URLs with a byte of 0x80 and above, which
-//   the key reads from outside its table, have shown such keys (in the
-//   64-bit wininet.dll "http://!a" and 0xFE; about 1 in 100 of "http://!",
-//   a printable character and such a byte); a key of printable ASCII is zero
-//   as rarely as any other 26-bit key.
+//   ones read as no entry). The key is computable (UrlIndexKey.h); URLs
+//   with a byte of 0x80 and above, which the key reads from outside its
+//   table, have such keys far more often than printable ASCII ones.
 // What a clean of such an entry Z then does, call by call:
 //  1. Its lookup lands on Z's own slot (the first one of its bucket that
 //     matches), so it resolves to Z, and the delete frees Z: Z's slot is now
@@ -128,14 +134,17 @@ TDeleteResult TWin32UrlCache::FailureOf(DWORD code) const {
 // The same happens whenever Z is committed or deleted while any deleted slot
 // is ahead of it in its bucket; the lookup then names that slot's old record.
 // Through the platform's calls a key of zero cannot be told from another
-// while Z's slot comes first: its lookup finds Z. So an entry whose URL has a
-// byte of 0x80 and above is left alone without a call; every other one is
-// looked up and deleted only when its URL resolves to the very entry the walk
-// delivered (same URL, same local file), which keeps an entry that a shared
-// key, or a commit since the walk, put in its place. Windows documents no
-// such behaviour; there this only leaves the entries of such URLs.
+// while Z's slot comes first: its lookup finds Z. So under Wine a URL whose
+// key names freed slots is left alone without a call, the key computed as the
+// running wininet.dll computes it; where its table cannot be found, every URL
+// with a byte of 0x80 and above (an ASCII URL's key names freed slots only as
+// rarely as any 26-bit key is zero).
+// Every other URL is looked up and deleted only when it resolves to the very
+// entry the walk delivered (same URL, same local file), which keeps an entry
+// that a shared key, or a commit since the walk, put in its place. Windows
+// documents no such behaviour and gets the checked delete for every URL.
 TDeleteResult TWin32UrlCache::Delete(const TCacheEntryView &entry) {
-  if (!AddressesUnambiguously(entry.Url)) return TDeleteResult::NotAddressable;
+  if (!Addresses(entry.Url)) return TDeleteResult::NotAddressable;
   switch (Resolve(entry)) {
   case TResolution::WalkedEntry: break;
   case TResolution::OtherEntry: return TDeleteResult::NotAddressable;

@@ -4,11 +4,17 @@
 #include "UrlCacheRecords.h"
 #include "Win32Api.h"
 #include "Win32EntryBuffer.h"
+#include "Win32System.h"
 
 class TWin32UrlCache : public IUrlCache {
 public:
-  // Calls the system through `api`, which must outlive the cache.
-  explicit TWin32UrlCache(const TWin32Api &api = TWin32Api::System()) : Api(api) {}
+  // Calls the system through `api`, which must outlive the cache, and
+  // guards its deletes as `system`, what `api` answered, requires.
+  TWin32UrlCache(const TWin32Api &api, const TWin32System &system)
+      : Api(api), Guard(system.Guard()), Keys(system.IndexKeys) {}
+  // The same, asking the system first.
+  explicit TWin32UrlCache(const TWin32Api &api = TWin32Api::System())
+      : TWin32UrlCache(api, TWin32System::Detect(api)) {}
 
   // The selectors WinInet enumerates `category`'s container by, tried in
   // order until one lists something. Null stands for the platform's null
@@ -28,17 +34,19 @@ public:
   // lists nothing.
   std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override;
 
-  // Whether a delete may name `url` to the platform: false for a URL with a
-  // byte of 0x80 and above, which Wine 8's index may give a key of zero, a
-  // key that also names the slots of deleted entries (Win32UrlCache.cpp).
-  static bool AddressesUnambiguously(const char *url);
+  // Which URLs its deletes leave alone, without a call.
+  TIndexGuard DeleteGuard() const { return Guard; }
+  // Whether a delete may name `url` to the platform: false where the guard
+  // says the index may take it for the slot of a deleted entry
+  // (Win32UrlCache.cpp); true for every URL on Windows.
+  bool Addresses(const char *url) const;
 
-  // NotAddressable, without a call, for a URL that does not address its
-  // entry unambiguously. Otherwise looks the URL up first and deletes only
-  // when it resolves to the entry that was walked (same URL, same local
-  // file); NotAddressable when it resolves to another, Failed when to none.
-  // A delete refused with 32 (a sharing violation: the entry's file is
-  // locked) is InUse.
+  // NotAddressable, without a call, for a URL the guard refuses. Otherwise
+  // looks the URL up first and deletes only when it resolves to the entry
+  // that was walked (same URL, same local file); NotAddressable when it
+  // resolves to another, Failed when to none. A delete refused because the
+  // entry is locked (a running browser holds its file: 32 under Wine, 5 as
+  // Windows documents it) is InUse.
   TDeleteResult Delete(const TCacheEntryView &entry) override;
 
 private:
@@ -49,5 +57,7 @@ private:
   TDeleteResult FailureOf(DWORD code) const;
 
   const TWin32Api &Api;
+  const TIndexGuard Guard;
+  const std::optional<TUrlIndexKeys> Keys; // with FreedSlotKeys
   TEntryBuffer Lookup; // the record of the last lookup
 };

@@ -56,7 +56,10 @@
   X(GetCPInfo)                                                                                     \
   X(GetWindowsDirectoryA)                                                                          \
   X(MultiByteToWideChar)                                                                           \
-  X(WideCharToMultiByte)
+  X(WideCharToMultiByte)                                                                           \
+  X(WineVersion)                                                                                   \
+  X(OsVersion)                                                                                     \
+  X(GetModuleHandleA)
 
 #define NV_WIN32_CALL_ID(name) name,
 enum class TWin32Call : size_t { NV_WIN32_CALLS(NV_WIN32_CALL_ID) Count };

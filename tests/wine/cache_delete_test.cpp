@@ -174,11 +174,7 @@ TEST_F(CacheDelete, OnlyTheWalkedEntryIsDeleted) {
       {"a URL that resolves to another entry",
        {pair.Absent.c_str(), presentFile.c_str(), 100},
        TDeleteResult::NotAddressable,
-       false},
-      {"a URL that shares its key, resolving to its own entry",
-       {pair.Present.c_str(), presentFile.c_str(), 100},
-       TDeleteResult::NotAddressable,
-       false},
+       true},
       {"the URL with another entry's file",
        {kKeep1.c_str(), "C:\\elsewhere\\x.htm", 100},
        TDeleteResult::NotAddressable,
@@ -210,37 +206,76 @@ TEST_F(CacheDelete, OnlyTheWalkedEntryIsDeleted) {
   const std::vector<std::string> listed = ListedByFreshProcess();
   EXPECT_TRUE(Holds(listed, pair.Present));
   EXPECT_FALSE(Holds(listed, kKeep1));
+  // A URL that shares its key goes once it resolves to its own entry.
+  EXPECT_EQ(platform.UrlCache().Delete({pair.Present.c_str(), presentFile.c_str(), 100}),
+            TDeleteResult::Deleted);
+  EXPECT_FALSE(Holds(ListedByFreshProcess(), pair.Present));
 }
 
-// A clean through the real DLL over a key-zero URL and a URL of its bucket
-// added before it (both derived from the wininet.dll under test): the mate
-// is deleted, and the key-zero URL then resolves to the mate's freed slot,
-// whose delete would free it twice; the next process would then empty the
-// whole container.
-TEST_F(CacheDelete, CleanLeavesAFreedSlotAlone) {
-  const auto keyZero = KeyZeroUrls(1, "http://!");
+// Cookies and visited entries of user names that are not ASCII and pages
+// whose URLs hold such bytes go like any other entry, and their bytes are
+// counted; only a URL whose key names freed slots stays.
+TEST_F(CacheDelete, EntriesOfEveryByteGoButFreedSlotKeys) {
+  const auto keyZero = KeyZeroUrls(1, "http://!./"); // with a "." for the mask "*.*"
   if (keyZero.empty()) GTEST_SKIP() << "this platform's index gives no URL a key of zero";
-  const TKeyZeroUrl zero = keyZero[0];
-  ASSERT_TRUE(SeedConfirmed({kKeep1, kKeep2, zero.Mate, zero.Url}));
-  WriteFileBytes(Ini, HttpMaskSettings("!*"));
+  const std::vector<std::pair<std::string, uint32_t>> group = {
+      {"Cookie:j\xFCrgen@shop.example.com/", 0},
+      {"Cookie:jos\xE9@news.example.org/", 0},
+      {"Cookie:fran\xE7ois@mail.example.net/", 0},
+      {"Cookie:\xC5sa@www.example.com/", 0},
+      {"Visited: j\xFCrgen@http://shop.example.com/cart.html", 0},
+      {"Visited: jos\xE9@http://news.example.org/today.html", 0},
+      {"Visited: fran\xE7ois@http://mail.example.net/", 0},
+      {"Visited: \xC5sa@http://www.example.com/", 0},
+      {"http://www.example.com/caf\xE9.html", 100},
+      {"http://news.example.org/M\xFCnchen/", 200},
+      {"http://shop.example.com/se\xF1or.png", 400},
+      {"http://www.example.com/plain.html", 300},
+  };
+  std::vector<std::string> urls{keyZero[0].Url};
+  for (const auto &entry : group)
+    urls.push_back(entry.first);
+  const auto seed = [&] {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      SeedCache("empty");
+      for (const auto &entry : group)
+        SeedCache("add --size " + std::to_string(entry.second) + " " + EscapedUrl(entry.first));
+      SeedCache("add --size 50 " + EscapedUrl(keyZero[0].Url));
+      const std::vector<std::string> listed = ListedByFreshProcess();
+      if (std::all_of(urls.begin(), urls.end(), [&](auto &url) { return Holds(listed, url); }))
+        return true;
+    }
+    return false;
+  };
+  const auto expectOnlyKeyZeroLeft = [&](const char *how) {
+    const std::vector<std::string> listed = ListedByFreshProcess();
+    for (const auto &entry : group)
+      EXPECT_FALSE(Holds(listed, entry.first)) << how << ": " << EscapedUrl(entry.first);
+    EXPECT_TRUE(Holds(listed, keyZero[0].Url)) << how;
+  };
 
-  const TProgramRun run = RunPlugHostClean(NV_PLUGIN_DLL, Ini, kSection);
+  ASSERT_TRUE(seed());
+  const TProgramRun cli =
+      RunProgram("ienorvane.exe clean --ini \"" + Ini + "\" --section S --defaults --list");
+  EXPECT_NE(cli.Output.find("Exempted space is 1000 bytes"), std::string::npos) << cli.Output;
+  const size_t refused = cli.Output.find("no longer addressable by its URL");
+  ASSERT_NE(refused, std::string::npos) << cli.Output;
+  EXPECT_NE(cli.Output.find(keyZero[0].Url, refused), std::string::npos) << cli.Output;
+  EXPECT_NE(cli.Output.find("not deleted: 1 entry"), std::string::npos) << cli.Output;
+  expectOnlyKeyZeroLeft("ienorvane.exe");
 
-  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-  EXPECT_NE(run.Output.find("result: true"), std::string::npos) << run.Output;
-  EXPECT_NE(run.Output.find("Exempted space is 100 bytes"), std::string::npos) << run.Output;
-  const std::vector<std::string> listed = ListedByFreshProcess();
-  for (const std::string &url : {kKeep1, kKeep2, zero.Url})
-    EXPECT_TRUE(Holds(listed, url)) << EscapedUrl(url);
-  EXPECT_FALSE(Holds(listed, zero.Mate));
-  EXPECT_EQ(ResolvedUrl(zero.Url), zero.Mate) << "the key-zero URL names the mate's freed slot";
+  ASSERT_TRUE(seed());
+  const TProgramRun plugin = RunPlugHostClean(NV_PLUGIN_DLL, Ini, kSection);
+  EXPECT_NE(plugin.Output.find("Exempted space is 1000 bytes"), std::string::npos)
+      << plugin.Output;
+  expectOnlyKeyZeroLeft("the plug-in");
 }
 
 // A clean in this process whose selected entries, whose URLs end in a byte
 // of 0x80 and above, are replaced while it walks by entries that share their
 // keys and that the mask does not select (as a browser might commit them):
-// none is looked up or deleted, and the unselected entries stay beside the
-// others.
+// each is looked up, none is deleted, and the unselected entries stay beside
+// the others.
 TEST_F(CacheDelete, CleanLeavesCollidingUnselectedEntries) {
   const auto pairs = Collisions(2);
   if (pairs.empty()) GTEST_SKIP() << "this platform's index tells the URLs apart";
@@ -256,7 +291,7 @@ TEST_F(CacheDelete, CleanLeavesCollidingUnselectedEntries) {
   WriteFileBytes(Ini, HttpMaskSettings(mask));
 
   TFaultyWin32Api faulty;
-  faulty.Before(TWin32Call::FindNextUrlCacheEntryA, 1, [&] {
+  faulty.Before(TWin32Call::GetUrlCacheEntryInfoA, 1, [&] {
     for (const TCollidingUrls &pair : pairs)
       SeedHttpEntry(pair.Present, 100);
   });
@@ -266,7 +301,7 @@ TEST_F(CacheDelete, CleanLeavesCollidingUnselectedEntries) {
 
   EXPECT_EQ(buffer.Text(), "Exempted space is 0 bytes");
   EXPECT_GE(faulty.Calls(TWin32Call::FindNextUrlCacheEntryA), 1u);
-  EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), 0u);
+  EXPECT_GE(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), 1u);
   EXPECT_EQ(faulty.Calls(TWin32Call::DeleteUrlCacheEntryA), 0u);
   const std::vector<std::string> listed = ListedByFreshProcess();
   for (const std::string &url : {kKeep1, kKeep2})
@@ -301,13 +336,13 @@ TEST_F(CacheDelete, RepeatedCleansKeepEveryUnselectedEntry) {
   }
 }
 
-// One entry of the mixed cache below. Only a plain (printable ASCII) entry
-// that is selected goes; `Alternate`, when set, is seeded in odd runs
-// instead of `Url` and replaces its entry, whose key it shares.
+// One entry of the mixed cache below. A selected entry goes unless its key
+// names freed slots; `Alternate`, when set, is seeded in odd runs instead of
+// `Url` and replaces its entry, whose key it shares.
 struct TMixedEntry {
   std::string Url, Alternate;
-  bool Selected, Plain;
-  bool Stays() const { return !Selected || !Plain; }
+  bool Selected, FreedSlotKey;
+  bool Stays() const { return !Selected || FreedSlotKey; }
 };
 
 // Plain entries of selected ("http://s...") and unselected ("http://u...")
@@ -319,11 +354,11 @@ std::vector<TMixedEntry> MixedEntries(size_t plain, const std::vector<TKeyZeroUr
   for (size_t i = 0; i < plain; ++i) {
     const std::string page =
         std::to_string(i % 13) + ".example.com/p" + std::to_string(i) + ".html";
-    entries.push_back({"http://s" + page, "", true, true});
-    entries.push_back({"http://u" + page, "", false, true});
+    entries.push_back({"http://s" + page, "", true, false});
+    entries.push_back({"http://u" + page, "", false, false});
   }
   for (const TKeyZeroUrl &url : keyZero)
-    entries.push_back({url.Url, "", url.Url.rfind("http://!", 0) == 0, false});
+    entries.push_back({url.Url, "", url.Url.rfind("http://!", 0) == 0, true});
   for (const TCollidingUrls &pair : collisions)
     entries.push_back({pair.Present, pair.Absent, pair.Present.rfind("http://s", 0) == 0, false});
   TSeededRandom random(2011);
@@ -334,8 +369,8 @@ std::vector<TMixedEntry> MixedEntries(size_t plain, const std::vector<TKeyZeroUr
 
 // Key-zero and key-sharing URLs, selected and not, among a few hundred plain
 // entries, seeded and cleaned 20 times in one cache: every unselected entry
-// stays in every run, every selected plain one goes, and the selected ones
-// with a byte of 0x80 and above stay. Each run seeds in the same order, as
+// stays in every run, every selected one goes (the key-sharing ones too),
+// and the selected key-zero ones stay. Each run seeds in the same order, as
 // a browser revisiting its pages: a commit of a key-zero URL with a freed
 // slot ahead of it in its bucket breaks Wine's index whoever freed the slot,
 // and the same order refills the slots the clean freed before it comes.
@@ -343,13 +378,15 @@ TEST_F(CacheDelete, RepeatedCleansOfAMixedCacheKeepEveryUnselectedEntry) {
   constexpr int kRuns = 20;
   constexpr size_t kPlain = 100; // of each site
   std::vector<TCollidingUrls> collisions = Collisions(2, "http://shc/");
+  const size_t selectedCollisions = collisions.size();
   for (const TCollidingUrls &pair : Collisions(2, "http://uhc/"))
     collisions.push_back(pair);
   const auto keyZero = KeyZeroUrls(3, "http://! http://u/");
   if (keyZero.empty()) GTEST_SKIP() << "this platform's index gives no URL a key of zero";
   const std::vector<TMixedEntry> entries = MixedEntries(kPlain, keyZero, collisions);
   WriteFileBytes(Ini, HttpMaskSettings("[s!]*"));
-  const std::string freed = "Exempted space is " + std::to_string(10 * kPlain) + " bytes";
+  const std::string freed =
+      "Exempted space is " + std::to_string(10 * (kPlain + selectedCollisions)) + " bytes";
   for (int run = 1; run <= kRuns; ++run) {
     std::vector<std::string> seeded;
     for (const TMixedEntry &entry : entries)

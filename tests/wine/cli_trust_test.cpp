@@ -268,10 +268,9 @@ TEST_F(CliTrust, LockedEntryIsListedAsInUseAndStays) {
   EXPECT_EQ(document["total"]["notDeletedCount"].Unsigned(), 1u);
 }
 
-// An entry whose URL has a byte of 0x80 and above, which Wine's index may
-// give a key that also names freed slots, is never deleted: the clean lists
-// it as not addressable and it stays.
-TEST_F(CliTrust, UrlWithAHighByteIsListedAsNotAddressableAndStays) {
+// An entry whose URL has a byte of 0x80 and above, and whose key does not
+// name freed slots in Wine's index, goes like any other, its bytes counted.
+TEST_F(CliTrust, UrlWithAHighByteIsDeletedAndCounted) {
   const std::string url = "http://www.example.com/caf\xE9.html";
   SeedHttpEntry(url, 500);
   WriteSettings({{"DeleteCacheType", "1"},
@@ -279,13 +278,24 @@ TEST_F(CliTrust, UrlWithAHighByteIsListedAsNotAddressableAndStays) {
                  {"DeleteCookies", "0"},
                  {"DeleteHistory", "0"}});
   const TSplitRun json = Run("clean", " --json");
-  EXPECT_EQ(json.ExitCode, 4u);
+  EXPECT_EQ(json.ExitCode, 0u) << json.Err;
   const TJsonValue document = Json(json);
   const TJsonValue &cache = document["categories"][0];
-  EXPECT_EQ(cache["count"].Unsigned(), 2u) << "index.html and logo.gif";
-  ASSERT_EQ(cache["notDeleted"].Array().size(), 1u);
-  EXPECT_EQ(cache["notDeleted"][0]["reason"].String(), "not-addressable");
-  EXPECT_TRUE(UrlCacheHas(url));
+  EXPECT_EQ(cache["count"].Unsigned(), 3u) << "index.html, logo.gif and the page";
+  EXPECT_EQ(cache["bytes"].Unsigned(), 1000u + 1000u + 500u);
+  EXPECT_TRUE(cache["notDeleted"].Array().empty());
+  EXPECT_FALSE(UrlCacheHas(url));
+}
+
+// show names the platform: Wine and its version.
+TEST_F(CliTrust, ShowNamesThePlatform) {
+  WriteSettings({{"DeleteCache", "1"}});
+  const TSplitRun text = Run("show", "");
+  EXPECT_NE(text.Out.find("platform: Wine "), std::string::npos) << text.Out;
+  EXPECT_EQ(text.Err, "");
+  const TJsonValue document = Json(Run("show", " --json"));
+  EXPECT_TRUE(document["platform"]["wine"].Bool());
+  EXPECT_EQ(document["platform"]["name"].String().rfind("Wine ", 0), 0u);
 }
 
 } // namespace

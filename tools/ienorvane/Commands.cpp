@@ -53,6 +53,7 @@ public:
     if (walks && !Observed.HasUrlCache())
       return Refuse("no-url-cache", "this system has no URL cache", kExitNoUrlCache);
     if (!LoadSettings()) return kExitNoSettings;
+    NotePlatformCaveat();
     Faults = Cleaner.MalformedMasks();
     KeepFault = TKeepSites::Validate(Cleaner.KeepSites);
     switch (Options.Command) {
@@ -79,6 +80,12 @@ private:
   }
 
   void Note(const std::string &text) { Notes << "ienorvane: " << text << '\n'; }
+
+  // What the platform leaves alone, for the commands that walk or show it.
+  void NotePlatformCaveat() {
+    if (Options.Command == TCliCommand::Keep) return;
+    if (const std::string caveat = Observed.Identity().Caveat; !caveat.empty()) Note(caveat);
+  }
 
   TTextLayout Layout() const {
     TTextLayout layout;
@@ -278,10 +285,12 @@ private:
       BeginJson(json);
       json.Key("summary");
       json.Ansi(SummaryText(Cleaner));
+      WritePlatformJson(json, Observed.Identity());
       if (!Faults.empty()) WriteMaskFaultsJson(json, Faults);
       EndJson(json);
     } else {
       WriteSettingsText(Text, Cleaner);
+      Text << "platform: " << Observed.Identity().Name << '\n';
     }
     NoteMaskFaults();
     // A malformed keep list only warns here: show changes nothing.

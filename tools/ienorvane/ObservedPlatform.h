@@ -33,6 +33,7 @@ public:
   const TLeadByteSet &LeadBytes() const override { return Inner.LeadBytes(); }
   std::string AnsiToUtf8(std::string_view ansi) const override { return Inner.AnsiToUtf8(ansi); }
   bool HasUrlCache() const override { return Inner.HasUrlCache(); }
+  TPlatformIdentity Identity() const override { return Inner.Identity(); }
 
 private:
   class TObservedEnumeration;

@@ -467,3 +467,17 @@ void WriteKeepSitesJson(TJsonWriter &json, const TKeepSites &list) {
     json.Ansi(site.Typed);
   json.EndArray();
 }
+
+void WritePlatformJson(TJsonWriter &json, const TPlatformIdentity &identity) {
+  json.Key("platform");
+  json.BeginObject();
+  json.Key("name");
+  json.String(identity.Name);
+  json.Key("wine");
+  json.Bool(identity.Wine);
+  if (!identity.Caveat.empty()) {
+    json.Key("caveat");
+    json.String(identity.Caveat);
+  }
+  json.EndObject();
+}

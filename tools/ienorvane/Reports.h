@@ -93,6 +93,10 @@ void WriteListingJson(TJsonWriter &json, const TListing &listing, bool clean);
 // (null when there was no answer) and text.
 void WriteHistoryJson(TJsonWriter &json, const std::optional<THistoryOutcome> &outcome);
 
+// The member "platform" of an open JSON object: {"name", "wine", and
+// "caveat" when the platform has one}.
+void WritePlatformJson(TJsonWriter &json, const TPlatformIdentity &identity);
+
 // The member "error" naming every malformed mask, in an open JSON object.
 void WriteMaskFaultsJson(TJsonWriter &json, const std::vector<TMaskFault> &faults);
 

@@ -1,0 +1,109 @@
+// The index key as the plug-in computes it, against the index of the
+// wininet.dll that runs: URLs the index cannot tell apart share the key, and
+// the URLs whose lookup lands on the slot of a deleted entry are exactly the
+// ones whose key names freed slots, in the bucket the key gives.
+#include <windows.h>
+#include <wininet.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "CacheSeeder.h"
+#include "UrlEscape.h"
+#include "Win32System.h"
+
+namespace {
+
+// The index's buckets: the key's low bits choose one of 64.
+uint32_t BucketOf(const TUrlIndexKeys &keys, const std::string &url) {
+  return keys.KeyOf(url) & 63u;
+}
+
+class UrlIndexKey : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const TWin32System system = TWin32System::Detect(TWin32Api::System());
+    if (!system.WineVersion) GTEST_SKIP() << "Windows' index is not Wine's";
+    ASSERT_TRUE(system.IndexKeys) << "the key table of the running wininet.dll was not found";
+    EXPECT_EQ(system.Guard(), TIndexGuard::FreedSlotKeys);
+    Keys.emplace(*system.IndexKeys);
+  }
+  void TearDown() override { EmptyUrlCache(); }
+  std::optional<TUrlIndexKeys> Keys;
+};
+
+// Measured against the wininet.dll of Wine 8.0 of each architecture: whether
+// the URL's key names freed slots (-1: not measured there). An ASCII URL's
+// key reads only the table, which both builds share.
+TEST_F(UrlIndexKey, MeasuredUrls) {
+  const struct {
+    const char *Url;
+    int Win32, Win64;
+  } rows[] = {
+      {"http://!a\xFE", -1, 1},
+      {"http://!b\xE9", 1, 0},
+      {"http://www.example.com/", 0, 0},
+      {"Cookie:j\xFCrgen@shop.example.com/", -1, 0},
+      {"Visited: jos\xE9@http://news.example.org/today.html", -1, 0},
+  };
+  for (const auto &row : rows) {
+#ifdef _WIN64
+    const int expected = row.Win64;
+#else
+    const int expected = row.Win32;
+#endif
+    if (expected < 0) continue;
+    EXPECT_EQ(Keys->MatchesFreedSlots(row.Url), expected == 1) << EscapedUrl(row.Url);
+  }
+}
+
+TEST_F(UrlIndexKey, UrlsTheIndexConfusesShareTheKey) {
+  const std::vector<TCollidingUrls> pairs = FindCollidingUrls(16, "http://hc/");
+  ASSERT_FALSE(pairs.empty()) << "Wine's index tells no URLs apart by key";
+  for (const TCollidingUrls &pair : pairs)
+    EXPECT_EQ(Keys->KeyOf(pair.Present), Keys->KeyOf(pair.Absent))
+        << EscapedUrl(pair.Present) << " " << EscapedUrl(pair.Absent);
+}
+
+// With a deleted slot at the head of nearly every bucket and no entry left,
+// a lookup that finds a record has matched a deleted slot: its key names
+// freed slots, and the deleted mate it found shares its bucket. A URL whose
+// key names freed slots finds nothing only in a bucket that no mate took.
+TEST_F(UrlIndexKey, LookupsLandOnFreedSlotsExactlyForTheKeysThatNameThem) {
+  EmptyUrlCache();
+  std::map<std::string, uint32_t> mates;
+  std::set<uint32_t> bucketsWithMates;
+  for (int i = 0; i < 320; ++i) {
+    const std::string mate = "http://!m" + std::to_string(i) + "/";
+    SeedEntry(mate, 0);
+    mates[mate] = BucketOf(*Keys, mate);
+    bucketsWithMates.insert(mates[mate]);
+  }
+  for (const auto &mate : mates)
+    ASSERT_TRUE(DeleteUrlCacheEntryA(mate.first.c_str())) << mate.first;
+
+  size_t landed = 0, named = 0;
+  for (char middle = '!'; middle <= '~'; ++middle)
+    for (unsigned last = 0x80; last <= 0xFF; ++last) {
+      const std::string url = std::string("http://!") + middle + static_cast<char>(last);
+      const std::optional<std::string> found = ResolvedUrl(url);
+      const bool freedSlots = Keys->MatchesFreedSlots(url);
+      named += freedSlots;
+      if (found && !found->empty()) {
+        ++landed;
+        EXPECT_TRUE(freedSlots) << EscapedUrl(url) << " found " << EscapedUrl(*found);
+        if (const auto mate = mates.find(*found); mate != mates.end()) {
+          EXPECT_EQ(BucketOf(*Keys, url), mate->second) << EscapedUrl(url);
+        }
+      } else if (freedSlots) {
+        EXPECT_FALSE(bucketsWithMates.count(BucketOf(*Keys, url))) << EscapedUrl(url);
+      }
+    }
+  EXPECT_GT(landed, 0u);
+  EXPECT_LT(named, 300u) << "about 1 in 100 such URLs";
+}
+
+} // namespace
