@@ -12,7 +12,9 @@
 #include <string>
 
 #include "CacheSeeder.h"
+#include "FaultyWin32Api.h"
 #include "UrlEscape.h"
+#include "Win32Platform.h"
 #include "Win32System.h"
 
 namespace {
@@ -104,6 +106,44 @@ TEST_F(UrlIndexKey, LookupsLandOnFreedSlotsExactlyForTheKeysThatNameThem) {
     }
   EXPECT_GT(landed, 0u);
   EXPECT_LT(named, 300u) << "about 1 in 100 such URLs";
+}
+
+// What the platform answers decides the guard: Windows (no wine_get_version)
+// gets the checked delete for every URL, Wine the key rule, and Wine whose
+// wininet.dll image cannot be read the rule for every byte of 0x80 and above,
+// which the command line names in its caveat.
+TEST(UrlIndexGuard, FollowsWhatThePlatformAnswers) {
+  const std::string url = "http://www.example.com/caf\xE9.html";
+  const struct {
+    const char *Name;
+    std::optional<TWin32Call> Failing;
+    TIndexGuard Guard;
+    bool Wine, Caveat;
+    TDeleteResult Result;
+    bool LookedUp;
+  } rows[] = {
+      {"Wine", std::nullopt, TIndexGuard::FreedSlotKeys, true, false, TDeleteResult::Deleted, true},
+      {"Windows", TWin32Call::WineVersion, TIndexGuard::None, false, false, TDeleteResult::Deleted,
+       true},
+      {"Wine, no wininet.dll image", TWin32Call::GetModuleHandleA, TIndexGuard::HighBytes, true,
+       true, TDeleteResult::NotAddressable, false},
+  };
+  for (const auto &row : rows) {
+    EmptyUrlCache();
+    const std::string file = SeedHttpEntry(url, 500);
+    TFaultyWin32Api faulty;
+    if (row.Failing) faulty.Fail(*row.Failing, {.Nth = 1, .ForGood = true});
+    TWin32Platform platform(faulty.Api());
+    const TPlatformIdentity identity = platform.Identity();
+    EXPECT_EQ(identity.Wine, row.Wine) << row.Name;
+    EXPECT_EQ(identity.Name.rfind(row.Wine ? "Wine " : "Windows", 0), 0u) << row.Name;
+    EXPECT_EQ(!identity.Caveat.empty(), row.Caveat) << row.Name << ": " << identity.Caveat;
+    EXPECT_EQ(TWin32System::Detect(faulty.Api()).Guard(), row.Guard) << row.Name;
+    EXPECT_EQ(platform.UrlCache().Delete({url.c_str(), file.c_str(), 500}), row.Result) << row.Name;
+    EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA) > 0, row.LookedUp) << row.Name;
+    EXPECT_EQ(UrlCacheHas(url), row.Result != TDeleteResult::Deleted) << row.Name;
+  }
+  EmptyUrlCache();
 }
 
 } // namespace
