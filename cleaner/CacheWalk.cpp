@@ -177,6 +177,8 @@ void TEntryDeleter::operator()(TCategory category, const TCacheEntryView &entry)
   if (result == TDeleteResult::Deleted) {
     ++counted.Count;
     counted.Bytes += entry.Size;
+    if (category == TCategory::History)
+      if (const auto visited = VisitedUrlOf(entry.Url)) counted.VisitedUrls.emplace_back(*visited);
   } else {
     ++counted.NotDeleted;
   }

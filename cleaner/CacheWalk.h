@@ -149,6 +149,9 @@ struct TCategoryTotals {
   uint64_t Bytes = 0;      // their sizes added up
   uint64_t NotDeleted = 0; // entries selected that the platform did not delete
   TKeptTotals Kept;        // entries selected that a site to keep held back
+  // History only: the URL each deleted visit recorded (VisitedUrlOf), in
+  // order; what a clean by mask makes the history store forget.
+  std::vector<std::string> VisitedUrls;
 };
 
 // Called for each entry a delete was asked for, with the category it was

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string_view>
+#include <unordered_set>
 
 #include "IniFiles.h"
 
@@ -187,9 +188,17 @@ TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
   return totals;
 }
 
-std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore() {
+std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore(const TCleanTotals &deleted) {
   if (!EmptiesHistoryStore()) return std::nullopt;
-  const TKeepSites keep = SitesToKeep();
+  const TKeepSites keep = SitesToKeep(); // a malformed list stops every way alike
+  if (DeleteHistoryType == TSweepType::ByMask) {
+    const std::vector<std::string> &visited = deleted.History.VisitedUrls;
+    const std::unordered_set<std::string_view> forget(visited.begin(), visited.end());
+    THistoryAnswer answer = System.History().DeleteUrlsExcept(
+        [&forget](const std::string &url) { return !forget.contains(url); });
+    answer.OnlyDeletedVisits = true;
+    return answer;
+  }
   if (keep.Empty()) return System.History().Clear();
   return System.History().DeleteUrlsExcept(
       [&keep](const std::string &url) { return keep.Keeps(url); });
@@ -205,7 +214,7 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   TCleanTotals totals = TotalsOf(deleter);
   for (TCategory category : kAllCategories)
     totals.Of(category).Kept = std::move(kept[static_cast<size_t>(category)]);
-  totals.HistoryStore = EmptyHistoryStore();
+  totals.HistoryStore = EmptyHistoryStore(totals);
   return totals;
 }
 

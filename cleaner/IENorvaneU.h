@@ -158,14 +158,15 @@ public:
   // every delete. The totals count what the selection's sites to keep held
   // back (Kept, as Clean counts it) and hold no history store answer.
   TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
-  // Empty the history store, which a clean does whenever history is on,
-  // whatever its type (a mask only narrows the sweep of the "Visited:"
-  // entries). With sites to keep it is not emptied whole: each of its URLs
-  // that no site keeps is deleted, or, where the platform cannot list them,
-  // the store is left alone (see IHistoryStore). Its answer; none when
-  // history is off. Raises the store's failures, and EKeepSitesException for
-  // a malformed keep list.
-  std::optional<THistoryAnswer> EmptyHistoryStore();
+  // Empty the history store, which a clean does whenever history is on, as
+  // far as the user selected: with history by mask (ByMask) the store forgets
+  // only the URLs of the visits this clean deleted (`deleted`, what
+  // DeleteSelected or the clean's walk counted), and nothing else; otherwise
+  // it is emptied whole, or, with sites to keep, each of its URLs that no
+  // site keeps is deleted. A store the platform cannot list is left alone
+  // then (see IHistoryStore). Its answer; none when history is off. Raises
+  // the store's failures, and EKeepSitesException for a malformed keep list.
+  std::optional<THistoryAnswer> EmptyHistoryStore(const TCleanTotals &deleted = {});
   // Whether a clean empties the history store: whenever history is on.
   bool EmptiesHistoryStore() const { return DeleteHistory; }
 

@@ -1,5 +1,7 @@
 #include "KeepSites.h"
 
+#include "UrlCache.h"
+
 namespace {
 
 constexpr std::string_view CookiePrefix = "Cookie:";
@@ -212,7 +214,7 @@ std::string_view TKeepSites::EntryHost(std::string_view url) {
     return rest ? rest->substr(0, rest->find('/')) : std::string_view{};
   }
   if (url.starts_with(VisitedPrefix)) {
-    const std::optional<std::string_view> rest = AfterFirstAt(url.substr(VisitedPrefix.size()));
+    const std::optional<std::string_view> rest = VisitedUrlOf(url);
     return rest ? UrlHost(*rest) : std::string_view{};
   }
   return UrlHost(url);

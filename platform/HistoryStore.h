@@ -25,11 +25,14 @@ public:
 struct THistoryAnswer {
   int32_t Code = 0; // the platform's result code; 0 (S_OK) when it emptied the store
   std::string Text; // the system's text for a failing code ("OLE error XXXXXXXX" when none)
-  // Asked to keep sites (DeleteUrlsExcept): the store was not emptied whole.
-  // With Code 0 it was walked and every URL not kept deleted; otherwise it
-  // could not be walked and was left alone, Text saying why.
-  bool KeptSites = false;
-  uint64_t Left = 0;       // walked: the URLs left because a site keeps them
+  // Walked (DeleteUrlsExcept): the store was not emptied whole. With Code 0
+  // it was walked and every URL not kept deleted; otherwise it could not be
+  // walked and was left alone, Text saying why.
+  bool Walked = false;
+  // Walked to forget only the URLs of the visits a clean by mask deleted,
+  // rather than to keep sites.
+  bool OnlyDeletedVisits = false;
+  uint64_t Left = 0;       // walked: the URLs left (kept, or not deleted by the clean)
   uint64_t Deleted = 0;    // walked: the URLs deleted
   uint64_t NotDeleted = 0; // walked: the URLs whose delete the store refused (they stay)
   bool Cleared() const { return Code == 0; }
@@ -48,7 +51,7 @@ public:
   // Empties the store but for the URLs that `keeps` holds back: lists every
   // URL of the store (IUrlHistoryStg::EnumUrls, in the ANSI code page) and
   // deletes each one `keeps` is false for (DeleteUrl). The answer has
-  // KeptSites set; when the store cannot be listed, nothing is deleted and
+  // Walked set; when the store cannot be listed, nothing is deleted and
   // Code and Text give the listing's failure. Raises as Clear.
   virtual THistoryAnswer
   DeleteUrlsExcept(const std::function<bool(const std::string &)> &keeps) = 0;

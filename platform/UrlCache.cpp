@@ -25,3 +25,11 @@ TCategory ContainerOfUrl(const char *url) {
     if (BeginsWith(url, CategoryPrefix(category))) return category;
   return TCategory::Cache;
 }
+
+std::optional<std::string_view> VisitedUrlOf(std::string_view entryUrl) {
+  const std::string_view prefix = CategoryPrefix(TCategory::History);
+  if (!entryUrl.starts_with(prefix)) return std::nullopt;
+  const size_t at = entryUrl.find('@', prefix.size());
+  if (at == std::string_view::npos) return std::nullopt;
+  return entryUrl.substr(at + 1);
+}

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 // The three categories of cache entries, in the order a clean sweeps them.
@@ -24,6 +25,11 @@ const char *CategoryPrefix(TCategory category);
 // the URL begins with "Cookie:", History with "Visited:" (exactly, case and
 // all, as the platform files them), Cache for every other URL.
 TCategory ContainerOfUrl(const char *url);
+
+// The URL a visited-history entry records: what follows the first "@" of a
+// URL that begins with "Visited:" ("Visited: john@http://a.com/" gives
+// "http://a.com/"); none for another URL or one without "@".
+std::optional<std::string_view> VisitedUrlOf(std::string_view entryUrl);
 
 // One entry as an enumeration delivers it. The texts stay valid until the
 // next call on the enumeration that delivered it (or its end).

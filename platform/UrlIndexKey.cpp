@@ -47,6 +47,5 @@ uint32_t TUrlIndexKeys::KeyOf(std::string_view url) const {
     for (uint8_t &k : key)
       k = At(c ^ k);
   }
-  return uint32_t{key[0]} | uint32_t{key[1]} << 8 | uint32_t{key[2]} << 16 |
-         uint32_t{key[3]} << 24;
+  return uint32_t{key[0]} | uint32_t{key[1]} << 8 | uint32_t{key[2]} << 16 | uint32_t{key[3]} << 24;
 }

@@ -25,7 +25,7 @@ TRecordingHistoryStore::DeleteUrlsExcept(const std::function<bool(const std::str
   ++WalkCount;
   THistoryAnswer answer;
   if (auto refused = Refusal()) answer = *refused;
-  answer.KeptSites = true;
+  answer.Walked = true;
   if (!answer.Cleared()) return answer;
   const auto gone =
       std::remove_if(Urls.begin(), Urls.end(), [&](const std::string &url) { return !keeps(url); });

@@ -111,6 +111,6 @@ TWin32HistoryStore::DeleteUrlsExcept(const std::function<bool(const std::string 
       ++(SUCCEEDED(Api.DeleteUrl(store, url.c_str())) ? walked.Deleted : walked.NotDeleted);
     return walked;
   });
-  answer.KeptSites = true;
+  answer.Walked = true;
   return answer;
 }

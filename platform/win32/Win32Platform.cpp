@@ -36,8 +36,7 @@ TLeadByteSet ThreadCodePageLeadBytes(const TWin32Api &api) {
 
 TWin32Platform::TWin32Platform(const TWin32Api &api)
     : Api(api), System(TWin32System::Detect(api)), ProfileStore(api), Cache(api, System),
-      HistoryStore(api),
-      CodePageLeadBytes(ThreadCodePageLeadBytes(api)) {}
+      HistoryStore(api), CodePageLeadBytes(ThreadCodePageLeadBytes(api)) {}
 
 std::string TWin32Platform::AnsiToUtf8(std::string_view ansi) const {
   if (ansi.empty()) return {};

@@ -59,5 +59,5 @@ private:
   const TWin32Api &Api;
   const TIndexGuard Guard;
   const std::optional<TUrlIndexKeys> Keys; // with FreedSlotKeys
-  TEntryBuffer Lookup; // the record of the last lookup
+  TEntryBuffer Lookup;                     // the record of the last lookup
 };

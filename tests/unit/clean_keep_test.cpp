@@ -329,7 +329,7 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
       const std::optional<THistoryAnswer> answer = cleaner.EmptyHistoryStore();
       ASSERT_TRUE(answer.has_value());
       EXPECT_TRUE(answer->Cleared());
-      EXPECT_EQ(answer->KeptSites, c.Walked);
+      EXPECT_EQ(answer->Walked, c.Walked);
       EXPECT_EQ(stepped.HistoryStore.Urls, c.StoreLeft);
       EXPECT_EQ(stepped.HistoryStore.Calls(), c.Walked ? 0u : 1u) << "emptied whole";
       EXPECT_EQ(stepped.HistoryStore.Walks(), c.Walked ? 1u : 0u);
@@ -353,7 +353,7 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
         EXPECT_EQ(totals.Of(category).Count, deletedTotals.Of(category).Count);
       }
       ASSERT_TRUE(totals.HistoryStore.has_value());
-      EXPECT_EQ(totals.HistoryStore->KeptSites, c.Walked);
+      EXPECT_EQ(totals.HistoryStore->Walked, c.Walked);
       EXPECT_EQ(whole.HistoryStore.Urls, c.StoreLeft);
       EXPECT_EQ(whole.HistoryStore.Calls(), c.Walked ? 0u : 1u);
     }
@@ -388,13 +388,63 @@ TEST(CleanKeep, HistoryStoreThatCannotBeWalkedIsLeftAlone) {
   cleaner.KeepSites = "example.com";
   const TCleanTotals totals = cleaner.Clean();
   ASSERT_TRUE(totals.HistoryStore.has_value());
-  EXPECT_TRUE(totals.HistoryStore->KeptSites);
+  EXPECT_TRUE(totals.HistoryStore->Walked);
   EXPECT_EQ(totals.HistoryStore->Code, TRecordingHistoryStore::kNotImplemented);
   EXPECT_FALSE(totals.HistoryStore->Cleared());
   EXPECT_EQ(platform.HistoryStore.Urls.size(), 2u);
   EXPECT_EQ(platform.HistoryStore.Calls(), 0u);
   EXPECT_FALSE(platform.Cache.Contains("Visited: john@http://news.example.org/c.gif"));
   EXPECT_TRUE(platform.Cache.Contains("Visited: john@https://www.example.com/b.js"));
+}
+
+// The history store forgets no more than the clean selected: with history
+// by mask only the URLs of the visits it deleted (the URL after "user@"),
+// whatever a site to keep holds back; otherwise it is emptied whole, or but
+// for the kept sites' URLs. Both ways of cleaning alike.
+TEST(CleanHistoryStore, ForgetsOnlyWhatTheCleanSelected) {
+  const std::vector<std::string> store = {
+      "https://www.example.com/b.js", "http://news.example.org/c.gif", "http://www.facebook.com/",
+      "http://unrelated.example.net/"};
+  const struct {
+    const char *Name;
+    int Type;
+    const char *Mask, *Keep;
+    std::vector<std::string> Left;
+    bool Walked;
+  } cases[] = {
+      {"every visit", 0, "", "", {}, false},
+      {"every visit, a site kept", 0, "", "example.com", {"https://www.example.com/b.js"}, true},
+      {"by mask", 1, "*news*", "", {store[0], store[2], store[3]}, true},
+      {"by a mask no visit matches", 1, "*facebook*", "", store, true},
+      {"by mask, a site kept", 1, "*", "example.org", {store[1], store[2], store[3]}, true},
+      {"a type no clean sweeps", 2, "", "", {}, false},
+  };
+  for (const auto &c : cases)
+    for (const bool stepped : {false, true}) {
+      SCOPED_TRACE(std::string(c.Name) + (stepped ? ", step by step" : ", in one pass"));
+      TSeededPlatform platform(TListing::WithContent);
+      platform.HistoryStore.Urls = store;
+      TIENorvane cleaner = AllOn(platform, false);
+      cleaner.DeleteCache = cleaner.DeleteCookies = false;
+      cleaner.DeleteHistoryType = SweepTypeOf(c.Type);
+      cleaner.HistoryMask = c.Mask;
+      cleaner.KeepSites = c.Keep;
+      std::optional<THistoryAnswer> answer;
+      if (stepped) {
+        answer = cleaner.EmptyHistoryStore(cleaner.DeleteSelected(cleaner.Select()));
+      } else {
+        answer = cleaner.Clean().HistoryStore;
+      }
+      ASSERT_TRUE(answer.has_value());
+      EXPECT_TRUE(answer->Cleared());
+      EXPECT_EQ(platform.HistoryStore.Urls, c.Left);
+      EXPECT_EQ(answer->Walked, c.Walked);
+      EXPECT_EQ(answer->OnlyDeletedVisits, c.Type == 1);
+      EXPECT_EQ(platform.HistoryStore.Clears(), c.Walked ? 0u : 1u);
+      if (c.Walked) {
+        EXPECT_EQ(answer->Deleted, store.size() - c.Left.size());
+      }
+    }
 }
 
 TEST(CleanHttps, SummaryNamesTheHttpsHalfAfterTheHttpHalf) {

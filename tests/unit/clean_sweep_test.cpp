@@ -113,7 +113,7 @@ TEST_F(CleanFixture, CleanEachCategoryAndType) {
        1,
        "*NEWS*",
        {"Visited: john@http://news.example.org/story/today"},
-       1},
+       0},
       {"history type 2", TCategory::History, 2, "*", {}, 1},
   };
   for (const TSweepCase &c : cases) {

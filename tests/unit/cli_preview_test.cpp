@@ -186,12 +186,18 @@ TEST_F(CliTest, CleanDeletesExactlyWhatThePreviewListed) {
     const bool historyOn =
         std::find(c.Settings.begin(), c.Settings.end(), "DeleteHistory=0") == c.Settings.end();
     EXPECT_EQ(previewed["historyStoreToBeCleared"].Bool(), historyOn);
+    // By mask the store forgets only the deleted visits' URLs; else it is emptied.
+    const bool historyByMask =
+        std::find(c.Settings.begin(), c.Settings.end(), "DeleteHistoryType=1") != c.Settings.end();
     if (historyOn)
-      EXPECT_TRUE(cleaned["historyStore"]["emptied"].Bool());
+      EXPECT_EQ(cleaned["historyStore"]["emptied"].Bool(), !historyByMask);
     else
       EXPECT_TRUE(cleaned["historyStore"].IsNull());
+    if (historyOn && historyByMask) {
+      EXPECT_TRUE(cleaned["historyStore"]["onlyDeletedVisits"].Bool());
+    }
     EXPECT_TRUE(cleaned["complete"].Bool());
-    EXPECT_EQ(History.Clears() - clearsBefore, historyOn ? 1u : 0u);
+    EXPECT_EQ(History.Clears() - clearsBefore, historyOn && !historyByMask ? 1u : 0u);
   }
 }
 
@@ -264,7 +270,8 @@ TEST_F(CliTest, ShowPrintsTheNineSettingsAndTheSummary) {
   EXPECT_EQ(run.Out, "DeleteCache=1\nDeleteCacheType=1\nCacheMask=*news*\n"
                      "DeleteCookies=0\nDeleteCookiesType=16\nCookiesMask=*.*\n"
                      "DeleteHistory=1\nDeleteHistoryType=2\nHistoryMask=\n"
-                     "summary: http://*news*, Visited:\n");
+                     "summary: http://*news*, Visited:\n"
+                     "platform: portable\n");
   EXPECT_EQ(run.Err, "");
 }
 

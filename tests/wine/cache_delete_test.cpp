@@ -266,8 +266,7 @@ TEST_F(CacheDelete, EntriesOfEveryByteGoButFreedSlotKeys) {
 
   ASSERT_TRUE(seed());
   const TProgramRun plugin = RunPlugHostClean(NV_PLUGIN_DLL, Ini, kSection);
-  EXPECT_NE(plugin.Output.find("Exempted space is 1000 bytes"), std::string::npos)
-      << plugin.Output;
+  EXPECT_NE(plugin.Output.find("Exempted space is 1000 bytes"), std::string::npos) << plugin.Output;
   expectOnlyKeyZeroLeft("the plug-in");
 }
 

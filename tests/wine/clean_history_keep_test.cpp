@@ -186,7 +186,7 @@ TEST_F(HistoryKeep, DeletesEveryUrlNoSiteKeepsAndFreesEveryString) {
 
     const THistoryAnswer answer = DeleteUrlsExcept(c.Keep);
 
-    EXPECT_TRUE(answer.KeptSites);
+    EXPECT_TRUE(answer.Walked);
     EXPECT_EQ(answer.Code, 0);
     EXPECT_EQ(Deleted, c.Deleted) << "each URL no site keeps, in the store's order";
     EXPECT_EQ(answer.Deleted, c.Deleted.size() - c.NotDeleted);
@@ -222,7 +222,7 @@ TEST_F(HistoryKeep, FailedListingDeletesNothing) {
 
     const THistoryAnswer answer = DeleteUrlsExcept("example.com");
 
-    EXPECT_TRUE(answer.KeptSites);
+    EXPECT_TRUE(answer.Walked);
     EXPECT_EQ(answer.Code, c.Result);
     EXPECT_EQ(answer.Text, TWin32HistoryStore().OleErrorMessage(c.Result));
     EXPECT_TRUE(Deleted.empty());
@@ -270,7 +270,7 @@ TEST_F(HistoryKeep, CleanWithSitesToKeepNeverEmptiesTheStoreWhole) {
 
     const bool keeps = !TKeepSites::Parse(keep).Empty();
     ASSERT_TRUE(totals.HistoryStore.has_value());
-    EXPECT_EQ(totals.HistoryStore->KeptSites, keeps);
+    EXPECT_EQ(totals.HistoryStore->Walked, keeps);
     EXPECT_EQ(Faulty.Calls(TWin32Call::ClearHistory) - clears, keeps ? 0u : 1u);
     EXPECT_EQ(Faulty.Calls(TWin32Call::EnumUrls) - lists, keeps ? 1u : 0u);
     const std::vector<std::string> deleted =
@@ -300,7 +300,7 @@ TEST(HistoryKeepWine, RealStoreIsListedNotCleared) {
             << static_cast<uint32_t>(answer.Code) << std::dec << " '" << answer.Text << "', "
             << faulty.Calls(TWin32Call::NextUrl) << " NextUrl calls, " << answer.Left
             << " URLs kept\n";
-  EXPECT_TRUE(answer.KeptSites);
+  EXPECT_TRUE(answer.Walked);
   EXPECT_EQ(faulty.Calls(TWin32Call::EnumUrls), 1u);
   EXPECT_EQ(faulty.Calls(TWin32Call::ClearHistory), 0u);
   EXPECT_EQ(faulty.Calls(TWin32Call::DeleteUrl), 0u) << "every URL was kept";

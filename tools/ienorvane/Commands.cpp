@@ -186,6 +186,14 @@ private:
            (!Options.Category || *Options.Category == TCategory::History);
   }
 
+  // What a clean will do to the history store.
+  std::string HistoryStorePlan() const {
+    if (Cleaner.DeleteHistoryType == TSweepType::ByMask)
+      return "history store: a clean forgets the URLs of the visits it deletes, and no other";
+    if (Cleaner.KeepSites.empty()) return "history store: to be emptied by a clean";
+    return "history store: to be emptied by a clean, except the kept sites' URLs";
+  }
+
   int Preview() {
     const TSelection selection = Cleaner.Select(Options.Category);
     if (selection.Fault) return MaskFaultMet(*selection.Fault);
@@ -200,10 +208,7 @@ private:
       EndJson(json);
     } else {
       WritePreviewText(Text, listing, Layout());
-      if (HistoryStoreInScope())
-        Text << (Cleaner.KeepSites.empty()
-                     ? "history store: to be emptied by a clean\n"
-                     : "history store: to be emptied by a clean, except the kept sites' URLs\n");
+      if (HistoryStoreInScope()) Text << HistoryStorePlan() << '\n';
     }
     return kExitOk;
   }
@@ -230,7 +235,7 @@ private:
     TCleanTotals totals;
     TListing done = DeleteSelected(selected, totals);
     NoteOtherSchemes(done, Cleaner, selected);
-    const std::optional<THistoryOutcome> history = EmptyHistoryStore();
+    const std::optional<THistoryOutcome> history = EmptyHistoryStore(totals);
     const std::string report = totals.ReportText();
     const bool complete = done.Total().NotDeleted == 0 && (!history || history->Done());
     if (Options.Json) {
@@ -262,20 +267,23 @@ private:
   }
 
   // The cleaner's last step; the store's answer or failure, as it came.
-  std::optional<THistoryOutcome> EmptyHistoryStore() {
+  std::optional<THistoryOutcome> EmptyHistoryStore(const TCleanTotals &deleted) {
     try {
-      const std::optional<THistoryAnswer> answer = Cleaner.EmptyHistoryStore();
+      const std::optional<THistoryAnswer> answer = Cleaner.EmptyHistoryStore(deleted);
       if (!answer) return std::nullopt;
       THistoryOutcome outcome{
-          answer->Cleared() && !answer->KeptSites, answer->Code, answer->Text, {}};
-      if (answer->KeptSites)
+          answer->Cleared() && !answer->Walked, answer->Code, answer->Text, {}, {}};
+      if (answer->OnlyDeletedVisits)
+        outcome.DeletedVisits =
+            TDeletedVisitsOutcome{answer->Deleted, answer->Left, answer->NotDeleted};
+      else if (answer->Walked)
         outcome.KeptSites = TKeptSitesOutcome{Cleaner.SitesToKeep().Items().size(), answer->Left,
                                               answer->NotDeleted};
       return outcome;
     } catch (const EOleSysError &failure) {
-      return THistoryOutcome{false, failure.ErrorCode, failure.Message(), {}};
+      return THistoryOutcome{false, failure.ErrorCode, failure.Message(), {}, {}};
     } catch (const EIntfCastError &failure) {
-      return THistoryOutcome{false, std::nullopt, failure.Message(), {}};
+      return THistoryOutcome{false, std::nullopt, failure.Message(), {}, {}};
     }
   }
 

@@ -305,6 +305,14 @@ void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayou
 
 std::string HistoryOutcomeText(const THistoryOutcome &outcome) {
   if (outcome.Emptied) return "history store: emptied";
+  if (outcome.ForgotVisits())
+    return "history store: forgot the URLs of the " +
+           std::to_string(outcome.DeletedVisits->Forgotten) + " deleted visits (" +
+           std::to_string(outcome.DeletedVisits->Left) + " left)";
+  if (outcome.DeletedVisits && outcome.Code == 0)
+    return "history store: forgot the URLs of the " +
+           std::to_string(outcome.DeletedVisits->Forgotten) + " deleted visits, but " +
+           std::to_string(outcome.DeletedVisits->NotDeleted) + " could not be deleted";
   if (outcome.EmptiedExceptKept())
     return "history store: emptied except kept sites (" + std::to_string(outcome.KeptSites->Left) +
            " left)";
@@ -396,6 +404,16 @@ void WriteHistoryJson(TJsonWriter &json, const std::optional<THistoryOutcome> &o
     json.Null();
   json.Key("text");
   json.Ansi(outcome->Text);
+  if (outcome->DeletedVisits) {
+    json.Key("onlyDeletedVisits");
+    json.Bool(true);
+    json.Key("forgotten");
+    json.Number(outcome->DeletedVisits->Forgotten);
+    json.Key("left");
+    json.Number(outcome->DeletedVisits->Left);
+    json.Key("notDeleted");
+    json.Number(outcome->DeletedVisits->NotDeleted);
+  }
   if (outcome->KeptSites) {
     json.Key("keptSites");
     json.Number(static_cast<uint64_t>(outcome->KeptSites->Sites));

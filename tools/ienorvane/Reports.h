@@ -34,6 +34,14 @@ struct TKeptSitesOutcome {
   uint64_t NotDeleted = 0; // walked: URLs whose delete the store refused
 };
 
+// The walk of the history store after a clean by mask: the URLs of the
+// deleted visits it forgot, the URLs it left, and those it refused to forget.
+struct TDeletedVisitsOutcome {
+  uint64_t Forgotten = 0;
+  uint64_t Left = 0;
+  uint64_t NotDeleted = 0;
+};
+
 // What the history store did in a clean: emptied (code 0), answered another
 // code with a text, or could not be asked (the object or its interface
 // failed: the failure's message and, for a COM failure, its code). With
@@ -44,13 +52,17 @@ struct THistoryOutcome {
   std::optional<int32_t> Code;
   std::string Text;
   std::optional<TKeptSitesOutcome> KeptSites;
+  // With history by mask: walked to forget only the deleted visits' URLs.
+  std::optional<TDeletedVisitsOutcome> DeletedVisits;
 
   // Walked but for the kept sites' URLs, every other URL deleted.
   bool EmptiedExceptKept() const { return KeptSites && Code == 0 && KeptSites->NotDeleted == 0; }
   // Left alone, as keeping sites requires where the store cannot be walked.
   bool LeftAlone() const { return KeptSites && Code.value_or(0) != 0; }
   // The store did what a clean asks of it; none of these is a partial clean.
-  bool Done() const { return Emptied || EmptiedExceptKept() || LeftAlone(); }
+  bool Done() const { return Emptied || EmptiedExceptKept() || LeftAlone() || ForgotVisits(); }
+  // Walked, and every URL of a deleted visit forgotten.
+  bool ForgotVisits() const { return DeletedVisits && Code == 0 && DeletedVisits->NotDeleted == 0; }
 };
 
 // The preview as text: per category a header with its pattern (or why it is
