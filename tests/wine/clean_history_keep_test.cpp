@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "CacheSeeder.h"
 #include "FaultyWin32Api.h"
 #include "IENorvaneU.h"
 #include "KeepSites.h"
@@ -287,6 +288,33 @@ TEST_F(HistoryKeep, CleanWithSitesToKeepNeverEmptiesTheStoreWhole) {
   const unsigned created = Faulty.Calls(TWin32Call::CoCreateInstance);
   EXPECT_THROW(cleaner.Clean(), EKeepSitesException);
   EXPECT_EQ(Faulty.Calls(TWin32Call::CoCreateInstance), created);
+}
+
+// A clean of history by mask on the real cache: the store forgets the URLs
+// of exactly the visits the clean deleted, and is never emptied.
+TEST_F(HistoryKeep, MaskedCleanForgetsOnlyTheDeletedVisits) {
+  EmptyUrlCache();
+  for (const char *visit : {"Visited: jane@http://badexample.com/", "Visited: jane@about:blank",
+                            "Visited: jane@http://www.example.com/a.htm"})
+    SeedVisitedEntry(visit);
+  Stand(kStoreUrls);
+  const unsigned clears = Faulty.Calls(TWin32Call::ClearHistory);
+  TWin32Platform platform(Faulty.Api());
+  TIENorvane cleaner(platform);
+  cleaner.DeleteHistory = true;
+  cleaner.DeleteHistoryType = TSweepType::ByMask;
+  cleaner.HistoryMask = "*b[al]*"; // the first two visits
+
+  const TCleanTotals totals = cleaner.Clean();
+
+  EXPECT_EQ(totals.History.Count, 2u);
+  ASSERT_TRUE(totals.HistoryStore.has_value());
+  EXPECT_TRUE(totals.HistoryStore->OnlyDeletedVisits);
+  EXPECT_EQ(Faulty.Calls(TWin32Call::ClearHistory), clears);
+  EXPECT_EQ(Deleted, (std::vector<std::string>{"http://badexample.com/", "about:blank"}));
+  EXPECT_TRUE(UrlCacheHas("Visited: jane@http://www.example.com/a.htm"));
+  EXPECT_TRUE(Allocations.AllFreedOnce());
+  EmptyUrlCache();
 }
 
 // What Wine's own history store answers when it is to be listed (the real
