@@ -46,7 +46,7 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
-  xvfb xdotool imagemagick x11-utils jq python3 make zip unzip tmux
+  xvfb xdotool imagemagick x11-utils jq python3 make zip unzip tmux locales
 )
 
 can32=no
