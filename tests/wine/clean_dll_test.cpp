@@ -8,7 +8,11 @@
 #include <map>
 
 #include "CacheSeeder.h"
+#include "MaskOracle.h"
 #include "PlugHostRun.h"
+#include "SeededRandom.h"
+#include "UrlEscape.h"
+#include "Win32System.h"
 
 namespace {
 
@@ -122,6 +126,78 @@ TEST(CleanDll, CleansAsTheSectionSays) {
     EXPECT_EQ(run.ExitCode, c.ExitCode); // 1: the host got false and lived on
     EXPECT_EQ(SortedCacheUrls(), c.Left);
   }
+  DeleteFileA(ini.c_str());
+  EmptyUrlCache();
+}
+
+namespace {
+
+// Entries of every kind whose URLs hold bytes of 0x80 and above (user names
+// and pages), beside plain ones.
+const std::vector<std::string> kMixedBytes = {"http://www.example.com/caf\xE9.html",
+                                              "http://news.example.org/M\xFCnchen/",
+                                              "http://shop.example.com/se\xF1or.png",
+                                              "http://www.example.com/plain.html",
+                                              "http://ads.tracker.net/\xA9.gif",
+                                              "Cookie:j\xFCrgen@shop.example.com/",
+                                              "Cookie:jos\xE9@news.example.org/",
+                                              "Cookie:john@ads.tracker.net/",
+                                              "Visited: fran\xE7ois@http://www.example.com/",
+                                              "Visited: john@http://news.example.org/"};
+
+// A random mask of the pieces URLs are masked with, mostly between stars.
+std::string RandomMask(TSeededRandom &random) {
+  static const char *const pieces[] = {"?",    "[a-m]", "[!e]", ".",    "e",           "o", "/",
+                                       "\xE9", "\xFC",  "www",  "news", "[\xE0-\xFF]", "@", "*"};
+  std::string mask = random.Chance(80) ? "*" : "";
+  for (size_t n = 1 + random.Below(3); n > 0; --n)
+    mask += pieces[random.Below(std::size(pieces))];
+  return mask + (random.Chance(80) ? "*" : "");
+}
+
+} // namespace
+
+// Random masks of every category through the real DLL over entries of
+// every byte: what is left is exactly what the literal matcher does not
+// select, but for the entries whose key names freed slots in Wine's index.
+TEST(CleanDll, RandomMasksDeleteExactlyWhatTheySelect) {
+  const TWin32System system = TWin32System::Detect(TWin32Api::System());
+  const std::string ini = IniPath();
+  TSeededRandom random(2312);
+  size_t deletedInAll = 0;
+  for (int round = 0; round < 24; ++round) {
+    const char *const prefixes[] = {"http://", "Cookie:", "Visited:"};
+    const char *const keys[][3] = {{"DeleteCache", "DeleteCacheType", "CacheMask"},
+                                   {"DeleteCookies", "DeleteCookiesType", "CookiesMask"},
+                                   {"DeleteHistory", "DeleteHistoryType", "HistoryMask"}};
+    std::string masks[3];
+    DeleteFileA(ini.c_str());
+    for (size_t c = 0; c < 3; ++c) {
+      masks[c] = RandomMask(random);
+      for (const auto &[key, value] : {std::pair{keys[c][0], "1"}, std::pair{keys[c][1], "1"},
+                                       std::pair{keys[c][2], masks[c].c_str()}})
+        ASSERT_TRUE(WritePrivateProfileStringA("IE Norvane", key, value, ini.c_str()));
+    }
+    EmptyUrlCache();
+    for (const std::string &url : kMixedBytes)
+      SeedEntry(url, 10);
+
+    const TProgramRun run = RunPlugHostClean(NV_PLUGIN_DLL, ini, "IE Norvane");
+
+    std::vector<std::string> left;
+    for (const std::string &url : kMixedBytes) {
+      const size_t c = url.rfind("Cookie:", 0) == 0 ? 1 : url.rfind("Visited:", 0) == 0 ? 2 : 0;
+      const bool selected = OracleMatchesMask(url, prefixes[c] + masks[c]);
+      const bool refused = system.IndexKeys && system.IndexKeys->MatchesFreedSlots(url);
+      if (!selected || refused) left.push_back(url);
+    }
+    deletedInAll += kMixedBytes.size() - left.size();
+    EXPECT_EQ(SortedCacheUrls(), Sorted(left))
+        << "masks " << EscapedUrl(masks[0]) << " " << EscapedUrl(masks[1]) << " "
+        << EscapedUrl(masks[2]) << "\n"
+        << run.Output;
+  }
+  EXPECT_GT(deletedInAll, 48u) << "the masks select something";
   DeleteFileA(ini.c_str());
   EmptyUrlCache();
 }
