@@ -22,10 +22,9 @@ TUrlIndexKeys::TUrlIndexKeys(std::span<const uint8_t> window) {
 std::optional<TUrlIndexKeys> TUrlIndexKeys::FindIn(std::span<const uint8_t> image) {
   if (image.size() < 2 * kTableSize) return std::nullopt;
   std::optional<size_t> found;
-  const auto last = image.end() - static_cast<ptrdiff_t>(kTableSize);
   for (auto at = image.begin() + static_cast<ptrdiff_t>(kTableSize);;) {
-    at = std::search(at, last, kTableStart.begin(), kTableStart.end());
-    if (at >= last) break;
+    at = std::search(at, image.end(), kTableStart.begin(), kTableStart.end());
+    if (image.end() - at < static_cast<ptrdiff_t>(kTableSize)) break; // none, or cut off
     if (IsPermutation(&*at)) {
       if (found) return std::nullopt; // two candidates: which one runs is not known
       found = static_cast<size_t>(at - image.begin());
