@@ -83,9 +83,10 @@ void BM_Clean(benchmark::State &state) {
 // array, for every entry that reaches the match.
 uint64_t SweepCompilingPerEntry(IPlatform &platform, const std::string &pattern) {
   uint64_t deleted = 0;
-  const auto enumeration = platform.UrlCache().Enumerate(CategoryOfPattern(pattern));
+  const TEntrySelector filter(pattern, platform.LeadBytes());
+  const auto enumeration = platform.UrlCache().Enumerate(filter.Category());
   while (const TCacheEntryView *entry = enumeration->Next()) {
-    if (!PassesCategoryFilter(pattern, entry->Url)) continue;
+    if (filter.PassesOver(entry->Url)) continue;
     if (!TMask(pattern).Matches(entry->Url)) continue;
     if (platform.UrlCache().Delete(*entry) == TDeleteResult::Deleted) ++deleted;
   }

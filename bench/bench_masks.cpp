@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "AsciiText.h"
 #include "BenchMasks.h"
 #include "MaskOracle.h"
 #include "Masks.h"
@@ -96,13 +97,11 @@ void BM_HandWritten(benchmark::State &state, const char *mask, const TCorpus *co
   const auto prefixLength = static_cast<size_t>(std::strchr(mask, '*') - mask);
   std::string upperPrefix(mask, prefixLength);
   for (char &c : upperPrefix)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+    c = UpperAscii(c);
   const char *prefix = upperPrefix.c_str();
   const auto fn = [prefix, prefixLength](const char *url) {
     for (size_t i = 0; i < prefixLength; ++i) {
-      char c = url[i];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
-      if (c != prefix[i]) return false;
+      if (UpperAscii(url[i]) != prefix[i]) return false;
     }
     return std::strchr(url + prefixLength, '.') != nullptr;
   };

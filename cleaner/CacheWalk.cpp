@@ -1,5 +1,6 @@
 #include "CacheWalk.h"
 
+#include "AsciiText.h"
 #include "CacheSnapshot.h"
 
 namespace {
@@ -14,9 +15,8 @@ bool BeginsWith(const char *text, const char *prefix) {
 
 // Whether `text` begins with `prefix`, ASCII letters compared without case.
 bool BeginsWithNoCase(const char *text, const char *prefix) {
-  const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
   for (; *prefix; ++text, ++prefix)
-    if (fold(*text) != fold(*prefix)) return false;
+    if (UpperAscii(*text) != UpperAscii(*prefix)) return false;
   return true;
 }
 
@@ -84,10 +84,6 @@ std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
   if (withHttps && category == TCategory::Cache)
     patterns.push_back(SweepPattern(kHttpsPrefix, type, mask).value_or(kHttpsPrefix + mask));
   return patterns;
-}
-
-bool PassesCategoryFilter(const std::string &pattern, const char *url) {
-  return !FiltersOtherContainers(pattern) || ContainerOfUrl(url) == TCategory::Cache;
 }
 
 TEntrySelector::TEntrySelector(const std::string &pattern, const TLeadByteSet &leadBytes)
@@ -218,12 +214,4 @@ bool HoldBack(const TKeepSites &keep, const TCacheEntryView &entry, TKeptTotals 
   if (!site) return false;
   kept.Add(*site, entry.Size);
   return true;
-}
-
-TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
-                      const TSweepObserver &observer) {
-  TEntryDeleter deleter(platform.UrlCache(), observer);
-  const TCategory category = CategoryOfPattern(pattern);
-  Walk(platform, pattern, [&](const TCacheEntryView &entry) { deleter(category, entry); });
-  return deleter.Totals(category);
 }

@@ -47,11 +47,6 @@ std::string PreviewPattern(TCategory category, TSweepType type, const std::strin
 std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
                                          const std::string &mask, bool withHttps);
 
-// Whether the walk of `pattern` offers an entry with this URL to the match:
-// an http pattern passes over the entries of the cookie and history
-// containers, which the platform may list with the content entries.
-bool PassesCategoryFilter(const std::string &pattern, const char *url);
-
 // One pattern as every walk applies it to an entry: the category filter,
 // then the match of the whole URL against the whole pattern. The pattern is
 // compiled, in the code page of `leadBytes`, when the first entry reaches
@@ -176,7 +171,3 @@ private:
   const TSweepObserver &Observer;
   std::array<TCategoryTotals, 3> Counted;
 };
-
-// Walks `pattern` deleting each entry it selects (TEntryDeleter).
-TCategoryTotals Sweep(IPlatform &platform, const std::string &pattern,
-                      const TSweepObserver &observer = {});

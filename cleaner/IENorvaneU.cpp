@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "AsciiText.h"
 #include "IniFiles.h"
 
 TCategoryTotals &TCleanTotals::Of(TCategory category) {
@@ -219,17 +220,6 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
 }
 
 // ---- The options dialog's side: the form and its preview lists ----
-
-namespace {
-
-// The part of `path` after its last backslash (byte 92); only the backslash
-// separates. One pass over the path: it runs for every row of a fill.
-std::string_view FileNameOf(const char *path) {
-  const char *slash = std::strrchr(path, '\\');
-  return slash ? slash + 1 : path;
-}
-
-} // namespace
 
 void TIENorvane::WriteToForm(ISettingsForm &form) {
   for (const TCategoryFields &c : Categories())

@@ -1,5 +1,6 @@
 #include "KeepSites.h"
 
+#include "AsciiText.h"
 #include "UrlCache.h"
 
 namespace {
@@ -8,8 +9,7 @@ constexpr std::string_view CookiePrefix = "Cookie:";
 constexpr std::string_view VisitedPrefix = "Visited:";
 constexpr std::string_view WildcardPrefix = "*.";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsBlank(char c) { return kSpaceAndTab.find(c) != std::string_view::npos; }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsHighByte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 
@@ -19,16 +19,6 @@ bool IsLabelByte(char c) {
 
 bool IsSchemeByte(char c) {
   return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '-' || c == '.';
-}
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
 }
 
 // The typed name without its leading "*." or ".".
@@ -46,20 +36,12 @@ std::string MatchedName(std::string_view typed) {
   return name;
 }
 
-// Whether `text` equals `lowerName` once its ASCII letters are lowered.
-bool EqualsLowered(std::string_view text, std::string_view lowerName) {
-  if (text.size() != lowerName.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i)
-    if (LowerAscii(text[i]) != lowerName[i]) return false;
-  return true;
-}
-
 // Whether `host` is `lowerName` or ends in "." and `lowerName`.
 bool HostBelongsTo(std::string_view host, std::string_view lowerName) {
   if (host.size() < lowerName.size()) return false;
   const size_t offset = host.size() - lowerName.size();
   if (offset > 0 && host[offset - 1] != '.') return false;
-  return EqualsLowered(host.substr(offset), lowerName);
+  return SameAsciiNoCase(host.substr(offset), lowerName);
 }
 
 struct TNameFault {
@@ -121,7 +103,7 @@ TParsedList ParseList(std::string_view text) {
   size_t position = 0;
   while (true) {
     const size_t separator = text.find(';');
-    const std::string_view typed = Trim(text.substr(0, separator));
+    const std::string_view typed = Trim(text.substr(0, separator), kSpaceAndTab);
     if (!typed.empty()) {
       parsed.Fault = CheckItem(typed, ++position);
       if (parsed.Fault) return parsed;
@@ -134,7 +116,7 @@ TParsedList ParseList(std::string_view text) {
 
 // The typed name of a lone name, checked; raises EKeepSitesException.
 std::string_view RequireName(std::string_view name) {
-  const std::string_view typed = Trim(name);
+  const std::string_view typed = Trim(name, kSpaceAndTab);
   if (std::optional<TKeepSiteFault> fault = CheckItem(typed, 0)) throw EKeepSitesException(*fault);
   return typed;
 }
@@ -205,7 +187,7 @@ std::optional<TKeepSiteFault> TKeepSites::Validate(std::string_view text) {
 }
 
 std::optional<TKeepSiteFault> TKeepSites::ValidateName(std::string_view name) {
-  return CheckItem(Trim(name), 0);
+  return CheckItem(Trim(name, kSpaceAndTab), 0);
 }
 
 std::string_view TKeepSites::EntryHost(std::string_view url) {
@@ -230,7 +212,7 @@ const std::string *TKeepSites::KeptBy(std::string_view url) const {
 }
 
 bool TKeepSites::Lists(std::string_view name) const {
-  const std::string_view typed = Trim(name);
+  const std::string_view typed = Trim(name, kSpaceAndTab);
   if (FindNameFault(typed)) return false;
   const std::string matched = MatchedName(typed);
   for (const TKeepSite &site : Sites)

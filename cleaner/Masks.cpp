@@ -9,16 +9,18 @@
 #include <emmintrin.h>
 #endif
 
+#include "AsciiText.h"
+
 namespace {
 
 using uchar = unsigned char;
 
-// ASCII-only upper-casing: 'a'..'z' become 'A'..'Z', every other byte stays.
+// UpperAscii of every byte, looked up per byte of a match.
 struct TUpperTable {
   uchar Byte[256];
   constexpr TUpperTable() : Byte() {
     for (int b = 0; b < 256; ++b)
-      Byte[b] = static_cast<uchar>(b >= 'a' && b <= 'z' ? b - 0x20 : b);
+      Byte[b] = static_cast<uchar>(UpperAscii(static_cast<char>(b)));
   }
 };
 constexpr TUpperTable Upper;
@@ -234,7 +236,7 @@ struct TKeyWord {
   TKeyWord() = default;
   TKeyWord(uint64_t fold, uint64_t want) : Fold(fold), Want(want) {}
   explicit TKeyWord(uchar upper) {
-    const uchar fold = upper >= 'A' && upper <= 'Z' ? 0x20 : 0;
+    const uchar fold = IsAsciiUpper(static_cast<char>(upper)) ? kAsciiCaseBit : 0;
     Fold = EachByte * fold;
     Want = EachByte * static_cast<uchar>(upper | fold);
   }

@@ -1,7 +1,7 @@
 #pragma once
 // What the cleaner needs of a form that shows its settings: the controls of
-// each category's section and its preview list. The dialog implements these;
-// the cleaner knows nothing else of it.
+// each category's section, and a list that a preview fills. The dialog
+// implements these; the cleaner knows nothing else of it.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -35,8 +35,8 @@ private:
 };
 
 // One section per category: a switch, a choice between all entries
-// (TSweepType::All) and the mask (ByMask), the mask's edit box and the
-// preview list; the cache's https switch and the sites to keep.
+// (TSweepType::All) and the mask (ByMask) and the mask's edit box; the
+// cache's https switch and the sites to keep.
 class ISettingsForm {
 public:
   virtual ~ISettingsForm() = default;
@@ -53,8 +53,6 @@ public:
   virtual std::string Mask(TCategory category) const = 0;
   // Sets the mask box's text; a change refreshes the section's list.
   virtual void SetMask(TCategory category, const std::string &mask) = 0;
-
-  virtual IPreviewList &PreviewList(TCategory category) = 0;
 
   // Whether the cache's section also takes the https pages.
   virtual bool CacheHttps() const = 0;

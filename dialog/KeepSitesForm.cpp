@@ -3,20 +3,12 @@
 #include <exception>
 #include <map>
 
+#include "AsciiText.h"
+
 namespace {
 
 constexpr int kWidth = 420;
 constexpr int kHeight = 290;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
 
 // The well-formed items of a stored list, joined again: what the editor
 // starts from when the stored list is malformed.
@@ -26,7 +18,8 @@ std::string WellFormedItems(const std::string &text) {
   while (begin <= text.size()) {
     size_t end = text.find(';', begin);
     if (end == std::string::npos) end = text.size();
-    const std::string_view item = Trimmed(std::string_view(text).substr(begin, end - begin));
+    const std::string_view item =
+        Trim(std::string_view(text).substr(begin, end - begin), kSpaceAndTab);
     if (!item.empty() && !TKeepSites::ValidateName(item))
       kept += (kept.empty() ? "" : ";") + std::string(item);
     begin = end + 1;
@@ -40,7 +33,7 @@ std::string MatchedHost(std::string_view host) {
   if (!host.empty() && host.back() == '.') host.remove_suffix(1);
   std::string matched(host);
   for (char &c : matched)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    c = LowerAscii(c);
   return matched;
 }
 
@@ -140,7 +133,7 @@ void TKeepSitesForm::btnAddClick() {
 }
 
 void TKeepSitesForm::btnOkClick() {
-  if (!Trimmed(edtSite.Text()).empty()) btnAddClick();
+  if (!Trim(edtSite.Text(), kSpaceAndTab).empty()) btnAddClick();
   ModalResult = mrOk;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "AsciiText.h"
 #include "IENorvaneU.h"
 #include "KeepSitesForm.h"
 #include "Masks.h"
@@ -155,17 +156,6 @@ void TConfForm::FillList(TCategory category) {
   if (kept.Count) section.Kept.SetCaption(std::to_string(kept.Count) + " kept");
 }
 
-namespace {
-
-// The part of a local file's path after its last backslash.
-std::string_view FileNameOf(const char *path) {
-  const std::string_view whole(path);
-  const size_t slash = whole.rfind('\\');
-  return slash == std::string_view::npos ? whole : whole.substr(slash + 1);
-}
-
-} // namespace
-
 void TConfForm::AddDeletedRows(TCategory category, const TCacheSnapshot &entries,
                                TKeptTotals &kept) {
   TListView &list = Section(category).List;
@@ -283,8 +273,6 @@ std::string TConfForm::Mask(TCategory category) const { return Section(category)
 void TConfForm::SetMask(TCategory category, const std::string &mask) {
   Section(category).MaskEdit.SetText(mask);
 }
-
-IPreviewList &TConfForm::PreviewList(TCategory category) { return Section(category).List; }
 
 void TConfForm::BitBtn2Click() {
   if (OnAccept) OnAccept(); // a refused save leaves the dialog open

@@ -149,7 +149,6 @@ public:
   void SetType(TCategory category, TSweepType type) override;
   std::string Mask(TCategory category) const override;
   void SetMask(TCategory category, const std::string &mask) override;
-  IPreviewList &PreviewList(TCategory category) override;
   bool CacheHttps() const override { return cbDeleteCacheHttps.Checked(); }
   void SetCacheHttps(bool on) override { cbDeleteCacheHttps.SetChecked(on); }
   std::string KeepSites() const override { return KeepText; }

@@ -20,6 +20,7 @@
 
 #include "IniFiles.h"
 #include "IniScenario.h"
+#include "IniText.h"
 #include "PortableIniStore.h"
 
 namespace {
@@ -88,13 +89,6 @@ void RemoveFuzzFolder() {
   std::abort();
 }
 
-std::string Trimmed(const std::string &text) {
-  const char *blanks = " \t\n\v\f\r";
-  const size_t begin = text.find_first_not_of(blanks);
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(blanks) - begin + 1);
-}
-
 std::string FileBytes(const std::string &path) {
   std::string bytes;
   if (std::FILE *file = std::fopen(path.c_str(), "rb")) {
@@ -116,8 +110,8 @@ void CheckWrite(TPortableIniStore &store, const std::string &path, const TWrite 
     if (after != before) Fail("a refused write changed the file", write);
     return;
   }
-  const std::string kept =
-      CheckWriteKeptLines(before, after, Trimmed(write.Section), Trimmed(write.Key));
+  const std::string kept = CheckWriteKeptLines(
+      before, after, std::string(TrimBlanks(write.Section)), std::string(TrimBlanks(write.Key)));
   if (!kept.empty()) Fail("a write lost lines: " + kept, write);
   TIniFile ini(store, path);
   if (ini.ReadText(write.Section, write.Key, "\x01none") != ExpectedReadBack(write.Value))

@@ -20,7 +20,7 @@ import re
 import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
-SOURCES = (".h", ".cpp")
+SOURCES = (".h", ".cpp", ".def")
 TOPS = ("platform", "cleaner", "dialog", "plugin", "tools", "tests", "bench", "fuzz")
 
 PRODUCT = {

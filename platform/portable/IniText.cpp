@@ -6,17 +6,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
-
 // Code units above U+00FF have no single byte here; they read as "?".
 std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
   std::string text;
@@ -68,15 +57,6 @@ TKeyLine KeyLine(std::string_view line) {
 
 } // namespace
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin]))
-    ++begin;
-  while (end > begin && IsBlank(text[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
-}
-
 std::string_view WithoutQuotes(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
@@ -112,7 +92,7 @@ std::optional<TIniText::TRange> TIniText::FindSection(std::string_view name) con
     size_t next = header + 1;
     while (next < Lines.size() && !SectionName(Lines[next]))
       ++next;
-    if (SameName(*SectionName(Lines[header]), name)) return TRange{header + 1, next};
+    if (SameAsciiNoCase(*SectionName(Lines[header]), name)) return TRange{header + 1, next};
     header = next;
   }
   return std::nullopt;
@@ -121,7 +101,7 @@ std::optional<TIniText::TRange> TIniText::FindSection(std::string_view name) con
 std::optional<size_t> TIniText::FindKey(const TRange &range, std::string_view key) const {
   for (size_t i = range.Begin; i < range.End; ++i) {
     if (TrimBlanks(Lines[i]).empty()) continue;
-    if (SameName(KeyLine(Lines[i]).Name, key)) return i;
+    if (SameAsciiNoCase(KeyLine(Lines[i]).Name, key)) return i;
   }
   return std::nullopt;
 }

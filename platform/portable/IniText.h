@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "AsciiText.h"
+
 class TIniText {
 public:
   // Splits `content`, the file's bytes. A UTF-8 byte order mark is kept
@@ -58,5 +60,9 @@ private:
 // matching quote marks around two or more characters removed.
 std::string_view WithoutQuotes(std::string_view value);
 
-// `text` without the blanks (tab to CR, and space) around it.
-std::string_view TrimBlanks(std::string_view text);
+// The blanks that the format trims around lines, names and values: tab to
+// carriage return, and space.
+inline constexpr std::string_view kIniBlanks = "\t\n\v\f\r ";
+
+// `text` without the blanks (kIniBlanks) around it.
+constexpr std::string_view TrimBlanks(std::string_view text) { return Trim(text, kIniBlanks); }

@@ -3,10 +3,17 @@
 // portable INI store on real files (a name without a folder in the current
 // folder), an empty URL cache that says it is no real one, a recording
 // history store, single-byte texts.
-#include "MemoryUrlCache.h"
 #include "Platform.h"
 #include "PortableIniStore.h"
 #include "RecordingHistoryStore.h"
+
+// The URL cache of a system that has none: every enumeration lists nothing
+// and every delete fails, as for an entry that is not there.
+class TNoUrlCache : public IUrlCache {
+public:
+  std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  TDeleteResult Delete(const TCacheEntryView &) override { return TDeleteResult::Failed; }
+};
 
 class TPortablePlatform : public IPlatform {
 public:
@@ -20,7 +27,7 @@ public:
 
 private:
   TPortableIniStore IniStore;
-  TMemoryUrlCache Cache;
+  TNoUrlCache Cache;
   TRecordingHistoryStore HistoryStore;
   TLeadByteSet NoLeadBytes;
 };

@@ -1,26 +1,28 @@
 #include "Win32Api.h"
 
-namespace {
-
-HRESULT WINAPI QueryInterfaceOf(IUnknown *object, REFIID iid, void **out) {
+HRESULT WINAPI Win32Interface::QueryInterface(IUnknown *object, REFIID iid, void **out) {
   return object->QueryInterface(iid, out);
 }
 
-ULONG WINAPI ReleaseOf(IUnknown *object) { return object->Release(); }
+ULONG WINAPI Win32Interface::Release(IUnknown *object) { return object->Release(); }
 
-HRESULT WINAPI ClearHistoryOf(IUrlHistoryStg2 *store) { return store->ClearHistory(); }
+HRESULT WINAPI Win32Interface::ClearHistory(IUrlHistoryStg2 *store) {
+  return store->ClearHistory();
+}
 
-HRESULT WINAPI EnumUrlsOf(IUrlHistoryStg2 *store, IEnumSTATURL **urls) {
+HRESULT WINAPI Win32Interface::EnumUrls(IUrlHistoryStg2 *store, IEnumSTATURL **urls) {
   return store->EnumUrls(urls);
 }
 
-HRESULT WINAPI NextUrlOf(IEnumSTATURL *urls, STATURL *url, ULONG *fetched) {
+HRESULT WINAPI Win32Interface::NextUrl(IEnumSTATURL *urls, STATURL *url, ULONG *fetched) {
   return urls->Next(1, url, fetched);
 }
 
-HRESULT WINAPI DeleteUrlOf(IUrlHistoryStg2 *store, LPCOLESTR url) {
+HRESULT WINAPI Win32Interface::DeleteUrl(IUrlHistoryStg2 *store, LPCOLESTR url) {
   return store->DeleteUrl(url, 0);
 }
+
+namespace {
 
 // The export `name` of ntdll as a function of type `T`; null when there is none.
 template <typename T> T NtdllExport(const char *name) {
@@ -30,60 +32,24 @@ template <typename T> T NtdllExport(const char *name) {
   return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, name)));
 }
 
-const char *WINAPI WineVersionOf() {
-  static const auto version = NtdllExport<const char *(__cdecl *)()>("wine_get_version");
-  return version ? version() : nullptr;
-}
-
-BOOL WINAPI OsVersionOf(OSVERSIONINFOW *version) {
-  static const auto get = NtdllExport<LONG(WINAPI *)(OSVERSIONINFOW *)>("RtlGetVersion");
-  return get && get(version) == 0;
-}
-
 bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
 
 } // namespace
 
+const char *WINAPI Win32Ntdll::WineVersion() {
+  static const auto version = NtdllExport<const char *(__cdecl *)()>("wine_get_version");
+  return version ? version() : nullptr;
+}
+
+BOOL WINAPI Win32Ntdll::OsVersion(OSVERSIONINFOW *version) {
+  static const auto get = NtdllExport<LONG(WINAPI *)(OSVERSIONINFOW *)>("RtlGetVersion");
+  return get && get(version) == 0;
+}
+
 const TWin32Api &TWin32Api::System() {
   static const TWin32Api api{
-      .FindFirstUrlCacheEntryA = ::FindFirstUrlCacheEntryA,
-      .FindNextUrlCacheEntryA = ::FindNextUrlCacheEntryA,
-      .FindCloseUrlCache = ::FindCloseUrlCache,
-      .DeleteUrlCacheEntryA = ::DeleteUrlCacheEntryA,
-      .GetUrlCacheEntryInfoA = ::GetUrlCacheEntryInfoA,
-      .CoInitialize = ::CoInitialize,
-      .CoUninitialize = ::CoUninitialize,
-      .CoCreateInstance = ::CoCreateInstance,
-      .QueryInterface = QueryInterfaceOf,
-      .Release = ReleaseOf,
-      .ClearHistory = ClearHistoryOf,
-      .EnumUrls = EnumUrlsOf,
-      .NextUrl = NextUrlOf,
-      .DeleteUrl = DeleteUrlOf,
-      .CoTaskMemFree = ::CoTaskMemFree,
-      .FormatMessageA = ::FormatMessageA,
-      .GetPrivateProfileStringA = ::GetPrivateProfileStringA,
-      .WritePrivateProfileStringA = ::WritePrivateProfileStringA,
-      .GetFileAttributesA = ::GetFileAttributesA,
-      .CreateFileA = ::CreateFileA,
-      .ReadFile = ::ReadFile,
-      .WriteFile = ::WriteFile,
-      .FlushFileBuffers = ::FlushFileBuffers,
-      .CloseHandle = ::CloseHandle,
-      .MoveFileExA = ::MoveFileExA,
-      .DeleteFileA = ::DeleteFileA,
-      .GetLastError = ::GetLastError,
-      .SetLastError = ::SetLastError,
-      .GetThreadLocale = ::GetThreadLocale,
-      .GetLocaleInfoA = ::GetLocaleInfoA,
-      .GetACP = ::GetACP,
-      .GetCPInfo = ::GetCPInfo,
-      .GetWindowsDirectoryA = ::GetWindowsDirectoryA,
-      .MultiByteToWideChar = ::MultiByteToWideChar,
-      .WideCharToMultiByte = ::WideCharToMultiByte,
-      .WineVersion = WineVersionOf,
-      .OsVersion = OsVersionOf,
-      .GetModuleHandleA = ::GetModuleHandleA,
+#define NV_WIN32_CALL(name, function) .name = function,
+#include "Win32Calls.def"
   };
   return api;
 }

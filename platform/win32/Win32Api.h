@@ -17,64 +17,32 @@
 
 #include <string>
 
+// The interface calls of the table: functions that take the interface, so
+// that a table can fail them too. Each forwards to the interface's method.
+namespace Win32Interface {
+HRESULT WINAPI QueryInterface(IUnknown *object, REFIID iid, void **out);
+ULONG WINAPI Release(IUnknown *object);
+HRESULT WINAPI ClearHistory(IUrlHistoryStg2 *store);
+HRESULT WINAPI EnumUrls(IUrlHistoryStg2 *store, IEnumSTATURL **urls);
+// IEnumSTATURL::Next for one URL; S_FALSE when there are no more.
+HRESULT WINAPI NextUrl(IEnumSTATURL *urls, STATURL *url, ULONG *fetched);
+// IUrlHistoryStg2::DeleteUrl with no flags.
+HRESULT WINAPI DeleteUrl(IUrlHistoryStg2 *store, LPCOLESTR url);
+} // namespace Win32Interface
+
+// Which system this is, from ntdll's exports looked up at run time.
+namespace Win32Ntdll {
+// wine_get_version, which only Wine exports ("8.0"): null on Windows.
+const char *WINAPI WineVersion();
+// RtlGetVersion (the version that GetVersionEx hides from a DLL without a
+// manifest); FALSE when the system has none.
+BOOL WINAPI OsVersion(OSVERSIONINFOW *version);
+} // namespace Win32Ntdll
+
+// A member per call of Win32Calls.def, of its function's type.
 struct TWin32Api {
-  // --- WinInet's URL cache.
-  decltype(&::FindFirstUrlCacheEntryA) FindFirstUrlCacheEntryA;
-  decltype(&::FindNextUrlCacheEntryA) FindNextUrlCacheEntryA;
-  decltype(&::FindCloseUrlCache) FindCloseUrlCache;
-  decltype(&::DeleteUrlCacheEntryA) DeleteUrlCacheEntryA;
-  decltype(&::GetUrlCacheEntryInfoA) GetUrlCacheEntryInfoA;
-
-  // --- COM and the URL history object. The interface calls are functions
-  // that take the interface, so that a table can fail them too.
-  decltype(&::CoInitialize) CoInitialize;
-  decltype(&::CoUninitialize) CoUninitialize;
-  decltype(&::CoCreateInstance) CoCreateInstance;
-  HRESULT(WINAPI *QueryInterface)(IUnknown *object, REFIID iid, void **out);
-  ULONG(WINAPI *Release)(IUnknown *object);
-  HRESULT(WINAPI *ClearHistory)(IUrlHistoryStg2 *store);
-  HRESULT(WINAPI *EnumUrls)(IUrlHistoryStg2 *store, IEnumSTATURL **urls);
-  // IEnumSTATURL::Next for one URL; S_FALSE when there are no more.
-  HRESULT(WINAPI *NextUrl)(IEnumSTATURL *urls, STATURL *url, ULONG *fetched);
-  HRESULT(WINAPI *DeleteUrl)(IUrlHistoryStg2 *store, LPCOLESTR url);
-  decltype(&::CoTaskMemFree) CoTaskMemFree;
-  decltype(&::FormatMessageA) FormatMessageA;
-
-  // --- The private-profile (INI) services.
-  decltype(&::GetPrivateProfileStringA) GetPrivateProfileStringA;
-  decltype(&::WritePrivateProfileStringA) WritePrivateProfileStringA;
-
-  // --- Files, for the portable INI store's atomic replace.
-  decltype(&::GetFileAttributesA) GetFileAttributesA;
-  decltype(&::CreateFileA) CreateFileA;
-  decltype(&::ReadFile) ReadFile;
-  decltype(&::WriteFile) WriteFile;
-  decltype(&::FlushFileBuffers) FlushFileBuffers;
-  decltype(&::CloseHandle) CloseHandle;
-  decltype(&::MoveFileExA) MoveFileExA;
-  decltype(&::DeleteFileA) DeleteFileA;
-
-  // --- The thread's last-error code.
-  decltype(&::GetLastError) GetLastError;
-  decltype(&::SetLastError) SetLastError;
-
-  // --- Code page, texts and folders.
-  decltype(&::GetThreadLocale) GetThreadLocale;
-  decltype(&::GetLocaleInfoA) GetLocaleInfoA;
-  decltype(&::GetACP) GetACP;
-  decltype(&::GetCPInfo) GetCPInfo;
-  decltype(&::GetWindowsDirectoryA) GetWindowsDirectoryA;
-  decltype(&::MultiByteToWideChar) MultiByteToWideChar;
-  decltype(&::WideCharToMultiByte) WideCharToMultiByte;
-
-  // --- Which system this is. WineVersion answers ntdll's wine_get_version,
-  // which only Wine exports: null on Windows. OsVersion answers ntdll's
-  // RtlGetVersion (the version GetVersionEx would hide from a DLL without a
-  // manifest); FALSE when the system has none. GetModuleHandleA finds the
-  // loaded wininet.dll, whose image the URL cache's index key is read from.
-  const char *(WINAPI *WineVersion)();
-  BOOL(WINAPI *OsVersion)(OSVERSIONINFOW *version);
-  decltype(&::GetModuleHandleA) GetModuleHandleA;
+#define NV_WIN32_CALL(name, function) decltype(&function) name;
+#include "Win32Calls.def"
 
   // The system's own calls. Lives as long as the process.
   static const TWin32Api &System();

@@ -65,17 +65,18 @@ template <TWin32Call Id, auto Member> constexpr auto Wrapped() {
 } // namespace
 
 const char *NameOf(TWin32Call call) {
-#define NV_WIN32_CALL_NAME(name) #name,
-  static const char *const names[] = {NV_WIN32_CALLS(NV_WIN32_CALL_NAME)};
-#undef NV_WIN32_CALL_NAME
+  static const char *const names[] = {
+#define NV_WIN32_CALL(name, function) #name,
+#include "Win32Calls.def"
+  };
   return call < TWin32Call::Count ? names[static_cast<size_t>(call)] : "?";
 }
 
 TFaultyWin32Api::TFaultyWin32Api(const TWin32Api &real)
-    : RealApi(real),
-#define NV_WIN32_WRAPPED(name) .name = Wrapped<TWin32Call::name, &TWin32Api::name>(),
-      Table{NV_WIN32_CALLS(NV_WIN32_WRAPPED)} {
-#undef NV_WIN32_WRAPPED
+    : RealApi(real), Table{
+#define NV_WIN32_CALL(name, function) .name = Wrapped<TWin32Call::name, &TWin32Api::name>(),
+#include "Win32Calls.def"
+                     } {
   if (Instance) throw std::logic_error("one TFaultyWin32Api at a time");
   Instance = this;
 }

@@ -20,50 +20,16 @@
 
 #include "Win32Api.h"
 
-// Every member of TWin32Api, in its order.
-#define NV_WIN32_CALLS(X)                                                                          \
-  X(FindFirstUrlCacheEntryA)                                                                       \
-  X(FindNextUrlCacheEntryA)                                                                        \
-  X(FindCloseUrlCache)                                                                             \
-  X(DeleteUrlCacheEntryA)                                                                          \
-  X(GetUrlCacheEntryInfoA)                                                                         \
-  X(CoInitialize)                                                                                  \
-  X(CoUninitialize)                                                                                \
-  X(CoCreateInstance)                                                                              \
-  X(QueryInterface)                                                                                \
-  X(Release)                                                                                       \
-  X(ClearHistory)                                                                                  \
-  X(EnumUrls)                                                                                      \
-  X(NextUrl)                                                                                       \
-  X(DeleteUrl)                                                                                     \
-  X(CoTaskMemFree)                                                                                 \
-  X(FormatMessageA)                                                                                \
-  X(GetPrivateProfileStringA)                                                                      \
-  X(WritePrivateProfileStringA)                                                                    \
-  X(GetFileAttributesA)                                                                            \
-  X(CreateFileA)                                                                                   \
-  X(ReadFile)                                                                                      \
-  X(WriteFile)                                                                                     \
-  X(FlushFileBuffers)                                                                              \
-  X(CloseHandle)                                                                                   \
-  X(MoveFileExA)                                                                                   \
-  X(DeleteFileA)                                                                                   \
-  X(GetLastError)                                                                                  \
-  X(SetLastError)                                                                                  \
-  X(GetThreadLocale)                                                                               \
-  X(GetLocaleInfoA)                                                                                \
-  X(GetACP)                                                                                        \
-  X(GetCPInfo)                                                                                     \
-  X(GetWindowsDirectoryA)                                                                          \
-  X(MultiByteToWideChar)                                                                           \
-  X(WideCharToMultiByte)                                                                           \
-  X(WineVersion)                                                                                   \
-  X(OsVersion)                                                                                     \
-  X(GetModuleHandleA)
+// Every member of TWin32Api, in its order (Win32Calls.def).
+enum class TWin32Call : size_t {
+#define NV_WIN32_CALL(name, function) name,
+#include "Win32Calls.def"
+  Count
+};
 
-#define NV_WIN32_CALL_ID(name) name,
-enum class TWin32Call : size_t { NV_WIN32_CALLS(NV_WIN32_CALL_ID) Count };
-#undef NV_WIN32_CALL_ID
+// A member of TWin32Api declared outside the list would have no wrapper.
+static_assert(sizeof(TWin32Api) == static_cast<size_t>(TWin32Call::Count) * sizeof(void (*)()),
+              "every member of TWin32Api comes from Win32Calls.def");
 
 // The call's name ("MoveFileExA"); googletest prints it in test names.
 const char *NameOf(TWin32Call call);

@@ -4,6 +4,8 @@
 #include <set>
 #include <tuple>
 
+#include "IniText.h"
+
 namespace {
 
 class TPicker {
@@ -67,24 +69,8 @@ TIniOp RandomOp(TPicker &pick) {
   return op;
 }
 
-bool SameAsciiName(const std::string &a, const std::string &b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
-std::string Trimmed(const std::string &text) {
-  const char *blanks = " \t\n\v\f\r";
-  const size_t begin = text.find_first_not_of(blanks);
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(blanks) - begin + 1);
-}
-
 bool IsLineOfKey(const std::string &line, const std::string &key) {
-  return SameAsciiName(Trimmed(line.substr(0, line.find('='))), key);
+  return SameAsciiNoCase(TrimBlanks(std::string_view(line).substr(0, line.find('='))), key);
 }
 
 // Matches the old lines with the new ones, allowing each of the changes of
@@ -150,7 +136,7 @@ TIniScenario MakeIniScenario(uint32_t seed) {
 }
 
 std::string ExpectedReadBack(const std::string &written) {
-  std::string value = Trimmed(written);
+  std::string value(TrimBlanks(written));
   if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
     value = value.substr(1, value.size() - 2);
   return value;

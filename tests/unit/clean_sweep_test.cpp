@@ -12,6 +12,7 @@
 #include "StandInPlatform.h"
 #include "TempDir.h"
 #include "UrlCorpus.h"
+#include "WalkSweep.h"
 #include "clean_fixture.h"
 
 namespace {

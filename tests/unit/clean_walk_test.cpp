@@ -8,6 +8,7 @@
 
 #include "Masks.h"
 #include "StandInPlatform.h"
+#include "WalkSweep.h"
 #include "clean_fixture.h"
 
 namespace {

@@ -8,13 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include "AsciiText.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "DialogTestKit.h"
@@ -123,7 +123,7 @@ std::string DrawAdditions(TSeededRandom &random, const TStandInCache &cache, boo
         site.erase(0, last + 1); // a top-level domain keeps many entries
       if (random.Chance(20))
         for (char &c : site)
-          c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+          c = UpperAscii(c);
       if (random.Chance(20)) site = "*." + site;
       items.push_back(site);
     }

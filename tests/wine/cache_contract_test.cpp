@@ -122,10 +122,12 @@ using TListed = std::tuple<std::string, uint64_t, bool>;
 // What an enumeration of `category` lists, as the walk sees it.
 std::multiset<TListed> Listing(IUrlCache &cache, TCategory category) {
   const std::string pattern = std::string(CategoryPrefix(category)) + "*";
+  const TLeadByteSet singleByte;
+  const TEntrySelector selector(pattern, singleByte);
   std::multiset<TListed> listed;
   const auto enumeration = cache.Enumerate(category);
   while (const TCacheEntryView *entry = enumeration->Next())
-    if (PassesCategoryFilter(pattern, entry->Url))
+    if (!selector.PassesOver(entry->Url))
       listed.insert({entry->Url, entry->Size, entry->LocalFileName && *entry->LocalFileName});
   return listed;
 }

@@ -11,9 +11,9 @@
 #include <set>
 
 #include "CacheSeeder.h"
-#include "CacheWalk.h"
 #include "FaultyWin32Api.h"
 #include "IENorvaneU.h"
+#include "WalkSweep.h"
 #include "Win32Platform.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <sstream>
 
+#include "AsciiText.h"
 #include "IniFiles.h"
 #include "IniScenario.h"
 #include "PortableIniStore.h"
@@ -60,15 +61,10 @@ private:
   // them alike, and the scenarios' writes already mix the spellings.
   static std::vector<std::string> Distinct(const std::vector<std::string> &names) {
     std::vector<std::string> distinct;
-    auto folded = [](std::string name) {
-      for (char &c : name)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      return name;
-    };
     for (const auto &name : names) {
       bool seen = false;
       for (const auto &earlier : distinct)
-        seen = seen || folded(earlier) == folded(name);
+        seen = seen || SameAsciiNoCase(earlier, name);
       if (!seen) distinct.push_back(name);
     }
     return distinct;

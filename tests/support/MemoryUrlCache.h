@@ -1,7 +1,7 @@
 #pragma once
-// The portable URL cache: a plain list of entries in memory, enumerated in
-// insertion order, with faults per entry so that tests can make the platform
-// misbehave on purpose. The cookie and history categories list their own
+// Test-only: a URL cache that is a plain list of entries in memory,
+// enumerated in insertion order, with faults per entry so that tests can make
+// the platform misbehave on purpose. The cookie and history categories list their own
 // entries (URLs beginning "Cookie:" and "Visited:"); the http category lists
 // every entry, as Wine does, or only the others, as Windows documents.
 #include <cstdint>
