@@ -1,14 +1,10 @@
 #ifdef _WIN32
 #include "PlugHostRun.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include "Handles.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,6 +39,24 @@ bool ReadUntilExit(HANDLE pipe, HANDLE process, uint32_t timeoutMs, std::string 
 
 } // namespace
 
+PROCESS_INFORMATION StartChild(const std::string &commandLine, STARTUPINFOA &startup) {
+  constexpr int kAttempts = 3;
+  DWORD error = 0;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    PROCESS_INFORMATION process{};
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process))
+      return process;
+    error = GetLastError();
+    std::fprintf(stderr, "start %d of %s failed (error %lu)\n", attempt, commandLine.c_str(),
+                 static_cast<unsigned long>(error));
+    if (attempt < kAttempts) Sleep(1000);
+  }
+  throw std::runtime_error("cannot start (error " + std::to_string(error) + "): " + commandLine);
+}
+
 TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   TKernelHandle readEnd, writeEnd;
@@ -56,13 +70,7 @@ TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs) {
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = writeEnd.Get();
   startup.hStdError = writeEnd.Get();
-  PROCESS_INFORMATION process{};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process))
-    throw std::runtime_error("cannot start (error " + std::to_string(GetLastError()) +
-                             "): " + commandLine);
+  const PROCESS_INFORMATION process = StartChild(commandLine, startup);
   TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
   writeEnd.Reset(); // the child holds the only write end now
 

@@ -2,6 +2,11 @@
 // Test-only, Windows only: runs a program (plughost, seedcache) as a child
 // process and collects what it prints.
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -9,6 +14,13 @@ struct TProgramRun {
   uint32_t ExitCode = 0;
   std::string Output; // stdout and stderr together, line breaks as printed
 };
+
+// Starts `commandLine` with `startup` (handles inherited) and returns its
+// process. Under a loaded Wine a start now and then fails for a moment (the
+// loader's fork or exec refused); a failed start is tried twice more, a
+// second apart, each failure named on standard error. Throws
+// std::runtime_error with the last error code when all three fail.
+PROCESS_INFORMATION StartChild(const std::string &commandLine, STARTUPINFOA &startup);
 
 // Runs `commandLine` in the current folder, waits for it (at most
 // `timeoutMs`), and returns its exit code and output. Throws

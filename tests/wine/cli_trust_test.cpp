@@ -14,6 +14,7 @@
 #include "CacheSeeder.h"
 #include "Handles.h"
 #include "JsonValue.h"
+#include "PlugHostRun.h"
 
 namespace {
 
@@ -51,10 +52,7 @@ TSplitRun RunIenorvane(const std::string &arguments) {
   startup.hStdOutput = outWrite.Get();
   startup.hStdError = errWrite.Get();
   std::string line = "ienorvane.exe " + arguments;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process))
-    throw std::runtime_error("cannot start: " + line);
+  const PROCESS_INFORMATION process = StartChild(line, startup);
   TKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
   outWrite.Reset();
   errWrite.Reset();
