@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Times the clean of two builds side by side under Wine, in one prefix and
+# one run, against the floor the platform sets: for comparing a change with
+# the build before it on a shared machine, where absolute times drift.
+#
+#   bench/wine_clean_compare.sh OLD_BUILD NEW_BUILD [ENTRIES] [ROUNDS]   (defaults: 2000 5)
+#
+# Each round seeds ENTRIES realistic entries afresh (NEW_BUILD's seedcache)
+# before each of: the floor (seedcache enum --delete), OLD_BUILD's plughost
+# clean and NEW_BUILD's plughost clean, with the default settings (every
+# category, type 0); the order of the three rotates from round to round. The
+# best of each is compared, less the start-up of the same program on an empty
+# cache. Both builds must be of the same architecture.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+old="$(cd "${1:?usage: wine_clean_compare.sh OLD_BUILD NEW_BUILD [ENTRIES] [ROUNDS]}" && pwd)"
+new="$(cd "${2:?usage: wine_clean_compare.sh OLD_BUILD NEW_BUILD [ENTRIES] [ROUNDS]}" && pwd)"
+entries="${3:-2000}"
+rounds="${4:-5}"
+[[ $(cat "$old/nv-arch") == $(cat "$new/nv-arch") ]] || {
+  echo "the two builds are of different architectures" >&2
+  exit 2
+}
+
+# shellcheck source=/dev/null
+source scripts/throwaway-prefix.sh
+use_throwaway_prefix compare
+
+run_in() { (cd "$1/bin" && "$new/wine-run.sh" "${@:2}") | tr -d '\r'; }
+# Wall time of one run in milliseconds; the program's output goes to stderr.
+timed() {
+  local start end
+  start=$(date +%s%N)
+  run_in "$@" >&2
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+seed() { run_in "$new" seedcache.exe seed "$entries" 2011 >&2; }
+ini='C:\timing.ini'
+floor_run() { timed "$new" seedcache.exe enum --delete; }
+clean_run() { timed "$1" plughost.exe clean IENorvane.dll "$ini" "IE Norvane"; }
+
+run_in "$new" seedcache.exe empty >/dev/null # boots the prefix
+: >"$NV_WINEPREFIX/drive_c/timing.ini"
+WINEPREFIX="$NV_WINEPREFIX" wineserver -p 600 || true # keep the server up between runs
+start_floor=$(timed "$new" seedcache.exe enum)
+start_old=$(clean_run "$old")
+start_new=$(clean_run "$new")
+
+declare -A best=([floor]=999999999 [old]=999999999 [new]=999999999) all=()
+measure() {
+  local t
+  seed
+  case $1 in
+  floor) t=$(floor_run) ;;
+  old) t=$(clean_run "$old") ;;
+  new) t=$(clean_run "$new") ;;
+  esac
+  all[$1]+=" $t"
+  ((t < best[$1])) && best[$1]=$t
+  return 0
+}
+kinds=(floor old new)
+for ((round = 0; round < rounds; ++round)); do
+  for ((i = 0; i < 3; ++i)); do measure "${kinds[(round + i) % 3]}"; done
+done
+
+net_floor=$((best[floor] - start_floor))
+net_old=$((best[old] - start_old))
+net_new=$((best[new] - start_new))
+echo
+echo "architecture:   $(cat "$new/nv-arch"), $entries entries, $rounds rounds"
+echo "old build:      $old"
+echo "new build:      $new"
+echo "floor:          best ${best[floor]} ms wall, ${net_floor} ms net (all:${all[floor]})"
+echo "old clean:      best ${best[old]} ms wall, ${net_old} ms net (all:${all[old]})"
+echo "new clean:      best ${best[new]} ms wall, ${net_new} ms net (all:${all[new]})"
+awk -v o="$net_old" -v n="$net_new" -v f="$net_floor" 'BEGIN {
+  printf "old / floor:    %.3f\n", o / f
+  printf "new / floor:    %.3f\n", n / f
+  printf "new / old:      %.3f\n", n / o
+}'
