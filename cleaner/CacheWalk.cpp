@@ -181,10 +181,6 @@ void TEntryDeleter::operator()(TCategory category, const TCacheEntryView &entry)
   if (Observer) Observer(category, entry, result);
 }
 
-void TEntryDeleter::operator()(const TSweep &sweep, const TCacheEntryView &entry) {
-  (*this)(sweep.Category, entry);
-}
-
 namespace {
 
 TKeptSite &SiteIn(std::vector<TKeptSite> &sites, const std::string &site) {

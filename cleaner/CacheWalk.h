@@ -161,7 +161,6 @@ class TEntryDeleter {
 public:
   TEntryDeleter(IUrlCache &cache, const TSweepObserver &observer);
   void operator()(TCategory category, const TCacheEntryView &entry);
-  void operator()(const TSweep &sweep, const TCacheEntryView &entry);
   const TCategoryTotals &Totals(TCategory category) const {
     return Counted[static_cast<size_t>(category)];
   }

@@ -181,8 +181,7 @@ TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
   for (const TSelectedCategory &sweep : selection.Sweeps)
     for (const TCacheEntry &entry : sweep.Entries)
       deleter(sweep.Category, entry.View());
-  // What the sites to keep held back is counted as the one-pass clean counts
-  // it, so that both ways of cleaning report the same totals.
+  // The totals also say what the sites to keep held back.
   TCleanTotals totals = TotalsOf(deleter);
   for (TCategory category : kAllCategories)
     totals.Of(category).Kept = selection.KeptOf(category);
@@ -206,15 +205,12 @@ std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore(const TCleanTotals &
 }
 
 TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
-  const TKeepSites keep = SitesToKeep();
-  TEntryDeleter deleter(System.UrlCache(), observer);
-  std::array<TKeptTotals, 3> kept;
-  SelectEntries(System, Sweeps(), [&](const TSweep &sweep, const TCacheEntryView &entry) {
-    if (!HoldBack(keep, entry, kept[static_cast<size_t>(sweep.Category)])) deleter(sweep, entry);
-  });
-  TCleanTotals totals = TotalsOf(deleter);
-  for (TCategory category : kAllCategories)
-    totals.Of(category).Kept = std::move(kept[static_cast<size_t>(category)]);
+  const TSelection selection = Select();
+  // A malformed mask ended the selection at its sweep: what the sweeps
+  // before it chose goes, and the clean ends there, as it would have had it
+  // deleted while it walked.
+  TCleanTotals totals = DeleteSelected(selection, observer);
+  if (selection.Fault) throw EMaskException(selection.Fault->Pattern, selection.Fault->Position);
   totals.HistoryStore = EmptyHistoryStore(totals);
   return totals;
 }

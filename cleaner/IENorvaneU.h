@@ -156,7 +156,7 @@ public:
   // Delete what was selected: each entry of `selection` by the view its
   // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
   // every delete. The totals count what the selection's sites to keep held
-  // back (Kept, as Clean counts it) and hold no history store answer.
+  // back (Kept) and hold no history store answer.
   TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
   // Empty the history store, which a clean does whenever history is on, as
   // far as the user selected: with history by mask (ByMask) the store forgets
@@ -170,12 +170,12 @@ public:
   // Whether a clean empties the history store: whenever history is on.
   bool EmptiesHistoryStore() const { return DeleteHistory; }
 
-  // The clean: the steps in one pass, each selected entry that no site
-  // keeps deleted as soon as it is selected (cache, cookies, history, in
-  // that order), then the history store emptied. Raises
-  // EKeepSitesException for a malformed keep list before it deletes
-  // anything, EMaskException for a malformed mask met by an entry, and the
-  // history store's failures; entries deleted before a failure stay deleted.
+  // The clean, as every front end runs it: Select, DeleteSelected, then
+  // EmptyHistoryStore with what was deleted. Raises EKeepSitesException for
+  // a malformed keep list before it deletes anything; EMaskException for a
+  // malformed mask met by an entry, once what the sweeps before it selected
+  // is deleted (the history store is then left alone); and the history
+  // store's failures. Entries deleted before a failure stay deleted.
   TCleanTotals Clean(const TSweepObserver &observer = {});
 
   // Puts the settings into the form's controls; the form fills its preview

@@ -176,7 +176,7 @@ TEST(CleanHttps, CacheSweepsTheHttpsHalfAfterTheHttpHalf) {
       }
       EXPECT_EQ(platform.Cache.Urls().size(), kCache.size()) << "a selection deletes nothing";
 
-      // The clean in one pass deletes the same entries; so does deleting
+      // Clean() deletes the same entries; so does deleting
       // the selection.
       TSeededPlatform cleaned(listing);
       TIENorvane oneStep = AllOn(cleaned, c.Https);
@@ -338,7 +338,7 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
         EXPECT_EQ(answer->Deleted, storeUrls.size() - c.StoreLeft.size());
       }
 
-      // The clean in one pass: the same deletes, the same counts.
+      // Clean(): the same deletes, the same counts.
       TSeededPlatform whole(listing);
       whole.HistoryStore.Urls = storeUrls;
       TIENorvane oneStep = AllOn(whole, true);
@@ -421,7 +421,7 @@ TEST(CleanHistoryStore, ForgetsOnlyWhatTheCleanSelected) {
   };
   for (const auto &c : cases)
     for (const bool stepped : {false, true}) {
-      SCOPED_TRACE(std::string(c.Name) + (stepped ? ", step by step" : ", in one pass"));
+      SCOPED_TRACE(std::string(c.Name) + (stepped ? ", step by step" : ", by Clean()"));
       TSeededPlatform platform(TListing::WithContent);
       platform.HistoryStore.Urls = store;
       TIENorvane cleaner = AllOn(platform, false);

@@ -1,7 +1,7 @@
 // The clean's steps one by one: which container and category a URL or a
 // pattern names, what a selection holds and where a malformed mask stops it,
 // and that deleting a selection and emptying the history store does what
-// the clean does in one pass.
+// Clean() does.
 #include <gtest/gtest.h>
 
 #include "clean_fixture.h"
