@@ -16,6 +16,10 @@
 //                      compile-match-destroy of a TMask for every entry
 //   BM_BareEnumeration a loop that only enumerates and reads each URL's
 //                      first byte, through the same interface
+//   BM_Selection100k   TIENorvane::Select() of every entry of a cache of
+//                      100,000 (every category, type 0), with the heap
+//                      the selection holds (counter selection_MiB, glibc's
+//                      count of allocated bytes while it is alive)
 //   BM_IndexKey        the same loop computing each URL's index key, as the
 //                      Wine build does before each delete; less
 //                      BM_BareEnumeration, the key's cost per entry
@@ -23,6 +27,7 @@
 // iterations. Interleaved repetitions and their fastest ("_min") keep other
 // programs' time on a shared machine out of the comparison.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -44,22 +49,25 @@ constexpr size_t kEntries = 1000000;
 // one site's prefix, and searches anywhere in the URL.
 const char *const kCacheMasks[] = {"www.*", "*.gif*", "*news*"};
 
+// A platform of `entries` entries drawn as the big cache's are.
+std::unique_ptr<TStandInPlatform> PlatformOf(size_t entries) {
+  auto built = std::make_unique<TStandInPlatform>();
+  TSeededRandom random(2024);
+  for (size_t i = 0; i < entries; ++i) {
+    const TCacheUrlKind kind = DrawCleanMixKind(random);
+    const std::string url = GenerateCacheUrl(kind, random);
+    if (kind == TCacheUrlKind::Http)
+      built->Cache.Add(url, "C:\\Cache\\" + std::to_string(random.Below(100000)) + "\\file[1]",
+                       200 + random.Below(100000));
+    else
+      built->Cache.Add(url, std::nullopt, 0);
+  }
+  return built;
+}
+
 // The platform with the generated cache; built once, on first use.
 TStandInPlatform &Platform() {
-  static TStandInPlatform *platform = [] {
-    auto *built = new TStandInPlatform;
-    TSeededRandom random(2024);
-    for (size_t i = 0; i < kEntries; ++i) {
-      const TCacheUrlKind kind = DrawCleanMixKind(random);
-      const std::string url = GenerateCacheUrl(kind, random);
-      if (kind == TCacheUrlKind::Http)
-        built->Cache.Add(url, "C:\\Cache\\" + std::to_string(random.Below(100000)) + "\\file[1]",
-                         200 + random.Below(100000));
-      else
-        built->Cache.Add(url, std::nullopt, 0);
-    }
-    return built;
-  }();
+  static const std::unique_ptr<TStandInPlatform> platform = PlatformOf(kEntries);
   return *platform;
 }
 
@@ -124,6 +132,23 @@ void BM_BareEnumeration(benchmark::State &state) {
   SetDeleted(state, 0);
 }
 
+void BM_Selection100k(benchmark::State &state) {
+  static const std::unique_ptr<TStandInPlatform> platform = PlatformOf(100000);
+  TIENorvane cleaner(*platform);
+  cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
+  double held = 0;
+  uint64_t selected = 0;
+  for (auto _ : state) {
+    const size_t before = mallinfo2().uordblks;
+    const TSelection selection = cleaner.Select();
+    held = static_cast<double>(mallinfo2().uordblks - before);
+    selected = selection.EntryCount();
+    benchmark::DoNotOptimize(selection.Sweeps.data());
+  }
+  state.counters["selected"] = static_cast<double>(selected);
+  state.counters["selection_MiB"] = held / (1024.0 * 1024.0);
+}
+
 // A key table as wininet.dll holds one: 256 bytes before it, then a
 // permutation of the byte values that begins as every build's does.
 TUrlIndexKeys KeyTable() {
@@ -167,6 +192,7 @@ BENCHMARK(BM_CompilePerEntry)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_BareEnumeration)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_Selection100k)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_IndexKey)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 
 BENCHMARK_MAIN();
