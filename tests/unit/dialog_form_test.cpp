@@ -42,14 +42,14 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
                                 {-7, false, false, true, httpRows, cookieRows, {}}};
   for (const TSectionCase &c : cases) {
     SCOPED_TRACE("type " + std::to_string(c.Type));
-    Cleaner.DeleteCache = true;
-    Cleaner.DeleteCookies = false;
-    Cleaner.DeleteHistory = true;
-    Cleaner.DeleteCacheType = Cleaner.DeleteCookiesType = Cleaner.DeleteHistoryType =
-        SweepTypeOf(c.Type);
-    Cleaner.CacheMask = "*example*";
-    Cleaner.CookiesMask = "*news*";
-    Cleaner.HistoryMask = "";
+    Cleaner.Settings.DeleteCache = true;
+    Cleaner.Settings.DeleteCookies = false;
+    Cleaner.Settings.DeleteHistory = true;
+    Cleaner.Settings.DeleteCacheType = Cleaner.Settings.DeleteCookiesType =
+        Cleaner.Settings.DeleteHistoryType = SweepTypeOf(c.Type);
+    Cleaner.Settings.CacheMask = "*example*";
+    Cleaner.Settings.CookiesMask = "*news*";
+    Cleaner.Settings.HistoryMask = "";
     TFormWithReader rig(*this);
     TConfForm &form = rig.Form;
     Cleaner.WriteToForm(form);
@@ -260,14 +260,14 @@ TEST_F(FormFixture, OkKeepsAnUntouchedTypeTwoAndSavesDisabledMasks) {
              },
              [](TConfForm &f) { f.BitBtn2.Click(); }});
   Cleaner.LoadSettings(IniPath(), Section);
-  EXPECT_EQ(TypeCode(Cleaner.DeleteHistoryType), 2);
-  EXPECT_EQ(TypeCode(Cleaner.DeleteCookiesType), 0);
-  EXPECT_EQ(Cleaner.CookiesMask, "*a*");
+  EXPECT_EQ(TypeCode(Cleaner.Settings.DeleteHistoryType), 2);
+  EXPECT_EQ(TypeCode(Cleaner.Settings.DeleteCookiesType), 0);
+  EXPECT_EQ(Cleaner.Settings.CookiesMask, "*a*");
 
   Configure({[](TConfForm &f) { f.rbDeleteHistoryMask.SetChecked(true); },
              [](TConfForm &f) { f.BitBtn2.Click(); }});
   Cleaner.LoadSettings(IniPath(), Section);
-  EXPECT_EQ(TypeCode(Cleaner.DeleteHistoryType), 1) << "picking a choice replaces the 2";
+  EXPECT_EQ(TypeCode(Cleaner.Settings.DeleteHistoryType), 1) << "picking a choice replaces the 2";
 }
 
 TEST_F(FormFixture, CancelAndCloseSaveNothing) {
@@ -281,7 +281,7 @@ TEST_F(FormFixture, CancelAndCloseSaveNothing) {
     std::filesystem::remove(IniPath());
     EXPECT_FALSE(Configure(script).has_value());
     EXPECT_FALSE(std::filesystem::exists(IniPath()));
-    EXPECT_TRUE(Cleaner.DeleteCache) << "nothing read back";
+    EXPECT_TRUE(Cleaner.Settings.DeleteCache) << "nothing read back";
     EXPECT_EQ(ConfForm, nullptr);
   }
 }
@@ -318,8 +318,8 @@ TEST_F(FormFixture, RefusedSaveIsShownAndKeepsTheDialogOpen) {
   EXPECT_THAT(View.Focused, IsEmpty()) << "not a mask's failure";
   EXPECT_EQ(summary, "http://*news*, Cookie:*.*");
   Cleaner.LoadSettings(ini, Section);
-  EXPECT_FALSE(Cleaner.DeleteHistory);
-  EXPECT_EQ(Cleaner.CacheMask, "*news*");
+  EXPECT_FALSE(Cleaner.Settings.DeleteHistory);
+  EXPECT_EQ(Cleaner.Settings.CacheMask, "*news*");
 
   // Refused, then cancelled: nothing saved, the call ends as a cancel.
   std::filesystem::remove_all(folder);
