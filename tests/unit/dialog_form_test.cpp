@@ -76,6 +76,23 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
   }
 }
 
+TEST_F(FormFixture, EverySettingGoesIntoTheFormAndBack) {
+  // Each field off a new cleaner's value, so that one the form leaves out
+  // stays behind.
+  CleanerSettings shown;
+  shown.DeleteCache = shown.DeleteCookies = shown.DeleteHistory = shown.DeleteCacheHttps = true;
+  shown.DeleteCacheType = shown.DeleteCookiesType = shown.DeleteHistoryType = TSweepType::ByMask;
+  shown.CacheMask = "*a*", shown.CookiesMask = "c*", shown.HistoryMask = "h*";
+  shown.KeepSites = "a.com";
+  Cleaner.Settings = shown;
+  TConfForm form(*this);
+  Cleaner.WriteToForm(form);
+  TIENorvane back(*this);
+  back.ReadFromForm(form);
+  EXPECT_TRUE(back.Settings == shown);
+  EXPECT_THAT(form.PendingFailures(), IsEmpty());
+}
+
 TEST_F(FormFixture, ListsShowTheReadingRowUntilTheirEntriesArrive) {
   TConfForm form(*this); // no reader: nothing arrives by itself
   Cleaner.WriteToForm(form);

@@ -28,21 +28,29 @@ protected:
 };
 
 // What a load gives every setting of a section that holds none.
-const CleanerSettings kDefaults{
-    true, TSweepType::All, "*.*", true, TSweepType::All, "*.*", true, TSweepType::All, "*.*", "",
-    false};
+const CleanerSettings kDefaults{.DeleteCache = true,
+                                .DeleteCacheType = TSweepType::All,
+                                .CacheMask = "*.*",
+                                .DeleteCookies = true,
+                                .DeleteCookiesType = TSweepType::All,
+                                .CookiesMask = "*.*",
+                                .DeleteHistory = true,
+                                .DeleteHistoryType = TSweepType::All,
+                                .HistoryMask = "*.*",
+                                .KeepSites = "",
+                                .DeleteCacheHttps = false};
 // Settings that differ from the defaults in every field.
-const CleanerSettings kUsed{false,
-                            TSweepType::ByMask,
-                            "*.a",
-                            false,
-                            SweepTypeOf(2),
-                            "c*",
-                            false,
-                            SweepTypeOf(-1),
-                            "",
-                            "a.com",
-                            true};
+const CleanerSettings kUsed{.DeleteCache = false,
+                            .DeleteCacheType = TSweepType::ByMask,
+                            .CacheMask = "*.a",
+                            .DeleteCookies = false,
+                            .DeleteCookiesType = SweepTypeOf(2),
+                            .CookiesMask = "c*",
+                            .DeleteHistory = false,
+                            .DeleteHistoryType = SweepTypeOf(-1),
+                            .HistoryMask = "",
+                            .KeepSites = "a.com",
+                            .DeleteCacheHttps = true};
 
 TEST_F(SettingsTest, MissingFileOrSectionGivesDefaultsAndCreatesNothing) {
   EXPECT_EQ(Loaded().Settings, kDefaults);
