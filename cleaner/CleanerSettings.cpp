@@ -69,7 +69,7 @@ bool AtDefault(const CleanerSettings &settings, const TSetting &setting) {
   return ValueText(settings, setting) == setting.Default;
 }
 
-bool Reported(const CleanerSettings &settings, const TSetting &setting) {
+bool Used(const CleanerSettings &settings, const TSetting &setting) {
   return setting.Save == TSettingSave::Always || !AtDefault(settings, setting);
 }
 
@@ -82,7 +82,7 @@ void CleanerSettings::Save(TCustomIniFile &ini, const std::string &section) cons
   // An addition that stands already is rewritten, also when back at its
   // default.
   for (const TSetting &setting : kSettings)
-    if (Reported(*this, setting) || ini.ValueExists(section, setting.Key))
+    if (Used(*this, setting) || ini.ValueExists(section, setting.Key))
       SaveSetting(*this, setting, ini, section);
 }
 

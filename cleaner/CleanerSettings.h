@@ -114,8 +114,10 @@ const TSetting &SettingOf(std::string CleanerSettings::*field);
 std::string ValueText(const CleanerSettings &settings, const TSetting &setting);
 // Whether the setting holds its default.
 bool AtDefault(const CleanerSettings &settings, const TSetting &setting);
-// Whether a report of the settings names it: always, or once used when set.
-bool Reported(const CleanerSettings &settings, const TSetting &setting);
+// Whether the setting is used: always, or once used when off its default.
+// Saves and reports of the settings name only the used ones (a save
+// also rewrites one whose key stands already).
+bool Used(const CleanerSettings &settings, const TSetting &setting);
 
 // The three settings of a category and its name.
 struct TCategoryFields {

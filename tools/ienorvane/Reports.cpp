@@ -344,8 +344,7 @@ std::string HistoryOutcomeText(const THistoryOutcome &outcome) {
 
 void WriteSettingsText(std::ostream &out, const CleanerSettings &settings) {
   for (const TSetting &setting : kSettings)
-    if (Reported(settings, setting))
-      out << setting.Key << '=' << ValueText(settings, setting) << '\n';
+    if (Used(settings, setting)) out << setting.Key << '=' << ValueText(settings, setting) << '\n';
   out << "summary: " << SummaryText(settings) << '\n';
 }
 
@@ -366,7 +365,7 @@ void WriteSettingsJson(TJsonWriter &json, const CleanerSettings &settings,
     json.Ansi(origin.Reason);
   }
   for (const TSetting &setting : kSettings)
-    if (Reported(settings, setting)) WriteSettingJson(json, settings, setting);
+    if (Used(settings, setting)) WriteSettingJson(json, settings, setting);
   json.EndObject();
 }
 

@@ -82,7 +82,7 @@ void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayou
 std::string HistoryOutcomeText(const THistoryOutcome &outcome);
 
 // The settings as loaded, one "Key=value" line each in the INI file's form
-// and the table's order (an addition only when set: see Reported), then the
+// and the table's order (an addition only when set: see Used), then the
 // dialog's summary line.
 void WriteSettingsText(std::ostream &out, const CleanerSettings &settings);
 
