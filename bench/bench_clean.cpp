@@ -78,10 +78,10 @@ void SetDeleted(benchmark::State &state, uint64_t deleted) {
 void BM_Clean(benchmark::State &state) {
   TStandInPlatform &platform = Platform();
   TIENorvane cleaner(platform);
-  cleaner.DeleteCache = true;
-  cleaner.DeleteCacheType = TSweepType::ByMask;
-  cleaner.CacheMask = kCacheMasks[state.range(0)];
-  state.SetLabel(cleaner.CacheMask);
+  cleaner.Settings.DeleteCache = true;
+  cleaner.Settings.DeleteCacheType = TSweepType::ByMask;
+  cleaner.Settings.CacheMask = kCacheMasks[state.range(0)];
+  state.SetLabel(cleaner.Settings.CacheMask);
   uint64_t deleted = 0;
   for (auto _ : state) {
     deleted = cleaner.Clean().Cache.Count;

@@ -49,13 +49,13 @@ void BM_SaveSettingsChanged(benchmark::State &state) {
   TBenchFixture fixture(static_cast<int>(state.range(0)));
   TIENorvane cleaner(fixture);
   cleaner.LoadSettings(fixture.Path, "IE Norvane");
+  CleanerSettings &s = cleaner.Settings;
   for (auto _ : state) {
-    cleaner.DeleteCache = !cleaner.DeleteCache, cleaner.DeleteCookies = !cleaner.DeleteCookies;
-    cleaner.DeleteHistory = !cleaner.DeleteHistory;
-    for (TSweepType *type :
-         {&cleaner.DeleteCacheType, &cleaner.DeleteCookiesType, &cleaner.DeleteHistoryType})
+    s.DeleteCache = !s.DeleteCache, s.DeleteCookies = !s.DeleteCookies;
+    s.DeleteHistory = !s.DeleteHistory;
+    for (TSweepType *type : {&s.DeleteCacheType, &s.DeleteCookiesType, &s.DeleteHistoryType})
       *type = SweepTypeOf(TypeCode(*type) + 1);
-    cleaner.CacheMask += "a", cleaner.CookiesMask += "b", cleaner.HistoryMask += "c";
+    s.CacheMask += "a", s.CookiesMask += "b", s.HistoryMask += "c";
     cleaner.SaveSettings(fixture.Path, "IE Norvane");
   }
 }

@@ -78,11 +78,17 @@ std::string PreviewPattern(TCategory category, TSweepType type, const std::strin
   return SweepPattern(category, type, mask).value_or(CategoryPrefix(category) + mask);
 }
 
+std::vector<std::string_view> SweptPrefixes(TCategory category, bool withHttps) {
+  std::vector<std::string_view> prefixes{CategoryPrefix(category)};
+  if (withHttps && category == TCategory::Cache) prefixes.push_back(kHttpsPrefix);
+  return prefixes;
+}
+
 std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
                                          const std::string &mask, bool withHttps) {
-  std::vector<std::string> patterns{PreviewPattern(category, type, mask)};
-  if (withHttps && category == TCategory::Cache)
-    patterns.push_back(SweepPattern(kHttpsPrefix, type, mask).value_or(kHttpsPrefix + mask));
+  std::vector<std::string> patterns;
+  for (std::string_view prefix : SweptPrefixes(category, withHttps))
+    patterns.push_back(SweepPattern(prefix, type, mask).value_or(std::string(prefix) + mask));
   return patterns;
 }
 

@@ -42,8 +42,12 @@ std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
 // for any other type, which no clean sweeps, the prefix and `mask`.
 std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask);
 
-// The patterns a category's preview lists: PreviewPattern, and for the
-// cache with `withHttps` the same with the https prefix after it.
+// The prefixes a category is swept with: its own, and for the cache with
+// `withHttps` the https prefix after it.
+std::vector<std::string_view> SweptPrefixes(TCategory category, bool withHttps);
+
+// The patterns a category's preview lists: PreviewPattern for each prefix of
+// SweptPrefixes.
 std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
                                          const std::string &mask, bool withHttps);
 

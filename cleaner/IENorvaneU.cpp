@@ -10,11 +10,12 @@
 #include "IniFiles.h"
 
 TCategoryTotals &TCleanTotals::Of(TCategory category) {
-  return this->*TIENorvane::FieldsOf(category).Totals;
+  TCategoryTotals *const parts[] = {&Cache, &Cookies, &History};
+  return *parts[static_cast<size_t>(category)];
 }
 
 const TCategoryTotals &TCleanTotals::Of(TCategory category) const {
-  return this->*TIENorvane::FieldsOf(category).Totals;
+  return const_cast<TCleanTotals *>(this)->Of(category);
 }
 
 const TSelectedCategory *TSelection::Of(TCategory category) const {
@@ -39,59 +40,23 @@ uint64_t TSelection::EntryCount() const {
 
 TIENorvane::TIENorvane(IPlatform &platform) : System(platform) {}
 
-const std::array<TCategoryFields, 3> &TIENorvane::Categories() {
-  using T = TIENorvane;
-  static const std::array<TCategoryFields, 3> table{{
-      {TCategory::Cache, "cache", &T::DeleteCache, &T::DeleteCacheType, &T::CacheMask,
-       "DeleteCache", "DeleteCacheType", "CacheMask", &TCleanTotals::Cache},
-      {TCategory::Cookies, "cookies", &T::DeleteCookies, &T::DeleteCookiesType, &T::CookiesMask,
-       "DeleteCookies", "DeleteCookiesType", "CookiesMask", &TCleanTotals::Cookies},
-      {TCategory::History, "history", &T::DeleteHistory, &T::DeleteHistoryType, &T::HistoryMask,
-       "DeleteHistory", "DeleteHistoryType", "HistoryMask", &TCleanTotals::History},
-  }};
-  return table;
-}
-
-const TCategoryFields &TIENorvane::FieldsOf(TCategory category) {
-  return Categories()[static_cast<size_t>(category)];
-}
-
 void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &section) {
   TIniFile ini(System.Profiles(), iniFile);
-  for (const TCategoryFields &c : Categories()) {
-    this->*c.Flag = ini.ReadFlag(section, c.FlagKey, true);
-    this->*c.Type = SweepTypeOf(ini.ReadNumber(section, c.TypeKey, TypeCode(TSweepType::All)));
-    this->*c.Mask = ini.ReadText(section, c.MaskKey, "*.*");
-  }
-  KeepSites = ini.ReadText(section, std::string(TKeepSites::IniKey), "");
-  DeleteCacheHttps = ini.ReadFlag(section, DeleteCacheHttpsKey, false);
+  Settings.Load(ini, section);
 }
 
 void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &section) {
   TIniFile ini(System.Profiles(), iniFile);
-  for (const TCategoryFields &c : Categories()) {
-    ini.WriteFlag(section, c.FlagKey, this->*c.Flag);
-    ini.WriteNumber(section, c.TypeKey, TypeCode(this->*c.Type));
-    ini.WriteText(section, c.MaskKey, this->*c.Mask);
-  }
-  // The additions are written once used; one that stands already is
-  // rewritten, also when it is back at its default.
-  const std::string keepKey(TKeepSites::IniKey);
-  if (!KeepSites.empty() || ini.ValueExists(section, keepKey))
-    ini.WriteText(section, keepKey, KeepSites);
-  if (DeleteCacheHttps || ini.ValueExists(section, DeleteCacheHttpsKey))
-    ini.WriteFlag(section, DeleteCacheHttpsKey, DeleteCacheHttps);
+  Settings.Save(ini, section);
 }
 
 // ---- The clean and its steps ----
 
 std::vector<std::string> TIENorvane::SweepPatternsOf(TCategory category) const {
   std::vector<std::string> patterns;
-  if (!Enabled(category)) return patterns;
-  if (auto pattern = SweepPattern(category, TypeOf(category), MaskOf(category)))
-    patterns.push_back(std::move(*pattern));
-  if (category == TCategory::Cache && DeleteCacheHttps)
-    if (auto pattern = SweepPattern(kHttpsPrefix, TypeOf(category), MaskOf(category)))
+  if (!Settings.Enabled(category)) return patterns;
+  for (std::string_view prefix : Settings.PrefixesOf(category))
+    if (auto pattern = SweepPattern(prefix, Settings.TypeOf(category), Settings.MaskOf(category)))
       patterns.push_back(std::move(*pattern));
   return patterns;
 }
@@ -122,7 +87,7 @@ std::vector<TMaskFault> TIENorvane::MalformedMasks() const {
   for (const TSweep &sweep : Sweeps()) {
     // All uses the fixed mask "*.*". The https half uses the cache's mask
     // again: its fault is the http half's, named once.
-    if (TypeOf(sweep.Category) != TSweepType::ByMask || named(sweep.Category)) continue;
+    if (Settings.TypeOf(sweep.Category) != TSweepType::ByMask || named(sweep.Category)) continue;
     try {
       const TMask compiled(sweep.Pattern, System.LeadBytes());
     } catch (const EMaskException &failure) {
@@ -170,8 +135,8 @@ TSelection TIENorvane::Select(std::optional<TCategory> only) {
 
 TCleanTotals TIENorvane::TotalsOf(const TEntryDeleter &deleter) {
   TCleanTotals totals;
-  for (const TCategoryFields &c : Categories())
-    totals.*c.Totals = deleter.Totals(c.Category);
+  for (TCategory category : kAllCategories)
+    totals.Of(category) = deleter.Totals(category);
   return totals;
 }
 
@@ -191,7 +156,7 @@ TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
 std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore(const TCleanTotals &deleted) {
   if (!EmptiesHistoryStore()) return std::nullopt;
   const TKeepSites keep = SitesToKeep(); // a malformed list stops every way alike
-  if (DeleteHistoryType == TSweepType::ByMask) {
+  if (Settings.DeleteHistoryType == TSweepType::ByMask) {
     const std::vector<std::string> &visited = deleted.History.VisitedUrls;
     const std::unordered_set<std::string_view> forget(visited.begin(), visited.end());
     THistoryAnswer answer = System.History().DeleteUrlsExcept(
@@ -217,26 +182,40 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
 
 // ---- The options dialog's side: the form and its preview lists ----
 
+namespace {
+
+void PutIntoForm(ISettingsForm &form, const TSetting &setting, const CleanerSettings &settings) {
+  switch (setting.Kind) {
+  case TSettingKind::Flag: form.SetFlag(setting, settings.*setting.Flag); return;
+  case TSettingKind::SweepType: form.SetType(setting, settings.*setting.Type); return;
+  case TSettingKind::Text: form.SetText(setting, settings.*setting.Text); return;
+  }
+}
+
+// Takes what the form shows for `setting`, when it shows a value.
+template <typename TValue>
+void Take(std::optional<TValue> shown, TValue CleanerSettings::*field, CleanerSettings &settings) {
+  if (shown) settings.*field = std::move(*shown);
+}
+
+void TakeFromForm(const ISettingsForm &form, const TSetting &setting, CleanerSettings &settings) {
+  switch (setting.Kind) {
+  case TSettingKind::Flag: Take(form.Flag(setting), setting.Flag, settings); return;
+  case TSettingKind::SweepType: Take(form.Type(setting), setting.Type, settings); return;
+  case TSettingKind::Text: Take(form.Text(setting), setting.Text, settings); return;
+  }
+}
+
+} // namespace
+
 void TIENorvane::WriteToForm(ISettingsForm &form) {
-  for (const TCategoryFields &c : Categories())
-    form.SetSwitch(c.Category, this->*c.Flag);
-  form.SetCacheHttps(DeleteCacheHttps);
-  form.HandleEvent([&] { form.SetKeepSites(KeepSites); });
-  for (const TCategoryFields &c : Categories())
-    form.HandleEvent([&] {
-      form.SetType(c.Category, this->*c.Type);
-      form.SetMask(c.Category, this->*c.Mask);
-    });
+  for (const TSetting &setting : kSettings)
+    form.HandleEvent([&] { PutIntoForm(form, setting, Settings); });
 }
 
 void TIENorvane::ReadFromForm(const ISettingsForm &form) {
-  for (const TCategoryFields &c : Categories()) {
-    this->*c.Flag = form.Switch(c.Category);
-    this->*c.Type = form.Type(c.Category).value_or(this->*c.Type);
-    this->*c.Mask = form.Mask(c.Category);
-  }
-  DeleteCacheHttps = form.CacheHttps();
-  KeepSites = form.KeepSites();
+  for (const TSetting &setting : kSettings)
+    TakeFromForm(form, setting, Settings);
 }
 
 namespace {
@@ -268,17 +247,4 @@ void TIENorvane::FillPreviewList(const TCacheSnapshot &snapshot, const TLeadByte
 
 std::string TIENorvane::FileNameOfPath(const std::string &path) {
   return std::string(FileNameOf(path.c_str()));
-}
-
-std::string SummaryText(const TIENorvane &cleaner) {
-  std::string summary;
-  for (const TCategoryFields &c : TIENorvane::Categories()) {
-    if (!cleaner.Enabled(c.Category)) continue;
-    // An earlier category that is on has put its prefix here already.
-    if (!summary.empty()) summary += ", ";
-    summary += CategoryPrefix(c.Category) + cleaner.MaskOf(c.Category);
-    if (c.Category == TCategory::Cache && cleaner.DeleteCacheHttps)
-      summary += ", " + (kHttpsPrefix + cleaner.MaskOf(c.Category));
-  }
-  return summary;
 }

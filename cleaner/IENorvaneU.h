@@ -1,6 +1,6 @@
 #pragma once
-// The cleaner: the nine settings, their INI storage, the clean and the
-// preview lists of the options dialog.
+// The cleaner: its settings (CleanerSettings) and their INI storage, the
+// clean and the preview lists of the options dialog.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -9,6 +9,7 @@
 
 #include "CacheSnapshot.h"
 #include "CacheWalk.h"
+#include "CleanerSettings.h"
 #include "Platform.h"
 #include "SettingsForm.h"
 
@@ -26,24 +27,6 @@ struct TCleanTotals {
   std::string ReportText() const {
     return "Exempted space is " + std::to_string(FreedBytes()) + " bytes";
   }
-};
-
-class TIENorvane;
-
-// One row of the category table: everything the cleaner knows of a
-// category beyond its container (CategoryPrefix): its name, its three
-// settings (fields of TIENorvane, INI keys named as the fields) and its
-// part of a clean's totals.
-struct TCategoryFields {
-  TCategory Category;
-  const char *Name; // "cache", "cookies" or "history"
-  bool TIENorvane::*Flag;
-  TSweepType TIENorvane::*Type;
-  std::string TIENorvane::*Mask;
-  const char *FlagKey;
-  const char *TypeKey;
-  const char *MaskKey;
-  TCategoryTotals TCleanTotals::*Totals;
 };
 
 // A malformed mask: which category, which whole pattern, the 1-based
@@ -95,41 +78,16 @@ public:
   // cleaner holds false, 0 and empty masks until LoadSettings runs.
   explicit TIENorvane(IPlatform &platform);
 
-  // The settings, in the order in which they are read and saved.
-  bool DeleteCache = false;
-  TSweepType DeleteCacheType = TSweepType::All;
-  std::string CacheMask;
-  bool DeleteCookies = false;
-  TSweepType DeleteCookiesType = TSweepType::All;
-  std::string CookiesMask;
-  bool DeleteHistory = false;
-  TSweepType DeleteHistoryType = TSweepType::All;
-  std::string HistoryMask;
-  // Two additions, stored only once used, so that a section without them
-  // reads, cleans and saves as before they existed:
-  // the sites whose entries no clean deletes, as typed ("a.com;b.org"; see
-  // TKeepSites), and
-  std::string KeepSites;
-  // whether the cache category also sweeps the content's secure half.
-  bool DeleteCacheHttps = false;
-  static constexpr const char *DeleteCacheHttpsKey = "DeleteCacheHttps";
+  CleanerSettings Settings;
 
-  // The category table, in the order cache, cookies, history.
-  static const std::array<TCategoryFields, 3> &Categories();
-  static const TCategoryFields &FieldsOf(TCategory category);
-
-  bool Enabled(TCategory category) const { return this->*FieldsOf(category).Flag; }
-  TSweepType TypeOf(TCategory category) const { return this->*FieldsOf(category).Type; }
-  const std::string &MaskOf(TCategory category) const { return this->*FieldsOf(category).Mask; }
-
-  // Reads the settings from `section` of `iniFile`; a missing file,
-  // section, key or unparsable number yields that setting's default. Never
-  // creates or changes the file.
+  // Reads the settings from `section` of `iniFile` (CleanerSettings::Load);
+  // a missing file or section gives every default. Never creates or changes
+  // the file.
   void LoadSettings(const std::string &iniFile, const std::string &section);
 
-  // Writes the nine settings to `section` of `iniFile`, then each addition
-  // that is set or already stands there. Raises EIniFileException at the
-  // first write the platform refuses; keys written before it stay written.
+  // Writes the settings to `section` of `iniFile` (CleanerSettings::Save).
+  // Raises EIniFileException at the first write the platform refuses; keys
+  // written before it stay written.
   void SaveSettings(const std::string &iniFile, const std::string &section);
 
   // The patterns a clean sweeps `category` with, in its order: none when it
@@ -141,7 +99,7 @@ public:
   std::vector<TSweep> Sweeps(std::optional<TCategory> only = std::nullopt) const;
   // The sites to keep. Raises EKeepSitesException, naming the first
   // malformed item, when the stored list is malformed.
-  TKeepSites SitesToKeep() const { return TKeepSites::Parse(KeepSites); }
+  TKeepSites SitesToKeep() const { return TKeepSites::Parse(Settings.KeepSites); }
   // Every pattern of a sweep with the user's mask (ByMask) that the matcher
   // refuses, in the clean's order, one per category (the cache's https
   // half repeats its http half's mask). Looks at no cache entry.
@@ -168,7 +126,7 @@ public:
   // the store's failures, and EKeepSitesException for a malformed keep list.
   std::optional<THistoryAnswer> EmptyHistoryStore(const TCleanTotals &deleted = {});
   // Whether a clean empties the history store: whenever history is on.
-  bool EmptiesHistoryStore() const { return DeleteHistory; }
+  bool EmptiesHistoryStore() const { return Settings.DeleteHistory; }
 
   // The clean, as every front end runs it: Select, DeleteSelected, then
   // EmptyHistoryStore with what was deleted. Raises EKeepSitesException for
@@ -178,13 +136,14 @@ public:
   // store's failures. Entries deleted before a failure stay deleted.
   TCleanTotals Clean(const TSweepObserver &observer = {});
 
-  // Puts the settings into the form's controls; the form fills its preview
-  // lists itself, as its sections select. The sites to keep and each section
-  // are set as events of the form, so a failure in one is reported by the
-  // form and the others are still set.
+  // Puts each setting of the table into the form's control for it; the form
+  // fills its preview lists itself, as its sections select. Each setting is
+  // set as an event of the form, so a failure in one (a malformed keep list)
+  // is reported by the form and the others are still set.
   void WriteToForm(ISettingsForm &form);
-  // Takes the settings back from the controls; a type stays as loaded when
-  // neither of its choices is checked. Masks are taken as typed.
+  // Takes each setting back from its control; a setting the form leaves
+  // open (a type with neither choice checked) stays as loaded. Masks are
+  // taken as typed.
   void ReadFromForm(const ISettingsForm &form);
 
   // Empties `list` and fills it with one row per entry that `pattern`
@@ -208,8 +167,3 @@ private:
 
   IPlatform &System;
 };
-
-// The one-line summary of the switched-on categories with their masks, e.g.
-// "http://*.*, Cookie:*.*, Visited:*.*" ("http://*.*, https://*.*, ..." when
-// the cache's secure half is swept too); empty when all are off.
-std::string SummaryText(const TIENorvane &cleaner);

@@ -61,9 +61,6 @@ struct TKeepSite {
 // Remove give the text of a new list.
 class TKeepSites {
 public:
-  // The INI key that holds the list in the plug-in's section.
-  static constexpr std::string_view IniKey = "KeepSites";
-
   // The empty list: keeps nothing.
   TKeepSites() = default;
 

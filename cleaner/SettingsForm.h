@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "CleanerSettings.h"
 #include "SweepType.h"
 #include "UrlCache.h"
 
@@ -34,35 +35,29 @@ private:
   IPreviewList &List;
 };
 
-// One section per category: a switch, a choice between all entries
-// (TSweepType::All) and the mask (ByMask) and the mask's edit box; the
-// cache's https switch and the sites to keep.
+// The controls that show the settings, each found by its row of kSettings:
+// a check box for a flag, a choice between all entries (TSweepType::All)
+// and the mask (ByMask) for a sweep type, an edit box or the sites to keep
+// for a text. A form without a control for a setting ignores its value and
+// shows none.
 class ISettingsForm {
 public:
   virtual ~ISettingsForm() = default;
 
-  virtual bool Switch(TCategory category) const = 0;
-  virtual void SetSwitch(TCategory category, bool on) = 0;
+  // The value shown; none when the form shows none (for a type: neither
+  // choice checked), and the setting then keeps its value.
+  virtual std::optional<bool> Flag(const TSetting &setting) const = 0;
+  virtual std::optional<TSweepType> Type(const TSetting &setting) const = 0;
+  virtual std::optional<std::string> Text(const TSetting &setting) const = 0;
 
-  // All or ByMask by the checked choice; none when neither is checked.
-  virtual std::optional<TSweepType> Type(TCategory category) const = 0;
+  virtual void SetFlag(const TSetting &setting, bool on) = 0;
   // All checks "all" and disables the mask box, ByMask checks "mask" and
   // enables it; any other type leaves both alone.
-  virtual void SetType(TCategory category, TSweepType type) = 0;
-
-  virtual std::string Mask(TCategory category) const = 0;
-  // Sets the mask box's text; a change refreshes the section's list.
-  virtual void SetMask(TCategory category, const std::string &mask) = 0;
-
-  // Whether the cache's section also takes the https pages.
-  virtual bool CacheHttps() const = 0;
-  virtual void SetCacheHttps(bool on) = 0;
-
-  // The sites to keep, as stored text (see TKeepSites).
-  virtual std::string KeepSites() const = 0;
-  // Sets them; a malformed text is taken as it is and raises
-  // EKeepSitesException naming its first malformed item.
-  virtual void SetKeepSites(const std::string &text) = 0;
+  virtual void SetType(const TSetting &setting, TSweepType type) = 0;
+  // A mask's change refreshes its section's list; a malformed keep list is
+  // taken as it is and raises EKeepSitesException naming its first
+  // malformed item.
+  virtual void SetText(const TSetting &setting, const std::string &text) = 0;
 
   // Runs `event` as the form's message loop runs an event handler: a failure
   // it raises is caught and reported by the form.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "AsciiText.h"
 #include "IENorvaneU.h"
@@ -159,8 +160,8 @@ void TConfForm::FillList(TCategory category) {
 void TConfForm::AddDeletedRows(TCategory category, const TCacheSnapshot &entries,
                                TKeptTotals &kept) {
   TListView &list = Section(category).List;
-  const bool https = category == TCategory::Cache && CacheHttps();
   const TSweepType type = Type(category).value_or(SweepTypeOf(-1));
+  const bool https = cbDeleteCacheHttps.Checked();
   for (const std::string &pattern : PreviewPatterns(category, type, Mask(category), https))
     entries.Select(pattern, Platform.LeadBytes(), [&](const TCacheEntryView &entry) {
       // A clean with a malformed keep list deletes nothing, so nothing is
@@ -246,9 +247,30 @@ void TConfForm::ReadFailed(const std::string &message) {
   ShowPending();
 }
 
-bool TConfForm::Switch(TCategory category) const { return Section(category).Switch.Checked(); }
+const TCheckBox *TConfForm::CheckBoxOf(const TSetting &setting) const {
+  if (const std::optional<TCategory> category = CategoryOf(setting))
+    return &Section(*category).Switch;
+  if (setting.Flag == &CleanerSettings::DeleteCacheHttps) return &cbDeleteCacheHttps;
+  return nullptr;
+}
 
-void TConfForm::SetSwitch(TCategory category, bool on) { Section(category).Switch.SetChecked(on); }
+TCheckBox *TConfForm::CheckBoxOf(const TSetting &setting) {
+  return const_cast<TCheckBox *>(std::as_const(*this).CheckBoxOf(setting));
+}
+
+std::optional<bool> TConfForm::Flag(const TSetting &setting) const {
+  const TCheckBox *box = CheckBoxOf(setting);
+  return box ? std::optional(box->Checked()) : std::nullopt;
+}
+
+void TConfForm::SetFlag(const TSetting &setting, bool on) {
+  if (TCheckBox *box = CheckBoxOf(setting)) box->SetChecked(on);
+}
+
+std::optional<TSweepType> TConfForm::Type(const TSetting &setting) const {
+  const std::optional<TCategory> category = CategoryOf(setting);
+  return category ? Type(*category) : std::nullopt;
+}
 
 std::optional<TSweepType> TConfForm::Type(TCategory category) const {
   const TSection &section = Section(category);
@@ -257,8 +279,10 @@ std::optional<TSweepType> TConfForm::Type(TCategory category) const {
   return std::nullopt;
 }
 
-void TConfForm::SetType(TCategory category, TSweepType type) {
-  TSection &section = Section(category);
+void TConfForm::SetType(const TSetting &setting, TSweepType type) {
+  const std::optional<TCategory> category = CategoryOf(setting);
+  if (!category) return;
+  TSection &section = Section(*category);
   if (type == TSweepType::All) {
     section.All.SetChecked(true);
     section.MaskEdit.SetEnabled(false);
@@ -268,10 +292,17 @@ void TConfForm::SetType(TCategory category, TSweepType type) {
   }
 }
 
-std::string TConfForm::Mask(TCategory category) const { return Section(category).MaskEdit.Text(); }
+std::optional<std::string> TConfForm::Text(const TSetting &setting) const {
+  if (const std::optional<TCategory> category = CategoryOf(setting)) return Mask(*category);
+  if (setting.Text == &CleanerSettings::KeepSites) return KeepText;
+  return std::nullopt;
+}
 
-void TConfForm::SetMask(TCategory category, const std::string &mask) {
-  Section(category).MaskEdit.SetText(mask);
+void TConfForm::SetText(const TSetting &setting, const std::string &text) {
+  if (const std::optional<TCategory> category = CategoryOf(setting))
+    Section(*category).MaskEdit.SetText(text);
+  else if (setting.Text == &CleanerSettings::KeepSites)
+    SetKeepSites(text);
 }
 
 void TConfForm::BitBtn2Click() {
@@ -382,5 +413,5 @@ std::optional<std::string> RunConfiguration(TIENorvane &cleaner, const std::stri
   form->AttachReader(nullptr);
   reader.reset(); // the dialog has closed: cancel the read under way
   if (result != mrOk) return std::nullopt;
-  return SummaryText(cleaner);
+  return SummaryText(cleaner.Settings);
 }

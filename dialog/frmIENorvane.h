@@ -142,21 +142,25 @@ public:
     return Sections[static_cast<size_t>(category)];
   }
 
-  // ISettingsForm
-  bool Switch(TCategory category) const override;
-  void SetSwitch(TCategory category, bool on) override;
-  std::optional<TSweepType> Type(TCategory category) const override;
-  void SetType(TCategory category, TSweepType type) override;
-  std::string Mask(TCategory category) const override;
-  void SetMask(TCategory category, const std::string &mask) override;
-  bool CacheHttps() const override { return cbDeleteCacheHttps.Checked(); }
-  void SetCacheHttps(bool on) override { cbDeleteCacheHttps.SetChecked(on); }
-  std::string KeepSites() const override { return KeepText; }
+  // ISettingsForm: a category's flag, type and mask are its section's
+  // switch, choices and mask box; DeleteCacheHttps is cbDeleteCacheHttps,
+  // KeepSites the sites to keep.
+  std::optional<bool> Flag(const TSetting &setting) const override;
+  std::optional<TSweepType> Type(const TSetting &setting) const override;
+  std::optional<std::string> Text(const TSetting &setting) const override;
+  void SetFlag(const TSetting &setting, bool on) override;
+  void SetType(const TSetting &setting, TSweepType type) override;
+  void SetText(const TSetting &setting, const std::string &text) override;
+
+  // The checked choice of `category`'s section; none when neither is.
+  std::optional<TSweepType> Type(TCategory category) const;
+  std::string Mask(TCategory category) const { return Section(category).MaskEdit.Text(); }
+  std::string KeepSites() const { return KeepText; }
   // Takes `text` as the sites to keep and refreshes the three lists. A
   // malformed text is kept as it is (OK saves it back unchanged) and raises
   // EKeepSitesException naming its first malformed item; the lists then
   // show nothing, since a clean with it deletes nothing.
-  void SetKeepSites(const std::string &text) override;
+  void SetKeepSites(const std::string &text);
 
   // The pattern `category`'s list shows: the section's sweep pattern for the
   // checked choice ("all": the prefix and "*.*"), else the prefix and the
@@ -230,6 +234,9 @@ private:
   // malformed.
   void AddDeletedRows(TCategory category, const TCacheSnapshot &entries, TKeptTotals &kept);
   void RequestRead();
+  // The check box that shows a flag; null for a flag the form does not show.
+  TCheckBox *CheckBoxOf(const TSetting &setting);
+  const TCheckBox *CheckBoxOf(const TSetting &setting) const;
 
   IPlatform &Platform;
   std::string KeepText;

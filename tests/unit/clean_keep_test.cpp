@@ -81,8 +81,9 @@ public:
 // https half as given.
 TIENorvane AllOn(IPlatform &platform, bool https) {
   TIENorvane cleaner(platform);
-  cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
-  cleaner.DeleteCacheHttps = https;
+  cleaner.Settings.DeleteCache = cleaner.Settings.DeleteCookies = cleaner.Settings.DeleteHistory =
+      true;
+  cleaner.Settings.DeleteCacheHttps = https;
   return cleaner;
 }
 
@@ -152,8 +153,8 @@ TEST(CleanHttps, CacheSweepsTheHttpsHalfAfterTheHttpHalf) {
       SCOPED_TRACE(std::string(c.Name) + (listing == TListing::Apart ? ", apart" : ", with"));
       TSeededPlatform platform(listing);
       TIENorvane cleaner = AllOn(platform, c.Https);
-      cleaner.DeleteCacheType = SweepTypeOf(c.Type);
-      cleaner.CacheMask = c.Mask;
+      cleaner.Settings.DeleteCacheType = SweepTypeOf(c.Type);
+      cleaner.Settings.CacheMask = c.Mask;
 
       std::vector<TExpectedSweep> expected = c.Cache;
       expected.push_back({"Cookie:*.*", kCookiesAll});
@@ -180,8 +181,8 @@ TEST(CleanHttps, CacheSweepsTheHttpsHalfAfterTheHttpHalf) {
       // the selection.
       TSeededPlatform cleaned(listing);
       TIENorvane oneStep = AllOn(cleaned, c.Https);
-      oneStep.DeleteCacheType = cleaner.DeleteCacheType;
-      oneStep.CacheMask = c.Mask;
+      oneStep.Settings.DeleteCacheType = cleaner.Settings.DeleteCacheType;
+      oneStep.Settings.CacheMask = c.Mask;
       const TCleanTotals totals = oneStep.Clean();
       EXPECT_EQ(cleaned.Cache.Urls(), CacheWithout(selected));
       EXPECT_EQ(totals.Cache.Count, cacheCount);
@@ -212,8 +213,8 @@ TEST(CleanHttps, MalformedMaskRaisesOnlyWhereAContentEntryReachesIt) {
     for (const TSeed &seed : others)
       platform.Cache.Add(seed.Url, seed.File, seed.Size);
     TIENorvane cleaner = AllOn(platform, true);
-    cleaner.DeleteCacheType = TSweepType::ByMask;
-    cleaner.CacheMask = "[";
+    cleaner.Settings.DeleteCacheType = TSweepType::ByMask;
+    cleaner.Settings.CacheMask = "[";
     const TSelection quiet = cleaner.Select();
     EXPECT_FALSE(quiet.Fault.has_value());
     EXPECT_EQ(quiet.Sweeps.size(), 4u);
@@ -294,7 +295,7 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
       TSeededPlatform stepped(listing);
       stepped.HistoryStore.Urls = storeUrls;
       TIENorvane cleaner = AllOn(stepped, true);
-      cleaner.KeepSites = c.Keep;
+      cleaner.Settings.KeepSites = c.Keep;
       const TSelection selection = cleaner.Select();
       std::vector<std::string> kept, chosen;
       for (const TSelectedCategory &part : selection.Sweeps) {
@@ -342,7 +343,7 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
       TSeededPlatform whole(listing);
       whole.HistoryStore.Urls = storeUrls;
       TIENorvane oneStep = AllOn(whole, true);
-      oneStep.KeepSites = c.Keep;
+      oneStep.Settings.KeepSites = c.Keep;
       const TCleanTotals totals = oneStep.Clean();
       EXPECT_EQ(whole.Cache.Urls(), left);
       EXPECT_EQ(totals.FreedBytes(), freed);
@@ -365,7 +366,7 @@ TEST(CleanKeep, MalformedListDeletesNothing) {
     TSeededPlatform platform(TListing::WithContent);
     platform.HistoryStore.Urls = {"http://www.example.com/"};
     TIENorvane cleaner = AllOn(platform, true);
-    cleaner.KeepSites = keep;
+    cleaner.Settings.KeepSites = keep;
     EXPECT_THROW(cleaner.Select(), EKeepSitesException);
     EXPECT_THROW(cleaner.Select(TCategory::Cookies), EKeepSitesException);
     EXPECT_THROW(cleaner.Clean(), EKeepSitesException);
@@ -375,7 +376,7 @@ TEST(CleanKeep, MalformedListDeletesNothing) {
     EXPECT_EQ(platform.HistoryStore.Calls() + platform.HistoryStore.Walks(), 0u);
     EXPECT_EQ(platform.HistoryStore.Urls.size(), 1u);
     // With history off the store is not asked, and the list not read.
-    cleaner.DeleteHistory = false;
+    cleaner.Settings.DeleteHistory = false;
     EXPECT_FALSE(cleaner.EmptyHistoryStore().has_value());
   }
 }
@@ -385,7 +386,7 @@ TEST(CleanKeep, HistoryStoreThatCannotBeWalkedIsLeftAlone) {
   platform.HistoryStore.Urls = {"http://www.example.com/", "http://news.example.org/"};
   platform.HistoryStore.FailWith(TRecordingHistoryStore::TFailure::NotImplemented);
   TIENorvane cleaner = AllOn(platform, false);
-  cleaner.KeepSites = "example.com";
+  cleaner.Settings.KeepSites = "example.com";
   const TCleanTotals totals = cleaner.Clean();
   ASSERT_TRUE(totals.HistoryStore.has_value());
   EXPECT_TRUE(totals.HistoryStore->Walked);
@@ -425,10 +426,10 @@ TEST(CleanHistoryStore, ForgetsOnlyWhatTheCleanSelected) {
       TSeededPlatform platform(TListing::WithContent);
       platform.HistoryStore.Urls = store;
       TIENorvane cleaner = AllOn(platform, false);
-      cleaner.DeleteCache = cleaner.DeleteCookies = false;
-      cleaner.DeleteHistoryType = SweepTypeOf(c.Type);
-      cleaner.HistoryMask = c.Mask;
-      cleaner.KeepSites = c.Keep;
+      cleaner.Settings.DeleteCache = cleaner.Settings.DeleteCookies = false;
+      cleaner.Settings.DeleteHistoryType = SweepTypeOf(c.Type);
+      cleaner.Settings.HistoryMask = c.Mask;
+      cleaner.Settings.KeepSites = c.Keep;
       std::optional<THistoryAnswer> answer;
       if (stepped) {
         answer = cleaner.EmptyHistoryStore(cleaner.DeleteSelected(cleaner.Select()));
@@ -462,10 +463,10 @@ TEST(CleanHttps, SummaryNamesTheHttpsHalfAfterTheHttpHalf) {
   };
   for (const auto &c : cases) {
     TIENorvane cleaner(platform);
-    cleaner.DeleteCache = c.Cache, cleaner.DeleteCacheHttps = c.Https;
-    cleaner.DeleteCookies = c.Cookies, cleaner.CookiesMask = "*.*";
-    cleaner.CacheMask = c.Mask;
-    EXPECT_EQ(SummaryText(cleaner), c.Summary);
+    cleaner.Settings.DeleteCache = c.Cache, cleaner.Settings.DeleteCacheHttps = c.Https;
+    cleaner.Settings.DeleteCookies = c.Cookies, cleaner.Settings.CookiesMask = "*.*";
+    cleaner.Settings.CacheMask = c.Mask;
+    EXPECT_EQ(SummaryText(cleaner.Settings), c.Summary);
   }
 }
 
@@ -474,7 +475,7 @@ TEST(CleanHttps, OtherSchemesAreTheContentEntriesNotOfHttp) {
     TSeededPlatform platform(listing);
     platform.Cache.Add("HTTP://UPPER.EXAMPLE.COM/", std::nullopt, 1u << 20);
     TIENorvane cleaner(platform);
-    cleaner.DeleteCache = true; // http only, the selection passes the rest by
+    cleaner.Settings.DeleteCache = true; // http only, the selection passes the rest by
     const TSchemeTotals others = cleaner.Select(TCategory::Cache).OtherSchemes.value();
     // https (five entries, one without a dot) and ftp; not cookies, visited
     // pages, nor http in any case.

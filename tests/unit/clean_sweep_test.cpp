@@ -45,16 +45,16 @@ struct TSweepCase {
 void SwitchOn(TIENorvane &cleaner, TCategory category, int32_t type, const std::string &mask) {
   switch (category) {
   case TCategory::Cache:
-    cleaner.DeleteCache = true, cleaner.DeleteCacheType = SweepTypeOf(type),
-    cleaner.CacheMask = mask;
+    cleaner.Settings.DeleteCache = true, cleaner.Settings.DeleteCacheType = SweepTypeOf(type),
+    cleaner.Settings.CacheMask = mask;
     break;
   case TCategory::Cookies:
-    cleaner.DeleteCookies = true, cleaner.DeleteCookiesType = SweepTypeOf(type),
-    cleaner.CookiesMask = mask;
+    cleaner.Settings.DeleteCookies = true, cleaner.Settings.DeleteCookiesType = SweepTypeOf(type),
+    cleaner.Settings.CookiesMask = mask;
     break;
   case TCategory::History:
-    cleaner.DeleteHistory = true, cleaner.DeleteHistoryType = SweepTypeOf(type),
-    cleaner.HistoryMask = mask;
+    cleaner.Settings.DeleteHistory = true, cleaner.Settings.DeleteHistoryType = SweepTypeOf(type),
+    cleaner.Settings.HistoryMask = mask;
     break;
   }
 }
@@ -169,7 +169,7 @@ TEST_F(CleanFixture, CleanEverythingAddsUpTheCategories) {
 TEST_F(CleanFixture, CleanAllFlagsOffMakesNoPlatformCall) {
   Seed(kMixedCache);
   TIENorvane cleaner = Cleaner();
-  cleaner.CacheMask = cleaner.CookiesMask = cleaner.HistoryMask = "[";
+  cleaner.Settings.CacheMask = cleaner.Settings.CookiesMask = cleaner.Settings.HistoryMask = "[";
 
   const TCleanTotals totals = cleaner.Clean();
 
@@ -333,9 +333,9 @@ template <typename TRun> TCleanRecord Record(TCleanPlatform &platform, const TRu
 void CleanByOwnWalks(TCleanPlatform &platform, const TIENorvane &settings,
                      const TSweepObserver &observe) {
   for (TCategory category : {TCategory::Cache, TCategory::Cookies, TCategory::History})
-    if (settings.Enabled(category))
-      if (auto pattern =
-              SweepPattern(category, settings.TypeOf(category), settings.MaskOf(category)))
+    if (settings.Settings.Enabled(category))
+      if (auto pattern = SweepPattern(category, settings.Settings.TypeOf(category),
+                                      settings.Settings.MaskOf(category)))
         Sweep(platform, *pattern, observe);
 }
 
@@ -354,10 +354,10 @@ TEST(CleanListing, DeletesWhatOwnWalksDeleteListingEachEntryOnce) {
     const std::vector<std::string> urls = GenerateCacheUrls(random.Below(60), seed);
     TCleanPlatform drawn;
     TIENorvane settings(drawn);
-    for (const TCategoryFields &c : TIENorvane::Categories()) {
-      settings.*c.Flag = random.Chance(75);
-      settings.*c.Type = SweepTypeOf(static_cast<int32_t>(random.Below(3)));
-      settings.*c.Mask = random.Pick(masks);
+    for (const TCategoryFields &c : Categories()) {
+      settings.Settings.*c.Flag = random.Chance(75);
+      settings.Settings.*c.Type = SweepTypeOf(static_cast<int32_t>(random.Below(3)));
+      settings.Settings.*c.Mask = random.Pick(masks);
     }
     for (TListing listing : {TListing::WithContent, TListing::Apart}) {
       SCOPED_TRACE("seed " + std::to_string(seed) +
@@ -371,11 +371,7 @@ TEST(CleanListing, DeletesWhatOwnWalksDeleteListingEachEntryOnce) {
       seeded(own);
       seeded(clean);
       TIENorvane cleaner(clean);
-      for (const TCategoryFields &c : TIENorvane::Categories()) {
-        cleaner.*c.Flag = settings.*c.Flag;
-        cleaner.*c.Type = settings.*c.Type;
-        cleaner.*c.Mask = settings.*c.Mask;
-      }
+      cleaner.Settings = settings.Settings;
       const TCleanRecord expected =
           Record(own, [&](const auto &observe) { CleanByOwnWalks(own, cleaner, observe); });
       const TCleanRecord cleaned =

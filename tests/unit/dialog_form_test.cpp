@@ -42,14 +42,14 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
                                 {-7, false, false, true, httpRows, cookieRows, {}}};
   for (const TSectionCase &c : cases) {
     SCOPED_TRACE("type " + std::to_string(c.Type));
-    Cleaner.DeleteCache = true;
-    Cleaner.DeleteCookies = false;
-    Cleaner.DeleteHistory = true;
-    Cleaner.DeleteCacheType = Cleaner.DeleteCookiesType = Cleaner.DeleteHistoryType =
-        SweepTypeOf(c.Type);
-    Cleaner.CacheMask = "*example*";
-    Cleaner.CookiesMask = "*news*";
-    Cleaner.HistoryMask = "";
+    Cleaner.Settings.DeleteCache = true;
+    Cleaner.Settings.DeleteCookies = false;
+    Cleaner.Settings.DeleteHistory = true;
+    Cleaner.Settings.DeleteCacheType = Cleaner.Settings.DeleteCookiesType =
+        Cleaner.Settings.DeleteHistoryType = SweepTypeOf(c.Type);
+    Cleaner.Settings.CacheMask = "*example*";
+    Cleaner.Settings.CookiesMask = "*news*";
+    Cleaner.Settings.HistoryMask = "";
     TFormWithReader rig(*this);
     TConfForm &form = rig.Form;
     Cleaner.WriteToForm(form);
@@ -74,6 +74,23 @@ TEST_F(FormFixture, WriteToFormSetsEachSectionByItsType) {
     EXPECT_EQ(RowsOf(form.lvCookies), c.CookieRows);
     EXPECT_EQ(RowsOf(form.lvHistory), c.HistoryRows); // "Visited:" alone matches no entry
   }
+}
+
+TEST_F(FormFixture, EverySettingGoesIntoTheFormAndBack) {
+  // Each field off a new cleaner's value, so that one the form leaves out
+  // stays behind.
+  CleanerSettings shown;
+  shown.DeleteCache = shown.DeleteCookies = shown.DeleteHistory = shown.DeleteCacheHttps = true;
+  shown.DeleteCacheType = shown.DeleteCookiesType = shown.DeleteHistoryType = TSweepType::ByMask;
+  shown.CacheMask = "*a*", shown.CookiesMask = "c*", shown.HistoryMask = "h*";
+  shown.KeepSites = "a.com";
+  Cleaner.Settings = shown;
+  TConfForm form(*this);
+  Cleaner.WriteToForm(form);
+  TIENorvane back(*this);
+  back.ReadFromForm(form);
+  EXPECT_TRUE(back.Settings == shown);
+  EXPECT_THAT(form.PendingFailures(), IsEmpty());
 }
 
 TEST_F(FormFixture, ListsShowTheReadingRowUntilTheirEntriesArrive) {
@@ -260,14 +277,14 @@ TEST_F(FormFixture, OkKeepsAnUntouchedTypeTwoAndSavesDisabledMasks) {
              },
              [](TConfForm &f) { f.BitBtn2.Click(); }});
   Cleaner.LoadSettings(IniPath(), Section);
-  EXPECT_EQ(TypeCode(Cleaner.DeleteHistoryType), 2);
-  EXPECT_EQ(TypeCode(Cleaner.DeleteCookiesType), 0);
-  EXPECT_EQ(Cleaner.CookiesMask, "*a*");
+  EXPECT_EQ(TypeCode(Cleaner.Settings.DeleteHistoryType), 2);
+  EXPECT_EQ(TypeCode(Cleaner.Settings.DeleteCookiesType), 0);
+  EXPECT_EQ(Cleaner.Settings.CookiesMask, "*a*");
 
   Configure({[](TConfForm &f) { f.rbDeleteHistoryMask.SetChecked(true); },
              [](TConfForm &f) { f.BitBtn2.Click(); }});
   Cleaner.LoadSettings(IniPath(), Section);
-  EXPECT_EQ(TypeCode(Cleaner.DeleteHistoryType), 1) << "picking a choice replaces the 2";
+  EXPECT_EQ(TypeCode(Cleaner.Settings.DeleteHistoryType), 1) << "picking a choice replaces the 2";
 }
 
 TEST_F(FormFixture, CancelAndCloseSaveNothing) {
@@ -281,7 +298,7 @@ TEST_F(FormFixture, CancelAndCloseSaveNothing) {
     std::filesystem::remove(IniPath());
     EXPECT_FALSE(Configure(script).has_value());
     EXPECT_FALSE(std::filesystem::exists(IniPath()));
-    EXPECT_TRUE(Cleaner.DeleteCache) << "nothing read back";
+    EXPECT_TRUE(Cleaner.Settings.DeleteCache) << "nothing read back";
     EXPECT_EQ(ConfForm, nullptr);
   }
 }
@@ -318,8 +335,8 @@ TEST_F(FormFixture, RefusedSaveIsShownAndKeepsTheDialogOpen) {
   EXPECT_THAT(View.Focused, IsEmpty()) << "not a mask's failure";
   EXPECT_EQ(summary, "http://*news*, Cookie:*.*");
   Cleaner.LoadSettings(ini, Section);
-  EXPECT_FALSE(Cleaner.DeleteHistory);
-  EXPECT_EQ(Cleaner.CacheMask, "*news*");
+  EXPECT_FALSE(Cleaner.Settings.DeleteHistory);
+  EXPECT_EQ(Cleaner.Settings.CacheMask, "*news*");
 
   // Refused, then cancelled: nothing saved, the call ends as a cancel.
   std::filesystem::remove_all(folder);

@@ -25,7 +25,8 @@ protected:
     Cache.Add("Cookie:user@WWW.Example.com/b", std::nullopt, 0);
     Cache.Add("Cookie:user@news.example.com/", std::nullopt, 0);
     Cache.Add("Visited:user@http://news.example.com/", std::nullopt, 0);
-    Cleaner.DeleteCache = Cleaner.DeleteCookies = Cleaner.DeleteHistory = true;
+    Cleaner.Settings.DeleteCache = Cleaner.Settings.DeleteCookies = Cleaner.Settings.DeleteHistory =
+        true;
   }
 
   // The URLs a list shows.
@@ -68,9 +69,9 @@ TEST_F(KeepSitesFixture, HttpsBoxListsTheHttpsPagesAfterTheHttpOnes) {
   };
   for (const TCase &c : cases) {
     SCOPED_TRACE(std::to_string(c.Https) + " " + c.Mask);
-    Cleaner.DeleteCacheHttps = c.Https;
-    Cleaner.DeleteCacheType = c.Mask.empty() ? TSweepType::All : TSweepType::ByMask;
-    Cleaner.CacheMask = c.Mask;
+    Cleaner.Settings.DeleteCacheHttps = c.Https;
+    Cleaner.Settings.DeleteCacheType = c.Mask.empty() ? TSweepType::All : TSweepType::ByMask;
+    Cleaner.Settings.CacheMask = c.Mask;
     TFormWithReader rig(*this);
     Cleaner.WriteToForm(rig.Form);
     rig.Settle();
@@ -80,7 +81,7 @@ TEST_F(KeepSitesFixture, HttpsBoxListsTheHttpsPagesAfterTheHttpOnes) {
     rig.Form.cbDeleteCacheHttps.SetChecked(!c.Https);
     EXPECT_EQ(Urls(rig.Form.lvCache), c.Toggled);
     Cleaner.ReadFromForm(rig.Form);
-    EXPECT_EQ(Cleaner.DeleteCacheHttps, !c.Https);
+    EXPECT_EQ(Cleaner.Settings.DeleteCacheHttps, !c.Https);
   }
 }
 
@@ -115,7 +116,7 @@ TEST_F(KeepSitesFixture, KeepListRefreshesListsAndKeptCounts) {
        {"Visited:user@http://news.example.com/"},
        {"", "", ""}},
   };
-  Cleaner.DeleteCacheHttps = true;
+  Cleaner.Settings.DeleteCacheHttps = true;
   TFormWithReader rig(*this);
   TConfForm &form = rig.Form;
   Cleaner.WriteToForm(form);

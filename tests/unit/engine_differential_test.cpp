@@ -82,14 +82,14 @@ TStandInCache DrawCache(TSeededRandom &random, uint32_t seed, TListing listing) 
 std::string DrawSettings(TSeededRandom &random, bool &malformed) {
   std::string lines = "[" + std::string(kSection) + "]\r\n";
   malformed = false;
-  for (const TCategoryFields &c : TIENorvane::Categories()) {
+  for (const TCategoryFields &c : Categories()) {
     const bool on = random.Chance(80);
     const int32_t type = random.Chance(10) ? 2 : static_cast<int32_t>(random.Below(2));
     const bool broken = random.Chance(6);
     malformed = malformed || (on && type == 1 && broken);
-    lines += std::string(c.FlagKey) + "=" + (on ? "1" : "0") + "\r\n";
-    lines += std::string(c.TypeKey) + "=" + std::to_string(type) + "\r\n";
-    lines += std::string(c.MaskKey) + "=" +
+    lines += std::string(SettingOf(c.Flag).Key) + "=" + (on ? "1" : "0") + "\r\n";
+    lines += std::string(SettingOf(c.Type).Key) + "=" + std::to_string(type) + "\r\n";
+    lines += std::string(SettingOf(c.Mask).Key) + "=" +
              (broken ? random.Pick(kMalformed) : random.Pick(kMasks)) + "\r\n";
   }
   return lines;
@@ -180,7 +180,7 @@ TCliOutcome RunCliOn(const TStandInCache &cache, const std::string &command,
 }
 
 TCategory CategoryNamed(const std::string &name) {
-  for (const TCategoryFields &c : TIENorvane::Categories())
+  for (const TCategoryFields &c : Categories())
     if (name == c.Name) return c.Category;
   throw std::runtime_error("no category '" + name + "'");
 }

@@ -28,7 +28,7 @@ TEST(EngineCategories, ContainersAreExactPatternsIgnoreCase) {
     EXPECT_EQ(ContainerOfUrl(c.Text), c.Container);
     EXPECT_EQ(CategoryOfPattern(c.Text), c.Listed);
   }
-  for (const TCategoryFields &c : TIENorvane::Categories())
+  for (const TCategoryFields &c : Categories())
     EXPECT_EQ(ContainerOfUrl(CategoryPrefix(c.Category)), c.Category) << c.Name;
 }
 
@@ -47,9 +47,10 @@ TEST(EngineSteps, SelectionStopsAtAMalformedMaskAndDeletingItLeavesTheHistorySto
     for (const TSeed &seed : kCache)
       platform.Cache.Add(seed.Url, seed.File, seed.Size);
     TIENorvane cleaner(platform);
-    cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
-    cleaner.DeleteCookiesType = TSweepType::ByMask;
-    cleaner.CookiesMask = cookieMask;
+    cleaner.Settings.DeleteCache = cleaner.Settings.DeleteCookies = cleaner.Settings.DeleteHistory =
+        true;
+    cleaner.Settings.DeleteCookiesType = TSweepType::ByMask;
+    cleaner.Settings.CookiesMask = cookieMask;
     const bool malformed = cookieMask[1] == '[';
 
     const TSelection selection = cleaner.Select();
@@ -79,7 +80,7 @@ TEST(EngineSteps, SelectionStopsAtAMalformedMaskAndDeletingItLeavesTheHistorySto
     EXPECT_EQ(platform.HistoryStore.Calls(), 0u) << "deleting leaves the history store alone";
     EXPECT_TRUE(cleaner.EmptyHistoryStore().has_value());
     EXPECT_EQ(platform.HistoryStore.Calls(), 1u);
-    cleaner.DeleteHistory = false;
+    cleaner.Settings.DeleteHistory = false;
     EXPECT_FALSE(cleaner.EmptyHistoryStore().has_value());
     EXPECT_EQ(platform.HistoryStore.Calls(), 1u);
   }

@@ -26,20 +26,22 @@ const char *const kKeys[] = {"DeleteCache",   "DeleteCacheType",   "CacheMask",
 // Two settings that differ in every key; the masks differ in length, so
 // each save moves the rest of the file.
 void Fill(TIENorvane &c, bool first) {
-  c.DeleteCache = first, c.DeleteCookies = !first, c.DeleteHistory = first;
-  c.DeleteCacheType = SweepTypeOf(first ? 0 : 1), c.DeleteCookiesType = SweepTypeOf(first ? 7 : -7);
-  c.DeleteHistoryType = SweepTypeOf(first ? INT32_MIN : INT32_MAX);
-  c.CacheMask = first ? "*.a" : std::string(700, 'b');
-  c.CookiesMask = first ? std::string(300, 'c') : "c";
-  c.HistoryMask = first ? "h" : "*.history/*";
+  CleanerSettings &s = c.Settings;
+  s.DeleteCache = first, s.DeleteCookies = !first, s.DeleteHistory = first;
+  s.DeleteCacheType = SweepTypeOf(first ? 0 : 1), s.DeleteCookiesType = SweepTypeOf(first ? 7 : -7);
+  s.DeleteHistoryType = SweepTypeOf(first ? INT32_MIN : INT32_MAX);
+  s.CacheMask = first ? "*.a" : std::string(700, 'b');
+  s.CookiesMask = first ? std::string(300, 'c') : "c";
+  s.HistoryMask = first ? "h" : "*.history/*";
 }
 
 std::vector<std::string> SectionLines(const TIENorvane &c) {
+  const CleanerSettings &s = c.Settings;
   auto flag = [](bool b) { return std::string(b ? "1" : "0"); };
   const std::string values[] = {
-      flag(c.DeleteCache),   std::to_string(TypeCode(c.DeleteCacheType)),   c.CacheMask,
-      flag(c.DeleteCookies), std::to_string(TypeCode(c.DeleteCookiesType)), c.CookiesMask,
-      flag(c.DeleteHistory), std::to_string(TypeCode(c.DeleteHistoryType)), c.HistoryMask};
+      flag(s.DeleteCache),   std::to_string(TypeCode(s.DeleteCacheType)),   s.CacheMask,
+      flag(s.DeleteCookies), std::to_string(TypeCode(s.DeleteCookiesType)), s.CookiesMask,
+      flag(s.DeleteHistory), std::to_string(TypeCode(s.DeleteHistoryType)), s.HistoryMask};
   std::vector<std::string> lines;
   for (size_t i = 0; i < std::size(kKeys); ++i)
     lines.push_back(kKeys[i] + ("=" + values[i]));

@@ -1,5 +1,5 @@
-// TIENorvane's nine settings loaded from and saved to a host's INI file
-// through the portable store.
+// TIENorvane's settings loaded from and saved to a host's INI file through
+// the portable store, each row of the settings table and the keys by name.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -27,21 +27,36 @@ protected:
   std::string Path = Dir.File("host.ini");
 };
 
-void ExpectDefaults(const TIENorvane &c) {
-  EXPECT_TRUE(c.DeleteCache && c.DeleteCookies && c.DeleteHistory);
-  EXPECT_EQ(TypeCode(c.DeleteCacheType), 0);
-  EXPECT_EQ(TypeCode(c.DeleteCookiesType), 0);
-  EXPECT_EQ(TypeCode(c.DeleteHistoryType), 0);
-  EXPECT_EQ(c.CacheMask, "*.*");
-  EXPECT_EQ(c.CookiesMask, "*.*");
-  EXPECT_EQ(c.HistoryMask, "*.*");
-}
+// What a load gives every setting of a section that holds none.
+const CleanerSettings kDefaults{.DeleteCache = true,
+                                .DeleteCacheType = TSweepType::All,
+                                .CacheMask = "*.*",
+                                .DeleteCookies = true,
+                                .DeleteCookiesType = TSweepType::All,
+                                .CookiesMask = "*.*",
+                                .DeleteHistory = true,
+                                .DeleteHistoryType = TSweepType::All,
+                                .HistoryMask = "*.*",
+                                .KeepSites = "",
+                                .DeleteCacheHttps = false};
+// Settings that differ from the defaults in every field.
+const CleanerSettings kUsed{.DeleteCache = false,
+                            .DeleteCacheType = TSweepType::ByMask,
+                            .CacheMask = "*.a",
+                            .DeleteCookies = false,
+                            .DeleteCookiesType = SweepTypeOf(2),
+                            .CookiesMask = "c*",
+                            .DeleteHistory = false,
+                            .DeleteHistoryType = SweepTypeOf(-1),
+                            .HistoryMask = "",
+                            .KeepSites = "a.com",
+                            .DeleteCacheHttps = true};
 
 TEST_F(SettingsTest, MissingFileOrSectionGivesDefaultsAndCreatesNothing) {
-  ExpectDefaults(Loaded());
+  EXPECT_EQ(Loaded().Settings, kDefaults);
   EXPECT_FALSE(FileExists(Path));
   WriteFileBytes(Path, "[Other]\r\nDeleteCache=0\r\n");
-  ExpectDefaults(Loaded());
+  EXPECT_EQ(Loaded().Settings, kDefaults);
   EXPECT_EQ(ReadFileBytes(Path), "[Other]\r\nDeleteCache=0\r\n");
 }
 
@@ -59,14 +74,46 @@ TEST_F(SettingsTest, StoredTextsLoadAsTheirValues) {
   for (const auto &c : cases) {
     Prepare(std::string("DeleteCookies=") + c.Stored + "\r\nDeleteCacheType=" + c.Stored + "\r\n");
     const TIENorvane cleaner = Loaded();
-    EXPECT_EQ(cleaner.DeleteCookies, c.Flag) << c.Stored;
-    EXPECT_EQ(TypeCode(cleaner.DeleteCacheType), c.Type) << c.Stored;
+    EXPECT_EQ(cleaner.Settings.DeleteCookies, c.Flag) << c.Stored;
+    EXPECT_EQ(TypeCode(cleaner.Settings.DeleteCacheType), c.Type) << c.Stored;
   }
   Prepare("CacheMask=\r\nDeleteHistoryType=2\r\n");
   const TIENorvane cleaner = Loaded();
-  EXPECT_EQ(cleaner.CacheMask, "");
-  EXPECT_EQ(cleaner.CookiesMask, "*.*");
-  EXPECT_EQ(TypeCode(cleaner.DeleteHistoryType), 2);
+  EXPECT_EQ(cleaner.Settings.CacheMask, "");
+  EXPECT_EQ(cleaner.Settings.CookiesMask, "*.*");
+  EXPECT_EQ(TypeCode(cleaner.Settings.DeleteHistoryType), 2);
+}
+
+TEST_F(SettingsTest, EachSettingLoadsItsDefaultWithoutItsValueAndRoundTrips) {
+  TIENorvane used(*this);
+  used.Settings = kUsed;
+  used.SaveSettings(Path, "IE Norvane");
+  const std::string saved = ReadFileBytes(Path);
+  EXPECT_EQ(Loaded().Settings, kUsed);
+  for (const TSetting &setting : kSettings) {
+    const std::string key = setting.Key;
+    const std::string line = key + "=" + ValueText(kUsed, setting) + "\r\n";
+    const size_t at = saved.find("\n" + line);
+    ASSERT_NE(at, std::string::npos) << key;
+    // Without its line, or (a flag, a type) with a text that does not parse.
+    std::vector<std::string> stored = {""};
+    if (setting.Kind != TSettingKind::Text) stored.push_back(key + "=yes\r\n");
+    for (const std::string &instead : stored) {
+      SCOPED_TRACE(key + " as '" + instead + "'");
+      WriteFileBytes(Path, std::string(saved).replace(at + 1, line.size(), instead));
+      TIENorvane loaded = Loaded();
+      for (const TSetting &other : kSettings)
+        EXPECT_EQ(ValueText(loaded.Settings, other),
+                  ValueText(&other == &setting ? kDefaults : kUsed, other))
+            << other.Key;
+      EXPECT_NE(loaded.Settings, kUsed) << "the comparison misses the setting";
+      // At its default and absent, only an addition is left out of a save.
+      const std::string fresh = Dir.File(key + std::to_string(instead.size()) + ".ini");
+      loaded.SaveSettings(fresh, "IE Norvane");
+      EXPECT_EQ(ReadFileBytes(fresh).find("\n" + key + "=") == std::string::npos,
+                setting.Save == TSettingSave::OnceUsed);
+    }
+  }
 }
 
 TEST_F(SettingsTest, NewFileHoldsTheNineKeysInOrder) {
@@ -91,8 +138,8 @@ TEST_F(SettingsTest, SavingKeepsTheHostsLinesAndRewritesInPlace) {
                            "DeleteCookies=1\r\nDeleteCookiesType=0\r\nCookiesMask=*.*\r\n"
                            "DeleteHistory=1\r\nHistoryMask=*.*\r\n" +
                            tail);
-  cleaner.DeleteCache = false, cleaner.CacheMask = "*.example.com/*";
-  cleaner.DeleteHistoryType = SweepTypeOf(-5);
+  cleaner.Settings.DeleteCache = false, cleaner.Settings.CacheMask = "*.example.com/*";
+  cleaner.Settings.DeleteHistoryType = SweepTypeOf(-5);
   cleaner.SaveSettings(Path, "ie norvane");
   std::string expected = firstSave;
   expected.replace(expected.find("DeleteCache=1"), 13, "DeleteCache=0");
@@ -129,8 +176,8 @@ TEST_F(SettingsTest, AdditionsLoadAsStored) {
     SCOPED_TRACE(c.Lines);
     Prepare(c.Lines);
     const TIENorvane cleaner = Loaded();
-    EXPECT_EQ(cleaner.DeleteCacheHttps, c.Https);
-    EXPECT_EQ(cleaner.KeepSites, c.Keep);
+    EXPECT_EQ(cleaner.Settings.DeleteCacheHttps, c.Https);
+    EXPECT_EQ(cleaner.Settings.KeepSites, c.Keep);
   }
 }
 
@@ -147,24 +194,25 @@ TEST_F(SettingsTest, AdditionsWrittenOnlyOnceUsed) {
   } cases[] = {
       {"neither set nor stored: not written", "", [](TIENorvane &) {}, ""},
       {"set back to the defaults, not stored: not written", "",
-       [](TIENorvane &c) { c.KeepSites = "", c.DeleteCacheHttps = false; }, ""},
-      {"a keep list set", "", [](TIENorvane &c) { c.KeepSites = "a.com; b.org"; },
+       [](TIENorvane &c) { c.Settings.KeepSites = "", c.Settings.DeleteCacheHttps = false; }, ""},
+      {"a keep list set", "", [](TIENorvane &c) { c.Settings.KeepSites = "a.com; b.org"; },
        "KeepSites=a.com; b.org\r\n"},
-      {"https set", "", [](TIENorvane &c) { c.DeleteCacheHttps = true; }, "DeleteCacheHttps=1\r\n"},
+      {"https set", "", [](TIENorvane &c) { c.Settings.DeleteCacheHttps = true; },
+       "DeleteCacheHttps=1\r\n"},
       {"both set, in their order", "",
-       [](TIENorvane &c) { c.DeleteCacheHttps = true, c.KeepSites = "a.com"; },
+       [](TIENorvane &c) { c.Settings.DeleteCacheHttps = true, c.Settings.KeepSites = "a.com"; },
        "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n"},
       {"stored and unchanged", "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n", [](TIENorvane &) {},
        "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n"},
       {"stored, then cleared: rewritten empty and 0", "KeepSites=a.com\r\nDeleteCacheHttps=1\r\n",
-       [](TIENorvane &c) { c.KeepSites = "", c.DeleteCacheHttps = false; },
+       [](TIENorvane &c) { c.Settings.KeepSites = "", c.Settings.DeleteCacheHttps = false; },
        "KeepSites=\r\nDeleteCacheHttps=0\r\n"},
       {"stored at the defaults: rewritten as they stand", "KeepSites=\r\nDeleteCacheHttps=0\r\n",
        [](TIENorvane &) {}, "KeepSites=\r\nDeleteCacheHttps=0\r\n"},
       {"stored as a text the flag reads as false", "DeleteCacheHttps=yes\r\n", [](TIENorvane &) {},
        "DeleteCacheHttps=0\r\n"},
       {"a malformed keep list is stored as typed", "",
-       [](TIENorvane &c) { c.KeepSites = "a.com;b/c"; }, "KeepSites=a.com;b/c\r\n"},
+       [](TIENorvane &c) { c.Settings.KeepSites = "a.com;b/c"; }, "KeepSites=a.com;b/c\r\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.Name);
@@ -182,7 +230,7 @@ TEST_F(SettingsTest, ReadOnlyFileRaisesAndStaysUnchanged) {
   WriteFileBytes(Path, original);
   SetReadOnly(Path, true);
   TIENorvane cleaner = Loaded();
-  cleaner.DeleteCache = true;
+  cleaner.Settings.DeleteCache = true;
   try {
     cleaner.SaveSettings(Path, "IE Norvane");
     FAIL() << "no exception";
@@ -206,14 +254,15 @@ TEST_F(SettingsTest, SaveThenLoadGivesTheSameNineValues) {
   auto number = [&random] { return static_cast<int32_t>(random()); };
   for (int round = 0; round < 20; ++round) {
     TIENorvane saved(*this);
-    saved.DeleteCache = random() % 2, saved.DeleteCookies = random() % 2;
-    saved.DeleteHistory = random() % 2;
-    saved.DeleteCacheType = SweepTypeOf(number()), saved.DeleteCookiesType = SweepTypeOf(round % 3);
-    saved.DeleteHistoryType = SweepTypeOf(round == 0 ? INT32_MIN : number());
-    saved.CacheMask = mask(random() % 40), saved.CookiesMask = mask(random() % 3);
-    saved.HistoryMask = mask(round == 1 ? 3000 : random() % 100);
-    saved.KeepSites = round % 4 == 0 ? "" : mask(random() % 30);
-    saved.DeleteCacheHttps = random() % 2;
+    saved.Settings.DeleteCache = random() % 2, saved.Settings.DeleteCookies = random() % 2;
+    saved.Settings.DeleteHistory = random() % 2;
+    saved.Settings.DeleteCacheType = SweepTypeOf(number()),
+    saved.Settings.DeleteCookiesType = SweepTypeOf(round % 3);
+    saved.Settings.DeleteHistoryType = SweepTypeOf(round == 0 ? INT32_MIN : number());
+    saved.Settings.CacheMask = mask(random() % 40), saved.Settings.CookiesMask = mask(random() % 3);
+    saved.Settings.HistoryMask = mask(round == 1 ? 3000 : random() % 100);
+    saved.Settings.KeepSites = round % 4 == 0 ? "" : mask(random() % 30);
+    saved.Settings.DeleteCacheHttps = random() % 2;
     saved.SaveSettings(Path, "IE Norvane");
     ExpectSameSettings(Loaded(), saved);
   }
@@ -221,9 +270,9 @@ TEST_F(SettingsTest, SaveThenLoadGivesTheSameNineValues) {
 
 TEST_F(SettingsTest, LongMaskRoundTripsWhole) {
   TIENorvane saved = Loaded();
-  saved.CookiesMask = std::string(2999, 'c') + "*";
+  saved.Settings.CookiesMask = std::string(2999, 'c') + "*";
   saved.SaveSettings(Path, "IE Norvane");
-  EXPECT_EQ(Loaded().CookiesMask, saved.CookiesMask);
+  EXPECT_EQ(Loaded().Settings.CookiesMask, saved.Settings.CookiesMask);
 }
 
 } // namespace

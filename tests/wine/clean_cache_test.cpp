@@ -158,8 +158,9 @@ TEST_F(CleanRealCache, CleanListsEveryEntryOnceAndChecksEachDelete) {
     TFaultyWin32Api faulty;
     TWin32Platform platform(faulty.Api());
     TIENorvane cleaner(platform);
-    cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
-    cleaner.DeleteCacheHttps = https;
+    cleaner.Settings.DeleteCache = cleaner.Settings.DeleteCookies = cleaner.Settings.DeleteHistory =
+        true;
+    cleaner.Settings.DeleteCacheHttps = https;
     const TCleanTotals totals = cleaner.Clean();
 
     const uint64_t deleted = totals.Cache.Count + totals.Cookies.Count + totals.History.Count;

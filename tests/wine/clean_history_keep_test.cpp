@@ -263,9 +263,9 @@ TEST_F(HistoryKeep, CleanWithSitesToKeepNeverEmptiesTheStoreWhole) {
     const unsigned lists = Faulty.Calls(TWin32Call::EnumUrls);
     TWin32Platform platform(Faulty.Api());
     TIENorvane cleaner(platform);
-    cleaner.DeleteHistory = true;
-    cleaner.DeleteHistoryType = SweepTypeOf(2); // the store alone, no cache entry
-    cleaner.KeepSites = keep;
+    cleaner.Settings.DeleteHistory = true;
+    cleaner.Settings.DeleteHistoryType = SweepTypeOf(2); // the store alone, no cache entry
+    cleaner.Settings.KeepSites = keep;
 
     const TCleanTotals totals = cleaner.Clean();
 
@@ -283,8 +283,8 @@ TEST_F(HistoryKeep, CleanWithSitesToKeepNeverEmptiesTheStoreWhole) {
   // A malformed list: the store is not asked at all.
   TWin32Platform platform(Faulty.Api());
   TIENorvane cleaner(platform);
-  cleaner.DeleteHistory = true;
-  cleaner.KeepSites = "example.com;mail/x";
+  cleaner.Settings.DeleteHistory = true;
+  cleaner.Settings.KeepSites = "example.com;mail/x";
   const unsigned created = Faulty.Calls(TWin32Call::CoCreateInstance);
   EXPECT_THROW(cleaner.Clean(), EKeepSitesException);
   EXPECT_EQ(Faulty.Calls(TWin32Call::CoCreateInstance), created);
@@ -301,9 +301,9 @@ TEST_F(HistoryKeep, MaskedCleanForgetsOnlyTheDeletedVisits) {
   const unsigned clears = Faulty.Calls(TWin32Call::ClearHistory);
   TWin32Platform platform(Faulty.Api());
   TIENorvane cleaner(platform);
-  cleaner.DeleteHistory = true;
-  cleaner.DeleteHistoryType = TSweepType::ByMask;
-  cleaner.HistoryMask = "*b[al]*"; // the first two visits
+  cleaner.Settings.DeleteHistory = true;
+  cleaner.Settings.DeleteHistoryType = TSweepType::ByMask;
+  cleaner.Settings.HistoryMask = "*b[al]*"; // the first two visits
 
   const TCleanTotals totals = cleaner.Clean();
 

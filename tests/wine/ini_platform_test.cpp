@@ -71,12 +71,12 @@ TEST_F(IniPlatformTest, ValuesOfAnyLengthReadWhole) {
 }
 
 TEST_F(IniPlatformTest, MissingFileGivesDefaultsAndCreatesNothing) {
-  const TIENorvane cleaner = Loaded();
-  EXPECT_TRUE(cleaner.DeleteCache && cleaner.DeleteCookies && cleaner.DeleteHistory);
-  EXPECT_EQ(TypeCode(cleaner.DeleteCacheType) | TypeCode(cleaner.DeleteCookiesType) |
-                TypeCode(cleaner.DeleteHistoryType),
+  const CleanerSettings s = Loaded().Settings;
+  EXPECT_TRUE(s.DeleteCache && s.DeleteCookies && s.DeleteHistory);
+  EXPECT_EQ(TypeCode(s.DeleteCacheType) | TypeCode(s.DeleteCookiesType) |
+                TypeCode(s.DeleteHistoryType),
             0);
-  EXPECT_EQ(cleaner.CacheMask + cleaner.CookiesMask + cleaner.HistoryMask, "*.**.**.*");
+  EXPECT_EQ(s.CacheMask + s.CookiesMask + s.HistoryMask, "*.**.**.*");
   EXPECT_FALSE(FileExists(Path));
 }
 
@@ -85,20 +85,22 @@ TEST_F(IniPlatformTest, SaveKeepsOtherSectionsAndRewritesInPlace) {
   const std::string tail = "[Other plug-in]\r\nDeleteCache=keep\r\n";
   WriteFileBytes(Path, head + "[IE Norvane]\r\nDeleteHistoryType=2\r\n" + tail);
   TIENorvane cleaner = Loaded();
-  EXPECT_EQ(TypeCode(cleaner.DeleteHistoryType), 2);
+  EXPECT_EQ(TypeCode(cleaner.Settings.DeleteHistoryType), 2);
   cleaner.SaveSettings(Path, "IE Norvane");
   const std::string section = "[IE Norvane]\r\nDeleteHistoryType=2\r\nDeleteCache=1\r\n"
                               "DeleteCacheType=0\r\nCacheMask=*.*\r\nDeleteCookies=1\r\n"
                               "DeleteCookiesType=0\r\nCookiesMask=*.*\r\nDeleteHistory=1\r\n"
                               "HistoryMask=*.*\r\n";
   EXPECT_EQ(ReadFileBytes(Path), head + section + tail);
-  cleaner.DeleteCookies = false, cleaner.CookiesMask = std::string(2999, 'c') + "*";
+  cleaner.Settings.DeleteCookies = false,
+  cleaner.Settings.CookiesMask = std::string(2999, 'c') + "*";
   cleaner.SaveSettings(Path, "ie norvane");
   std::string expected = head + section + tail;
   expected.replace(expected.find("DeleteCookies=1"), 15, "DeleteCookies=0");
-  expected.replace(expected.find("CookiesMask=*.*"), 15, "CookiesMask=" + cleaner.CookiesMask);
+  expected.replace(expected.find("CookiesMask=*.*"), 15,
+                   "CookiesMask=" + cleaner.Settings.CookiesMask);
   EXPECT_EQ(ReadFileBytes(Path), expected);
-  EXPECT_EQ(Loaded().CookiesMask, cleaner.CookiesMask);
+  EXPECT_EQ(Loaded().Settings.CookiesMask, cleaner.Settings.CookiesMask);
 }
 
 TEST_F(IniPlatformTest, NewFileHoldsTheNineKeysInOrder) {
@@ -132,8 +134,8 @@ TEST_F(IniPlatformTest, AdditionsWrittenOnlyOnceUsed) {
     SCOPED_TRACE(c.Name);
     WriteFileBytes(Path, "[IE Norvane]\r\n" + nine + c.Stored + tail);
     TIENorvane cleaner = Loaded();
-    cleaner.KeepSites = c.Keep;
-    cleaner.DeleteCacheHttps = c.Https;
+    cleaner.Settings.KeepSites = c.Keep;
+    cleaner.Settings.DeleteCacheHttps = c.Https;
     cleaner.SaveSettings(Path, "IE Norvane");
     EXPECT_EQ(ReadFileBytes(Path), "[IE Norvane]\r\n" + nine + c.Saved + tail);
     ExpectSameSettings(Loaded(), cleaner);
@@ -151,14 +153,14 @@ TEST_F(IniPlatformTest, SaveRoundTripsAnyValues) {
               {false, 2, ""},
               {true, INT32_MAX, "[!a-z]?\"x'=;y"}};
   for (const auto &row : rows) {
-    saved.DeleteCache = row.Flag, saved.DeleteCookies = !row.Flag, saved.DeleteHistory = row.Flag;
-    saved.DeleteCacheType = SweepTypeOf(row.Type),
-    saved.DeleteCookiesType = SweepTypeOf(row.Type / 3);
-    saved.DeleteHistoryType = SweepTypeOf(-row.Type / 7);
-    saved.CacheMask = row.Mask, saved.CookiesMask = std::string(row.Mask) + "c";
-    saved.HistoryMask = "h" + std::string(row.Mask);
-    saved.KeepSites = row.Flag ? "k" + std::string(row.Mask) : "";
-    saved.DeleteCacheHttps = !row.Flag;
+    CleanerSettings &s = saved.Settings;
+    s.DeleteCache = row.Flag, s.DeleteCookies = !row.Flag, s.DeleteHistory = row.Flag;
+    s.DeleteCacheType = SweepTypeOf(row.Type), s.DeleteCookiesType = SweepTypeOf(row.Type / 3);
+    s.DeleteHistoryType = SweepTypeOf(-row.Type / 7);
+    s.CacheMask = row.Mask, s.CookiesMask = std::string(row.Mask) + "c";
+    s.HistoryMask = "h" + std::string(row.Mask);
+    s.KeepSites = row.Flag ? "k" + std::string(row.Mask) : "";
+    s.DeleteCacheHttps = !row.Flag;
     saved.SaveSettings(Path, "IE Norvane");
     ExpectSameSettings(Loaded(), saved);
   }
@@ -188,7 +190,7 @@ TEST_F(IniPlatformTest, ReadOnlyFileRaisesAndStaysUnchanged) {
   WriteFileBytes(Path, original);
   SetReadOnly(Path, true);
   TIENorvane cleaner = Loaded();
-  cleaner.DeleteCache = true;
+  cleaner.Settings.DeleteCache = true;
   try {
     cleaner.SaveSettings(Path, "IE Norvane");
   } catch (const EIniFileException &e) {

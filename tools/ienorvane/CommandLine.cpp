@@ -18,7 +18,7 @@ TCliCommand CommandOf(const std::string &word) {
 }
 
 TCategory CategoryOf(const std::string &word) {
-  for (const TCategoryFields &fields : TIENorvane::Categories())
+  for (const TCategoryFields &fields : Categories())
     if (word == fields.Name) return fields.Category;
   throw ECliUsageError("unknown category '" + word + "' (cache, cookies or history)");
 }
@@ -133,7 +133,7 @@ bool Contains(const std::vector<std::string> &arguments, const char *word) {
 
 } // namespace
 
-const char *CategoryName(TCategory category) { return TIENorvane::FieldsOf(category).Name; }
+const char *CategoryName(TCategory category) { return FieldsOf(category).Name; }
 
 TCliOptions ParseCommandLine(const std::vector<std::string> &arguments) {
   TCliOptions options;

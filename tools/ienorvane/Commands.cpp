@@ -55,7 +55,7 @@ public:
     if (!LoadSettings()) return kExitNoSettings;
     NotePlatformCaveat();
     Faults = Cleaner.MalformedMasks();
-    KeepFault = TKeepSites::Validate(Cleaner.KeepSites);
+    KeepFault = TKeepSites::Validate(Cleaner.Settings.KeepSites);
     switch (Options.Command) {
     case TCliCommand::Preview: return Faults.empty() && !KeepFault ? Preview() : Malformed();
     case TCliCommand::Clean: return Faults.empty() && !KeepFault ? Clean() : Malformed();
@@ -122,7 +122,7 @@ private:
     json.Ansi(Options.IniFile);
     json.Key("section");
     json.Ansi(Options.Section);
-    if (withSettings) WriteSettingsJson(json, Cleaner, Origin);
+    if (withSettings) WriteSettingsJson(json, Cleaner.Settings, Origin);
   }
 
   void EndJson(TJsonWriter &json) {
@@ -188,9 +188,9 @@ private:
 
   // What a clean will do to the history store.
   std::string HistoryStorePlan() const {
-    if (Cleaner.DeleteHistoryType == TSweepType::ByMask)
+    if (Cleaner.Settings.DeleteHistoryType == TSweepType::ByMask)
       return "history store: a clean forgets the URLs of the visits it deletes, and no other";
-    if (Cleaner.KeepSites.empty()) return "history store: to be emptied by a clean";
+    if (Cleaner.Settings.KeepSites.empty()) return "history store: to be emptied by a clean";
     return "history store: to be emptied by a clean, except the kept sites' URLs";
   }
 
@@ -292,12 +292,12 @@ private:
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
       json.Key("summary");
-      json.Ansi(SummaryText(Cleaner));
+      json.Ansi(SummaryText(Cleaner.Settings));
       WritePlatformJson(json, Observed.Identity());
       if (!Faults.empty()) WriteMaskFaultsJson(json, Faults);
       EndJson(json);
     } else {
-      WriteSettingsText(Text, Cleaner);
+      WriteSettingsText(Text, Cleaner.Settings);
       Text << "platform: " << Observed.Identity().Name << '\n';
     }
     NoteMaskFaults();
@@ -310,7 +310,7 @@ private:
   // list; nothing is saved when the stored list or a name is malformed.
   int Keep() {
     if (KeepFault) return Malformed();
-    std::string sites = Cleaner.KeepSites;
+    std::string sites = Cleaner.Settings.KeepSites;
     try {
       for (const std::string &name : Options.Sites)
         sites = ChangedList(sites, name);
@@ -318,7 +318,8 @@ private:
       Note(failure.Message() + "; nothing was saved");
       return KeepRefused(failure.Fault);
     }
-    if (Options.KeepAction != TKeepAction::List && sites != Cleaner.KeepSites) SaveKeepSites(sites);
+    if (Options.KeepAction != TKeepAction::List && sites != Cleaner.Settings.KeepSites)
+      SaveKeepSites(sites);
     WriteKeepList(TKeepSites::Parse(sites));
     return kExitOk;
   }
@@ -334,7 +335,7 @@ private:
 
   void SaveKeepSites(const std::string &sites) {
     TIniFile ini(Observed.StoredProfiles(), Options.IniFile);
-    ini.WriteText(Options.Section, std::string(TKeepSites::IniKey), sites);
+    ini.WriteText(Options.Section, SettingOf(&CleanerSettings::KeepSites).Key, sites);
   }
 
   int KeepRefused(const TKeepSiteFault &fault) {

@@ -5,8 +5,8 @@ namespace {
 TCategoryListing HeadOf(const TIENorvane &settings, TCategory category) {
   TCategoryListing listing;
   listing.Category = category;
-  listing.Enabled = settings.Enabled(category);
-  listing.Type = settings.TypeOf(category);
+  listing.Enabled = settings.Settings.Enabled(category);
+  listing.Type = settings.Settings.TypeOf(category);
   listing.Patterns = settings.SweepPatternsOf(category);
   return listing;
 }
@@ -58,7 +58,7 @@ TListing PreviewListing(const TIENorvane &settings, const TSelection &selection,
 }
 
 void NoteOtherSchemes(TListing &listing, const TIENorvane &settings, const TSelection &selection) {
-  if (settings.DeleteCacheHttps) return;
+  if (settings.Settings.DeleteCacheHttps) return;
   for (TCategoryListing &category : listing.Categories)
     if (category.Category == TCategory::Cache) category.OtherSchemes = selection.OtherSchemes;
 }

@@ -9,7 +9,20 @@
 namespace {
 
 // The name of the setting that holds a category's mask.
-const char *MaskSettingOf(TCategory category) { return TIENorvane::FieldsOf(category).MaskKey; }
+const char *MaskSettingOf(TCategory category) { return SettingOf(FieldsOf(category).Mask).Key; }
+
+// One setting by its key: a flag as a boolean, a type as a number, a text
+// converted to UTF-8.
+void WriteSettingJson(TJsonWriter &json, const CleanerSettings &settings, const TSetting &setting) {
+  json.Key(setting.Key);
+  switch (setting.Kind) {
+  case TSettingKind::Flag: json.Bool(settings.*setting.Flag); return;
+  case TSettingKind::SweepType:
+    json.Number(static_cast<int64_t>(TypeCode(settings.*setting.Type)));
+    return;
+  case TSettingKind::Text: json.Ansi(settings.*setting.Text); return;
+  }
+}
 
 // Why an entry stayed, for people.
 const char *ReasonText(TDeleteResult reason) {
@@ -329,14 +342,9 @@ std::string HistoryOutcomeText(const THistoryOutcome &outcome) {
   return text;
 }
 
-void WriteSettingsText(std::ostream &out, const TIENorvane &settings) {
-  for (const TCategoryFields &fields : TIENorvane::Categories()) {
-    out << fields.FlagKey << '=' << (settings.*fields.Flag ? 1 : 0) << '\n';
-    out << fields.TypeKey << '=' << TypeCode(settings.*fields.Type) << '\n';
-    out << fields.MaskKey << '=' << settings.*fields.Mask << '\n';
-  }
-  if (!settings.KeepSites.empty()) out << TKeepSites::IniKey << '=' << settings.KeepSites << '\n';
-  if (settings.DeleteCacheHttps) out << TIENorvane::DeleteCacheHttpsKey << "=1\n";
+void WriteSettingsText(std::ostream &out, const CleanerSettings &settings) {
+  for (const TSetting &setting : kSettings)
+    if (Used(settings, setting)) out << setting.Key << '=' << ValueText(settings, setting) << '\n';
   out << "summary: " << SummaryText(settings) << '\n';
 }
 
@@ -346,7 +354,7 @@ std::string MaskFaultText(const TMaskFault &fault) {
          std::to_string(fault.Position) + ": " + fault.Message;
 }
 
-void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
+void WriteSettingsJson(TJsonWriter &json, const CleanerSettings &settings,
                        const TSettingsOrigin &origin) {
   json.Key("settings");
   json.BeginObject();
@@ -356,23 +364,8 @@ void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
     json.Key("reason");
     json.Ansi(origin.Reason);
   }
-  for (const TCategoryFields &fields : TIENorvane::Categories()) {
-    json.Key(fields.FlagKey);
-    json.Bool(settings.*fields.Flag);
-    json.Key(fields.TypeKey);
-    json.Number(static_cast<int64_t>(TypeCode(settings.*fields.Type)));
-    json.Key(fields.MaskKey);
-    json.Ansi(settings.*fields.Mask);
-  }
-  // The additions only when set, as the INI file holds them.
-  if (!settings.KeepSites.empty()) {
-    json.Key(std::string(TKeepSites::IniKey));
-    json.Ansi(settings.KeepSites);
-  }
-  if (settings.DeleteCacheHttps) {
-    json.Key(TIENorvane::DeleteCacheHttpsKey);
-    json.Bool(true);
-  }
+  for (const TSetting &setting : kSettings)
+    if (Used(settings, setting)) WriteSettingJson(json, settings, setting);
   json.EndObject();
 }
 
@@ -453,7 +446,8 @@ void WriteMaskFaultsJson(TJsonWriter &json, const std::vector<TMaskFault> &fault
 }
 
 std::string KeepFaultText(const TKeepSiteFault &fault) {
-  return "malformed keep list (" + std::string(TKeepSites::IniKey) + "): " + fault.Message();
+  return "malformed keep list (" + std::string(SettingOf(&CleanerSettings::KeepSites).Key) +
+         "): " + fault.Message();
 }
 
 void WriteKeepFaultJson(TJsonWriter &json, const TKeepSiteFault &fault) {

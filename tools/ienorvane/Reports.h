@@ -81,19 +81,19 @@ void WriteCleanText(std::ostream &out, const TListing &listing, const TTextLayou
 // a line break.
 std::string HistoryOutcomeText(const THistoryOutcome &outcome);
 
-// The nine settings as loaded, one "Key=value" line each in the INI file's
-// form (KeepSites and DeleteCacheHttps after them when set), then the
+// The settings as loaded, one "Key=value" line each in the INI file's form
+// and the table's order (an addition only when set: see Used), then the
 // dialog's summary line.
-void WriteSettingsText(std::ostream &out, const TIENorvane &settings);
+void WriteSettingsText(std::ostream &out, const CleanerSettings &settings);
 
 // One line naming the malformed mask's category and setting, the pattern and
 // the position, followed by the matcher's message; no line break.
 std::string MaskFaultText(const TMaskFault &fault);
 
 // The member "settings" of an open JSON object: "source" ("file" or
-// "defaults"), "reason" with the defaults, and the nine settings by key
-// (KeepSites and DeleteCacheHttps after them when set).
-void WriteSettingsJson(TJsonWriter &json, const TIENorvane &settings,
+// "defaults"), "reason" with the defaults, and the settings by key, as the
+// text lists them.
+void WriteSettingsJson(TJsonWriter &json, const CleanerSettings &settings,
                        const TSettingsOrigin &origin);
 
 // The members "categories" (each with name, enabled, type, pattern, entries,

@@ -20,12 +20,9 @@ bool HoldsKey(IProfileStore &profiles, const std::string &iniFile, const std::st
 
 bool HoldsAnySetting(IProfileStore &profiles, const std::string &iniFile,
                      const std::string &section) {
-  for (const TCategoryFields &fields : TIENorvane::Categories())
-    for (const char *key : {fields.FlagKey, fields.TypeKey, fields.MaskKey})
-      if (HoldsKey(profiles, iniFile, section, key)) return true;
-  const std::string keepKey(TKeepSites::IniKey);
-  return HoldsKey(profiles, iniFile, section, keepKey.c_str()) ||
-         HoldsKey(profiles, iniFile, section, TIENorvane::DeleteCacheHttpsKey);
+  return std::any_of(kSettings.begin(), kSettings.end(), [&](const TSetting &setting) {
+    return HoldsKey(profiles, iniFile, section, setting.Key);
+  });
 }
 
 } // namespace
