@@ -135,7 +135,8 @@ void BM_BareEnumeration(benchmark::State &state) {
 void BM_Selection100k(benchmark::State &state) {
   static const std::unique_ptr<TStandInPlatform> platform = PlatformOf(100000);
   TIENorvane cleaner(*platform);
-  cleaner.DeleteCache = cleaner.DeleteCookies = cleaner.DeleteHistory = true;
+  cleaner.Settings.DeleteCache = cleaner.Settings.DeleteCookies = cleaner.Settings.DeleteHistory =
+      true;
   double held = 0;
   uint64_t selected = 0;
   for (auto _ : state) {
