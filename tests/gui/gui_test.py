@@ -533,6 +533,31 @@ def case_enter_closes_error_box(s, ini):
     return "", None
 
 
+def case_sent_keys_close_error_box(s, ini):
+    """The error box of a mask typed at its end, with '[' and then Enter
+    pressed and released through the system's input queue (each release
+    queued with its press, as a keyboard driver does) and the box left up
+    while the edit's read of the cache ends: afterwards the focus is in the
+    mask box, the caret after its text, and the next key edits it."""
+    s.click("edtCacheMask")
+    s.type("*alpha*")
+    s.key("End")
+    s.ask("press DB")  # VK_OEM_4: '[' on the US layout
+    box = s.wait_error_box()
+    check(["text", "'http://*alpha*[' is an invalid mask at (16)"] in box, f"error text: {box}")
+    s.screenshot("SentKeysCloseErrorBox")
+    time.sleep(0.3)  # the reader's pause after an edit: its read ends about now
+    s.ask("press 0D")  # VK_RETURN
+    s.wait_error_box(present=False)
+    time.sleep(0.5)  # what the closing set off has run: the focus is where it stays
+    check_equal(s.focus(), "edtCacheMask", "the focus in the malformed mask's box")
+    check_equal(s.table("caret edtCacheMask"), [["8", "8", "8"]], "the caret after '*alpha*['")
+    s.ask("press 08")  # VK_BACK
+    soon(lambda: captions(s, ["edtCacheMask"]), ["*alpha*"], "the next key edits the mask")
+    s.close_with("Escape")
+    return "", None
+
+
 def case_stored_malformed(s, ini):
     box = s.wait_error_box()
     s.screenshot("StoredMalformed")
@@ -935,6 +960,8 @@ CASES = {
     "EnterClosesErrorBox": (case_enter_closes_error_box,
                             ["DeleteCookiesType=1", "CookiesMask=*shop*", "DeleteHistoryType=1",
                              "HistoryMask=*www*"], {}),
+    "SentKeysCloseErrorBox": (case_sent_keys_close_error_box,
+                              ["DeleteCacheType=1", "CacheMask="], {}),
     "StoredMalformed": (case_stored_malformed, ["DeleteCacheType=1", "CacheMask=[",
                                                 "DeleteCookiesType=0", "CookiesMask=[",
                                                 "DeleteHistoryType=2", "HistoryMask=*[a-"], {}),

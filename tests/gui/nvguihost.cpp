@@ -38,6 +38,8 @@
 //   pingfor MS        the same for MS milliseconds
 //   bare              one bare enumeration of the whole cache: entries, ms
 //   reactivate        activates a window of this thread, then the dialog
+//   press VK          presses and releases the virtual key VK (hex) with one
+//                     SendInput: both reach the dialog's queue at once
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -456,6 +458,21 @@ void Reactivate(std::ostream &out) {
   out << (info.hwndActive == dialog ? "active" : "inactive") << '\n';
 }
 
+// Presses and releases a key through the system's input queue, as a
+// keyboard driver does: the release is queued with the press, not sent
+// later over the display connection as xdotool's keys are.
+void Press(std::ostream &out, const std::string &key) {
+  const auto vk = static_cast<WORD>(std::strtoul(key.c_str(), nullptr, 16));
+  INPUT inputs[2]{};
+  for (INPUT &input : inputs) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  }
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  out << SendInput(2, inputs, sizeof(INPUT)) << '\n';
+}
+
 // Answers the questions of the test script until stdin closes.
 void Inspector() {
   std::string line;
@@ -503,6 +520,8 @@ void Inspector() {
       Bare(out);
     else if (command == "reactivate")
       Reactivate(out);
+    else if (command == "press")
+      Press(out, argument);
     else
       out << "unknown command\n";
     std::cout << out.str() << ".\n" << std::flush;
