@@ -98,8 +98,74 @@ void TCacheSnapshot::Select(TEntrySelector &selector,
     if (selector.Selects(entry.Url.c_str())) visit(entry.View());
 }
 
+void TCacheSnapshot::Each(TCategory category,
+                          const std::function<void(const TCacheEntryView &)> &visit) const {
+  for (const TCacheEntry &entry : Categories[Index(category)].Entries)
+    visit(entry.View());
+}
+
 bool TCacheSnapshot::SameAs(const TCacheSnapshot &other, TCategory category) const {
   const TCategoryEntries &mine = Categories[Index(category)];
   const TCategoryEntries &theirs = other.Categories[Index(category)];
   return mine.Read == theirs.Read && mine.Entries == theirs.Entries;
+}
+
+namespace {
+
+bool Holds(const std::vector<TCategory> &categories, TCategory category) {
+  return std::find(categories.begin(), categories.end(), category) != categories.end();
+}
+
+// Reads `category` by its own enumeration and hands it over.
+bool ReadApart(IUrlCache &cache, TCategory category, const TCategoryRead &read,
+               const TCacheSnapshot::TCancelled &cancelled) {
+  TCacheSnapshot entries;
+  if (!entries.Read(cache, category, cancelled)) return false;
+  read(category, std::move(entries));
+  return true;
+}
+
+// Reads the content and `withContent`, the categories the platform lists
+// with it, from one enumeration; hands over the content when it is wanted.
+bool ReadContent(IUrlCache &cache, bool contentWanted, const std::vector<TCategory> &withContent,
+                 const TCategoryRead &read, const TCacheSnapshot::TCancelled &cancelled,
+                 const TCategoryRead &early) {
+  TCacheSnapshot entries;
+  const auto content = cache.Enumerate(TCategory::Cache);
+  if (!entries.ReadWithContent(*content, withContent, cancelled, [&](TCategory passed) {
+        if (early) early(passed, entries.Only(passed));
+      }))
+    return false;
+  for (TCategory category : withContent) {
+    if (!entries.ReadApartWhenNoneListed(cache, category, cancelled)) return false;
+    read(category, entries.Only(category));
+  }
+  if (contentWanted) read(TCategory::Cache, std::move(entries).Only(TCategory::Cache));
+  return true;
+}
+
+} // namespace
+
+bool ReadCategories(IUrlCache &cache, const std::vector<TCategory> &categories,
+                    const TCategoryRead &read, const TCacheSnapshot::TCancelled &cancelled,
+                    const TCategoryRead &early) {
+  std::vector<TCategory> withContent; // wanted, and listed with the content
+  for (TCategory category : kReadOrder) {
+    if (category == TCategory::Cache || !Holds(categories, category)) continue;
+    const auto enumeration = cache.EnumerateSeparately(category);
+    if (!enumeration) {
+      withContent.push_back(category);
+      continue;
+    }
+    TCacheSnapshot entries;
+    if (!entries.Read(*enumeration, category, cancelled)) return false;
+    read(category, std::move(entries));
+  }
+  if (Holds(categories, TCategory::Cache))
+    return ReadContent(cache, true, withContent, read, cancelled, early);
+  // Without the content, reading it whole for the entries of a small
+  // container would cost what the content's size costs.
+  for (TCategory category : withContent)
+    if (!ReadApart(cache, category, read, cancelled)) return false;
+  return true;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,9 @@ public:
   void Select(TEntrySelector &selector,
               const std::function<void(const TCacheEntryView &)> &visit) const;
 
+  // Calls `visit` for every kept entry of `category`, in enumeration order.
+  void Each(TCategory category, const std::function<void(const TCacheEntryView &)> &visit) const;
+
   // Whether both hold the same entries, in the same order, for `category`.
   bool SameAs(const TCacheSnapshot &other, TCategory category) const;
 
@@ -86,3 +90,30 @@ private:
 
   std::array<TCategoryEntries, 3> Categories;
 };
+
+// One snapshot per category, each holding that category only; null for a
+// category not read.
+using TCategorySnapshots = std::array<std::shared_ptr<const TCacheSnapshot>, 3>;
+
+// The categories in the order a read hands them over: the usually small
+// cookie and history containers first, then the http content.
+constexpr std::array<TCategory, 3> kReadOrder{TCategory::Cookies, TCategory::History,
+                                              TCategory::Cache};
+
+// What a read of the cache hands over: a category's entries, whole.
+using TCategoryRead = std::function<void(TCategory, TCacheSnapshot)>;
+
+// Reads `categories` of `cache` as the platform lists them, in kReadOrder,
+// and hands each one's snapshot (holding it alone) to `read` once it is
+// whole. This is where the platform's container rule is applied: a cookie
+// or history category that the platform lists apart
+// (IUrlCache::EnumerateSeparately) is read by its own enumeration; one it
+// lists with the content (Wine) is taken from the content's enumeration when
+// the content is read too, by its own otherwise, and by its own after all
+// when the content's held none of its entries. `early`, when set, is handed
+// such a category as soon as the content's enumeration has passed it (the
+// dialog fills its small lists then); `read` still hands it over at the end.
+// Returns false when `cancelled` said so; what was handed over stands.
+bool ReadCategories(IUrlCache &cache, const std::vector<TCategory> &categories,
+                    const TCategoryRead &read, const TCacheSnapshot::TCancelled &cancelled = {},
+                    const TCategoryRead &early = {});

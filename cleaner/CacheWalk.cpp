@@ -1,7 +1,6 @@
 #include "CacheWalk.h"
 
 #include "AsciiText.h"
-#include "CacheSnapshot.h"
 
 namespace {
 
@@ -13,13 +12,6 @@ bool BeginsWith(const char *text, const char *prefix) {
   return true;
 }
 
-// Whether `text` begins with `prefix`, ASCII letters compared without case.
-bool BeginsWithNoCase(const char *text, const char *prefix) {
-  for (; *prefix; ++text, ++prefix)
-    if (UpperAscii(*text) != UpperAscii(*prefix)) return false;
-  return true;
-}
-
 // Whether a walk of `pattern` passes over the entries of other containers:
 // a walk of either half of the content (http or https).
 bool FiltersOtherContainers(const std::string &pattern) {
@@ -27,36 +19,11 @@ bool FiltersOtherContainers(const std::string &pattern) {
          BeginsWith(pattern.c_str(), kHttpsPrefix);
 }
 
-// Passes nothing on: for walks that need not hear of what they pass over.
-struct TIgnorePassedOver {
-  void operator()(const TCacheEntryView &) const {}
-};
-
-// The walk of `enumeration` for any visitor. `passedOver` hears of the
-// entries of other containers that the category filter drops.
-template <typename TVisit, typename TPassed>
-void WalkWith(IUrlEnumeration &enumeration, TEntrySelector &selector, const TVisit &visit,
-              const TPassed &passedOver) {
-  while (const TCacheEntryView *entry = enumeration.Next()) {
-    if (selector.PassesOver(entry->Url))
-      passedOver(*entry);
-    else if (selector.Selects(entry->Url))
-      visit(*entry);
-  }
-}
-
-// Whether one of `sweeps` is of `category`.
-bool Sweeps(const std::vector<TSweep> &sweeps, TCategory category) {
-  for (const TSweep &sweep : sweeps)
-    if (sweep.Category == category) return true;
-  return false;
-}
-
 } // namespace
 
 TCategory CategoryOfPattern(const std::string &pattern) {
   for (TCategory category : {TCategory::Cookies, TCategory::History})
-    if (BeginsWithNoCase(pattern.c_str(), CategoryPrefix(category))) return category;
+    if (BeginsWithAsciiNoCase(pattern, CategoryPrefix(category))) return category;
   return TCategory::Cache;
 }
 
@@ -102,74 +69,6 @@ bool TEntrySelector::Selects(const char *url) {
   return Mask->Matches(url);
 }
 
-void Walk(IPlatform &platform, const std::string &pattern,
-          const std::function<void(const TCacheEntryView &)> &visit) {
-  TEntrySelector selector(pattern, platform.LeadBytes());
-  const auto enumeration = platform.UrlCache().Enumerate(selector.Category());
-  WalkWith(*enumeration, selector, visit, TIgnorePassedOver{});
-}
-
-namespace {
-
-// Hands on the entries of a content listing, adding up as they pass those
-// of other schemes than http.
-class TSchemeTally : public IUrlEnumeration {
-public:
-  TSchemeTally(IUrlEnumeration &listing, TSchemeTotals &others)
-      : Listing(listing), Others(others) {}
-
-  const TCacheEntryView *Next() override {
-    const TCacheEntryView *entry = Listing.Next();
-    if (entry && ContainerOfUrl(entry->Url) == TCategory::Cache &&
-        !BeginsWithNoCase(entry->Url, CategoryPrefix(TCategory::Cache))) {
-      ++Others.Count;
-      Others.Bytes += entry->Size;
-    }
-    return entry;
-  }
-
-private:
-  IUrlEnumeration &Listing;
-  TSchemeTotals &Others;
-};
-
-} // namespace
-
-void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
-                   const TSelectVisitor &visit, TSchemeTotals *otherSchemes) {
-  IUrlCache &cache = platform.UrlCache();
-  // The cookie and history entries that the platform listed with the
-  // content (Wine lists every container there), kept by the content's first
-  // sweep for the sweeps after it, so that no entry is listed twice.
-  TCacheSnapshot listedWithContent;
-  bool contentListed = false;
-  const auto keep = [&](const TCacheEntryView &entry) {
-    const TCategory container = ContainerOfUrl(entry.Url);
-    if (Sweeps(sweeps, container)) listedWithContent.Append(container, entry);
-  };
-  for (const TSweep &sweep : sweeps) {
-    TEntrySelector selector(sweep.Pattern, platform.LeadBytes());
-    const auto selected = [&](const TCacheEntryView &entry) { visit(sweep, entry); };
-    if (sweep.Category == TCategory::Cache) {
-      const auto content = cache.Enumerate(TCategory::Cache);
-      if (contentListed) {
-        WalkWith(*content, selector, selected, TIgnorePassedOver{});
-      } else if (otherSchemes) {
-        TSchemeTally tallied(*content, *otherSchemes);
-        WalkWith(tallied, selector, selected, keep);
-      } else {
-        WalkWith(*content, selector, selected, keep);
-      }
-      contentListed = true;
-    } else if (const auto own = cache.EnumerateSeparately(sweep.Category)) {
-      WalkWith(*own, selector, selected, TIgnorePassedOver{});
-    } else {
-      listedWithContent.ReadApartWhenNoneListed(cache, sweep.Category);
-      listedWithContent.Select(selector, selected);
-    }
-  }
-}
-
 TEntryDeleter::TEntryDeleter(IUrlCache &cache, const TSweepObserver &observer)
     : Cache(cache), Observer(observer) {}
 
@@ -208,12 +107,4 @@ void TKeptTotals::Add(const TKeptTotals &other) {
   Bytes += other.Bytes;
   for (const TKeptSite &kept : other.Sites)
     SiteIn(Sites, kept.Site).Count += kept.Count;
-}
-
-bool HoldBack(const TKeepSites &keep, const TCacheEntryView &entry, TKeptTotals &kept) {
-  if (keep.Empty()) return false;
-  const std::string *site = keep.KeptBy(entry.Url);
-  if (!site) return false;
-  kept.Add(*site, entry.Size);
-  return true;
 }

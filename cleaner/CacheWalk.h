@@ -1,9 +1,8 @@
 #pragma once
-// The walk over the URL cache that the clean, the command line and the
-// dialog's lists share: the platform's enumeration of a CachePattern's
-// category, the category filter, the match of each entry's whole URL against
-// the whole pattern; the selection of a clean's sweeps; and the checked
-// delete of what was selected.
+// What every selection applies to an entry (the category of a CachePattern,
+// the category filter, the match of each entry's whole URL against the whole
+// pattern), the sweeps' patterns, and the counted delete of what was
+// selected.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -83,14 +82,6 @@ private:
   std::optional<TMask> Mask;
 };
 
-// Calls `visit` for every entry of the platform's cache that `pattern`
-// selects, in the platform's enumeration order. A malformed pattern raises
-// EMaskException when the first entry reaches the match, not before; the
-// exception leaves the walk with the enumeration released. An exception from
-// `visit` leaves it the same way.
-void Walk(IPlatform &platform, const std::string &pattern,
-          const std::function<void(const TCacheEntryView &)> &visit);
-
 // Entries of some kind and their sizes added up.
 struct TSchemeTotals {
   uint64_t Count = 0;
@@ -102,25 +93,6 @@ struct TSweep {
   TCategory Category;
   std::string Pattern;
 };
-
-// Hears of each entry a selection chose, with its sweep (one of those
-// given to SelectEntries).
-using TSelectVisitor = std::function<void(const TSweep &, const TCacheEntryView &)>;
-
-// Selects the entries of `sweeps`, in their order, and hands each to
-// `visit`: per sweep, what a walk of its pattern selects, in enumeration
-// order. Where the platform lists the cookie and history containers with the
-// content (IUrlCache::EnumerateSeparately), the content's sweep keeps their
-// entries for the sweeps after it, so that every entry is listed once; a
-// category of which the content's listing held none is asked by its own
-// enumeration. A malformed pattern raises EMaskException where a walk of it
-// would; the entries of the sweeps before it have been handed over.
-// `otherSchemes`, when given, adds up the content entries (not cookies, not
-// history) whose URL does not begin with "http://" (ASCII letters in any
-// case) that the first content walk met: https and every other scheme, which
-// the cache's http sweep passes by.
-void SelectEntries(IPlatform &platform, const std::vector<TSweep> &sweeps,
-                   const TSelectVisitor &visit, TSchemeTotals *otherSchemes = nullptr);
 
 // A site to keep (as typed) and how many entries it held back.
 struct TKeptSite {
@@ -137,10 +109,6 @@ struct TKeptTotals {
   void Add(const std::string &site, uint64_t size);
   void Add(const TKeptTotals &other);
 };
-
-// Whether a site of `keep` holds back the selected `entry`; counts it in
-// `kept` when one does. Allocates nothing for an entry no site keeps.
-bool HoldBack(const TKeepSites &keep, const TCacheEntryView &entry, TKeptTotals &kept);
 
 // What one category's deletes did.
 struct TCategoryTotals {

@@ -18,26 +18,6 @@ const TCategoryTotals &TCleanTotals::Of(TCategory category) const {
   return const_cast<TCleanTotals *>(this)->Of(category);
 }
 
-const TSelectedCategory *TSelection::Of(TCategory category) const {
-  for (const TSelectedCategory &sweep : Sweeps)
-    if (sweep.Category == category) return &sweep;
-  return nullptr;
-}
-
-TKeptTotals TSelection::KeptOf(TCategory category) const {
-  TKeptTotals kept;
-  for (const TSelectedCategory &sweep : Sweeps)
-    if (sweep.Category == category) kept.Add(sweep.Kept);
-  return kept;
-}
-
-uint64_t TSelection::EntryCount() const {
-  uint64_t count = 0;
-  for (const TSelectedCategory &sweep : Sweeps)
-    count += sweep.Entries.size();
-  return count;
-}
-
 TIENorvane::TIENorvane(IPlatform &platform) : System(platform) {}
 
 void TIENorvane::LoadSettings(const std::string &iniFile, const std::string &section) {
@@ -51,24 +31,6 @@ void TIENorvane::SaveSettings(const std::string &iniFile, const std::string &sec
 }
 
 // ---- The clean and its steps ----
-
-std::vector<std::string> TIENorvane::SweepPatternsOf(TCategory category) const {
-  std::vector<std::string> patterns;
-  if (!Settings.Enabled(category)) return patterns;
-  for (std::string_view prefix : Settings.PrefixesOf(category))
-    if (auto pattern = SweepPattern(prefix, Settings.TypeOf(category), Settings.MaskOf(category)))
-      patterns.push_back(std::move(*pattern));
-  return patterns;
-}
-
-std::vector<TSweep> TIENorvane::Sweeps(std::optional<TCategory> only) const {
-  std::vector<TSweep> sweeps;
-  for (TCategory category : kAllCategories)
-    if (!only || *only == category)
-      for (std::string &pattern : SweepPatternsOf(category))
-        sweeps.push_back({category, std::move(pattern)});
-  return sweeps;
-}
 
 namespace {
 
@@ -99,38 +61,8 @@ std::vector<TMaskFault> TIENorvane::MalformedMasks() const {
 
 TSelection TIENorvane::Select(std::optional<TCategory> only) {
   const TKeepSites keep = SitesToKeep();
-  TSelection selection;
   const std::vector<TSweep> sweeps = Sweeps(only);
-  for (const TSweep &sweep : sweeps)
-    selection.Sweeps.push_back({sweep.Category, sweep.Pattern, {}, {}, {}});
-  size_t current = 0; // the part of the sweep under way
-  TSchemeTotals otherSchemes;
-  try {
-    SelectEntries(
-        System, sweeps,
-        [&](const TSweep &sweep, const TCacheEntryView &entry) {
-          current = static_cast<size_t>(&sweep - sweeps.data());
-          TSelectedCategory &part = selection.Sweeps[current];
-          if (const std::string *site = keep.Empty() ? nullptr : keep.KeptBy(entry.Url)) {
-            part.Kept.Add(*site, entry.Size);
-            part.KeptEntries.push_back({TCacheEntry::Of(entry), *site});
-          } else {
-            part.Entries.push_back(TCacheEntry::Of(entry));
-          }
-        },
-        &otherSchemes);
-  } catch (const EMaskException &failure) {
-    // The sweep that failed: the first one of the pattern from the one under
-    // way on; the sweeps after it did not run.
-    while (current < selection.Sweeps.size() && selection.Sweeps[current].Pattern != failure.Mask)
-      ++current;
-    if (current == selection.Sweeps.size()) throw;
-    selection.Sweeps.resize(current + 1);
-    selection.Fault = FaultOf(selection.Sweeps[current].Category, failure);
-  }
-  if (!selection.Sweeps.empty() && selection.Sweeps.front().Category == TCategory::Cache)
-    selection.OtherSchemes = otherSchemes;
-  return selection;
+  return SelectFrom(sweeps, ReadForSweeps(System.UrlCache(), sweeps), System.LeadBytes(), keep);
 }
 
 TCleanTotals TIENorvane::TotalsOf(const TEntryDeleter &deleter) {
@@ -182,69 +114,35 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
 
 // ---- The options dialog's side: the form and its preview lists ----
 
-namespace {
-
-void PutIntoForm(ISettingsForm &form, const TSetting &setting, const CleanerSettings &settings) {
-  switch (setting.Kind) {
-  case TSettingKind::Flag: form.SetFlag(setting, settings.*setting.Flag); return;
-  case TSettingKind::SweepType: form.SetType(setting, settings.*setting.Type); return;
-  case TSettingKind::Text: form.SetText(setting, settings.*setting.Text); return;
-  }
-}
-
-// Takes what the form shows for `setting`, when it shows a value.
-template <typename TValue>
-void Take(std::optional<TValue> shown, TValue CleanerSettings::*field, CleanerSettings &settings) {
-  if (shown) settings.*field = std::move(*shown);
-}
-
-void TakeFromForm(const ISettingsForm &form, const TSetting &setting, CleanerSettings &settings) {
-  switch (setting.Kind) {
-  case TSettingKind::Flag: Take(form.Flag(setting), setting.Flag, settings); return;
-  case TSettingKind::SweepType: Take(form.Type(setting), setting.Type, settings); return;
-  case TSettingKind::Text: Take(form.Text(setting), setting.Text, settings); return;
-  }
-}
-
-} // namespace
-
 void TIENorvane::WriteToForm(ISettingsForm &form) {
   for (const TSetting &setting : kSettings)
     form.HandleEvent([&] { PutIntoForm(form, setting, Settings); });
 }
 
-void TIENorvane::ReadFromForm(const ISettingsForm &form) {
-  for (const TSetting &setting : kSettings)
-    TakeFromForm(form, setting, Settings);
-}
+void TIENorvane::ReadFromForm(const ISettingsForm &form) { TakeSettingsFrom(form, Settings); }
 
-namespace {
-
-// Empties `list` and lets `select` add its rows, repainting once. The bracket
-// closes on every path, also when the matcher raises: the list then repaints
-// once, empty.
-template <typename TSelect> void FillRows(IPreviewList &list, const TSelect &select) {
+TKeptTotals TIENorvane::FillPreviewList(IPreviewList &list, const CleanerSettings &settings,
+                                        TCategory category, const TCategorySnapshots &entries,
+                                        const TLeadByteSet &leadBytes, const TKeepSites *keep) {
+  // The bracket closes on every path, also when the matcher raises: the
+  // list then repaints once, empty.
   TPreviewUpdateBracket bracket(list);
   list.Clear();
-  select([&list](const TCacheEntryView &entry) {
-    const std::string_view fileName =
-        entry.LocalFileName ? FileNameOf(entry.LocalFileName) : std::string_view();
-    list.AddRow(entry.Url, fileName, entry.Size);
-  });
-}
-
-} // namespace
-
-void TIENorvane::FillPreviewList(IPlatform &platform, IPreviewList &list,
-                                 const std::string &pattern) {
-  FillRows(list, [&](const auto &addRow) { Walk(platform, pattern, addRow); });
-}
-
-void TIENorvane::FillPreviewList(const TCacheSnapshot &snapshot, const TLeadByteSet &leadBytes,
-                                 IPreviewList &list, const std::string &pattern) {
-  FillRows(list, [&](const auto &addRow) { snapshot.Select(pattern, leadBytes, addRow); });
-}
-
-std::string TIENorvane::FileNameOfPath(const std::string &path) {
-  return std::string(FileNameOf(path.c_str()));
+  TKeptTotals kept;
+  const auto addRow = [&](const TSweep &, const TCacheEntryView &entry, const std::string *keptBy) {
+    if (keptBy) {
+      kept.Add(*keptBy, entry.Size);
+    } else if (keep) {
+      const char *file = entry.LocalFileName;
+      list.AddRow(entry.Url, file ? FileNameOf(file) : std::string_view(), entry.Size);
+    }
+  };
+  try {
+    SelectEach(SweepsOf(settings, category), entries, leadBytes, keep ? *keep : TKeepSites(),
+               addRow);
+  } catch (const EMaskException &) {
+    list.Clear();
+    throw;
+  }
+  return kept;
 }

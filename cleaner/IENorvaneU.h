@@ -11,6 +11,7 @@
 #include "CacheWalk.h"
 #include "CleanerSettings.h"
 #include "Platform.h"
+#include "Select.h"
 #include "SettingsForm.h"
 
 // What a clean did, category by category.
@@ -27,49 +28,6 @@ struct TCleanTotals {
   std::string ReportText() const {
     return "Exempted space is " + std::to_string(FreedBytes()) + " bytes";
   }
-};
-
-// A malformed mask: which category, which whole pattern, the 1-based
-// position in it and the matcher's own message.
-struct TMaskFault {
-  TCategory Category = TCategory::Cache;
-  std::string Pattern;
-  uint64_t Position = 0;
-  std::string Message;
-};
-
-// An entry a site to keep held back, and that site (as typed).
-struct TKeptEntry {
-  TCacheEntry Entry;
-  std::string Site;
-};
-
-// The entries one sweep of a selection chose, in walk order, without those
-// a site to keep held back (in KeptEntries, counted in Kept).
-struct TSelectedCategory {
-  TCategory Category = TCategory::Cache;
-  std::string Pattern;
-  std::vector<TCacheEntry> Entries;
-  std::vector<TKeptEntry> KeptEntries;
-  TKeptTotals Kept;
-};
-
-// What a selection chose: one part per sweep, in the clean's order. When a
-// malformed mask stopped it, Fault says where: the part of that sweep holds
-// no entries and the sweeps after it are absent.
-struct TSelection {
-  std::vector<TSelectedCategory> Sweeps;
-  std::optional<TMaskFault> Fault;
-  // The content entries of other schemes than http that the cache's first
-  // walk passed by (see SelectEntries); none when the cache was not swept.
-  std::optional<TSchemeTotals> OtherSchemes;
-
-  // The first part of `category`; null when it was not swept.
-  const TSelectedCategory *Of(TCategory category) const;
-  // The entries of every part.
-  uint64_t EntryCount() const;
-  // What the sites to keep held back in the parts of `category`.
-  TKeptTotals KeptOf(TCategory category) const;
 };
 
 class TIENorvane {
@@ -90,13 +48,14 @@ public:
   // written before it stay written.
   void SaveSettings(const std::string &iniFile, const std::string &section);
 
-  // The patterns a clean sweeps `category` with, in its order: none when it
-  // is off or its type sweeps nothing; for the cache, the http half and,
-  // when DeleteCacheHttps is set, the https half.
-  std::vector<std::string> SweepPatternsOf(TCategory category) const;
-  // The sweeps of a clean, in its order: one per pattern of each category
-  // that is on (only `only`, when given).
-  std::vector<TSweep> Sweeps(std::optional<TCategory> only = std::nullopt) const;
+  // The patterns and sweeps of a clean with the settings (SweepPatternsOf,
+  // SweepsOf).
+  std::vector<std::string> SweepPatternsOf(TCategory category) const {
+    return ::SweepPatternsOf(Settings, category);
+  }
+  std::vector<TSweep> Sweeps(std::optional<TCategory> only = std::nullopt) const {
+    return SweepsOf(Settings, only);
+  }
   // The sites to keep. Raises EKeepSitesException, naming the first
   // malformed item, when the stored list is malformed.
   TKeepSites SitesToKeep() const { return TKeepSites::Parse(Settings.KeepSites); }
@@ -105,11 +64,12 @@ public:
   // half repeats its http half's mask). Looks at no cache entry.
   std::vector<TMaskFault> MalformedMasks() const;
 
-  // A clean in three steps, each usable alone. Select: the entries the
-  // sweeps select (SelectEntries), copied, for every category or only
-  // `only`, less those a site to keep holds back; deletes nothing. A
-  // malformed mask met by an entry ends it with Fault set. Raises
-  // EKeepSitesException, before any walk, for a malformed keep list.
+  // A clean in three steps, each usable alone. Select: the categories the
+  // sweeps need read from the platform's cache (ReadCategories), then what
+  // the sweeps select of them (SelectFrom), for every category or only
+  // `only`; deletes nothing. A malformed mask met by an entry ends it with
+  // Fault set. Raises EKeepSitesException, before any read, for a malformed
+  // keep list.
   TSelection Select(std::optional<TCategory> only = std::nullopt);
   // Delete what was selected: each entry of `selection` by the view its
   // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
@@ -146,19 +106,17 @@ public:
   // taken as typed.
   void ReadFromForm(const ISettingsForm &form);
 
-  // Empties `list` and fills it with one row per entry that `pattern`
-  // selects (URL, file name of the local file, size), repainting it once.
-  // Uses nothing of a cleaner. A malformed pattern met by an entry raises
-  // EMaskException with the list left empty.
-  static void FillPreviewList(IPlatform &platform, IPreviewList &list, const std::string &pattern);
-  // The same rows from the entries a snapshot kept, matched in memory in the
-  // code page of `leadBytes`: those of a walk of the cache the snapshot read.
-  static void FillPreviewList(const TCacheSnapshot &snapshot, const TLeadByteSet &leadBytes,
-                              IPreviewList &list, const std::string &pattern);
-
-  // The part of `path` after its last backslash; the whole path when it has
-  // none; empty when it ends in a backslash.
-  static std::string FileNameOfPath(const std::string &path);
+  // The dialog's fill of `category`'s list: empties `list` and adds one
+  // row (URL, file name of the local file, size) per entry that a clean with
+  // `settings` selects of `category` from `entries` (SelectEach), less those
+  // a site of `keep` holds back, which the result counts; repaints once.
+  // With no `keep` (the dialog's keep list is malformed, and a clean with it
+  // deletes nothing) it adds no row, and still selects so that a malformed
+  // mask is named. Uses nothing of a cleaner. A malformed pattern met by an
+  // entry raises EMaskException with the list left empty.
+  static TKeptTotals FillPreviewList(IPreviewList &list, const CleanerSettings &settings,
+                                     TCategory category, const TCategorySnapshots &entries,
+                                     const TLeadByteSet &leadBytes, const TKeepSites *keep);
 
   IPlatform &Platform() const { return System; }
 

@@ -63,3 +63,9 @@ public:
   // it raises is caught and reported by the form.
   virtual void HandleEvent(const std::function<void()> &event) = 0;
 };
+
+// Puts `setting` of `settings` into the form's control for it.
+void PutIntoForm(ISettingsForm &form, const TSetting &setting, const CleanerSettings &settings);
+// Takes every setting the form shows into `settings`; one it shows no value
+// for (a type with neither choice checked) stays as it is.
+void TakeSettingsFrom(const ISettingsForm &form, CleanerSettings &settings);

@@ -72,39 +72,14 @@ bool TBackgroundReader::AwaitPause(std::unique_lock<std::mutex> &guard) {
 
 bool TBackgroundReader::ReadAll(uint64_t request) {
   const TCacheSnapshot::TCancelled cancelled = [this] { return Cancelled.load(); };
-  std::vector<TCategory> withContent; // the categories the platform lists with the content
-  for (TCategory category : kReadOrder) {
-    if (category == TCategory::Cache) continue;
-    const auto enumeration = Cache.EnumerateSeparately(category);
-    if (!enumeration) {
-      withContent.push_back(category);
-      continue;
-    }
-    TCacheSnapshot entries;
-    if (!entries.Read(*enumeration, category, cancelled)) return false;
+  // The small lists fill as soon as the content's enumeration has passed
+  // their entries.
+  const TCategoryRead deliver = [this](TCategory category, TCacheSnapshot entries) {
     DeliverChanged(category, std::move(entries));
-  }
-  if (!ReadContent(withContent, cancelled)) return false;
-  DialogThread.Post([&sink = Sink, request] { sink.ReadEnded(request); });
-  return true;
-}
-
-bool TBackgroundReader::ReadContent(const std::vector<TCategory> &withContent,
-                                    const TCacheSnapshot::TCancelled &cancelled) {
-  // One enumeration for the content and the categories listed with it; each
-  // of those is handed over as soon as the enumeration has passed it, so
-  // that the small lists fill before the content's.
-  TCacheSnapshot entries;
-  const auto content = Cache.Enumerate(TCategory::Cache);
-  if (!entries.ReadWithContent(*content, withContent, cancelled, [&](TCategory passed) {
-        DeliverChanged(passed, entries.Only(passed));
-      }))
+  };
+  if (!ReadCategories(Cache, {kReadOrder.begin(), kReadOrder.end()}, deliver, cancelled, deliver))
     return false;
-  for (TCategory category : withContent) {
-    if (!entries.ReadApartWhenNoneListed(Cache, category, cancelled)) return false;
-    DeliverChanged(category, entries.Only(category));
-  }
-  DeliverChanged(TCategory::Cache, std::move(entries).Only(TCategory::Cache));
+  DialogThread.Post([&sink = Sink, request] { sink.ReadEnded(request); });
   return true;
 }
 

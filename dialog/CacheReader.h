@@ -52,13 +52,6 @@ public:
   virtual uint64_t Request() = 0;
 };
 
-// The categories in the order a read hands them over: the usually small
-// cookie and history containers first, so that their lists fill at once,
-// then the http content. Where the platform lists the cookie and history
-// containers with the content (Wine), one enumeration reads all three.
-constexpr std::array<TCategory, 3> kReadOrder{TCategory::Cookies, TCategory::History,
-                                              TCategory::Cache};
-
 // How long requests must pause before a read after the first starts: a
 // burst of keystrokes is served by one read once it ends, and no read takes
 // the platform's time from the dialog while the user types.
@@ -90,10 +83,6 @@ private:
   bool AwaitPause(std::unique_lock<std::mutex> &guard);
   // One read of every category; false when it was cancelled.
   bool ReadAll(uint64_t request);
-  // Reads the content, and `withContent` from the same enumeration; false
-  // when it was cancelled.
-  bool ReadContent(const std::vector<TCategory> &withContent,
-                   const TCacheSnapshot::TCancelled &cancelled);
   // Hands over `entries`, which holds `category` alone, when it differs
   // from what was handed over last.
   void DeliverChanged(TCategory category, TCacheSnapshot entries);

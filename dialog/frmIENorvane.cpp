@@ -130,11 +130,6 @@ void TConfForm::ChoiceClick(TCategory category, bool byMask) {
 
 void TConfForm::MaskChange(TCategory category) { RefreshList(category); }
 
-std::string TConfForm::ListPattern(TCategory category) const {
-  // Neither choice checked: a type that no clean sweeps.
-  return PreviewPattern(category, Type(category).value_or(SweepTypeOf(-1)), Mask(category));
-}
-
 void TConfForm::FillList(TCategory category) {
   TSection &section = Section(category);
   TListView &list = section.List;
@@ -148,28 +143,24 @@ void TConfForm::FillList(TCategory category) {
   }
   TKeptTotals kept;
   try {
-    AddDeletedRows(category, *entries, kept);
+    kept = TIENorvane::FillPreviewList(list, ListSettings(category), category, Entries,
+                                       Platform.LeadBytes(), Keep ? &*Keep : nullptr);
   } catch (const EMaskException &) {
-    list.Clear();
     FailedMask = category;
     throw;
   }
   if (kept.Count) section.Kept.SetCaption(std::to_string(kept.Count) + " kept");
 }
 
-void TConfForm::AddDeletedRows(TCategory category, const TCacheSnapshot &entries,
-                               TKeptTotals &kept) {
-  TListView &list = Section(category).List;
-  const TSweepType type = Type(category).value_or(SweepTypeOf(-1));
-  const bool https = cbDeleteCacheHttps.Checked();
-  for (const std::string &pattern : PreviewPatterns(category, type, Mask(category), https))
-    entries.Select(pattern, Platform.LeadBytes(), [&](const TCacheEntryView &entry) {
-      // A clean with a malformed keep list deletes nothing, so nothing is
-      // listed; the selection still runs to name a malformed mask.
-      if (!Keep || HoldBack(*Keep, entry, kept)) return;
-      list.AddRow(entry.Url, entry.LocalFileName ? FileNameOf(entry.LocalFileName) : "",
-                  entry.Size);
-    });
+CleanerSettings TConfForm::ListSettings(TCategory category) const {
+  CleanerSettings shown;
+  TakeSettingsFrom(*this, shown);
+  // A list shows what its section selects, switched on or not; with neither
+  // choice checked, what its prefix and mask select.
+  const TCategoryFields &fields = FieldsOf(category);
+  shown.*fields.Flag = true;
+  shown.*fields.Type = Type(category).value_or(TSweepType::ByMask);
+  return shown;
 }
 
 void TConfForm::RefillQuietly() {

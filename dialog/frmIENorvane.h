@@ -162,12 +162,13 @@ public:
   // show nothing, since a clean with it deletes nothing.
   void SetKeepSites(const std::string &text);
 
-  // The pattern `category`'s list shows: the section's sweep pattern for the
-  // checked choice ("all": the prefix and "*.*"), else the prefix and the
-  // mask box's text.
-  std::string ListPattern(TCategory category) const;
+  // The settings `category`'s list shows the selection of: the controls'
+  // settings with the category switched on and, when neither choice is
+  // checked, swept by its mask.
+  CleanerSettings ListSettings(TCategory category) const;
 
-  // The cookie entries read last; null before the first read.
+  // The entries read last, per category; null before the first read.
+  const TCategorySnapshots &ReadEntries() const { return Entries; }
   std::shared_ptr<const TCacheSnapshot> CookieEntries() const {
     return Entries[static_cast<size_t>(TCategory::Cookies)];
   }
@@ -229,10 +230,6 @@ private:
   // Fills every list again, as a cache refresh does (a malformed mask
   // leaves its list empty without a new error box).
   void RefillQuietly();
-  // Adds the rows of `category`'s selection that no site to keep holds
-  // back, counting those held back in `kept`; none while the keep list is
-  // malformed.
-  void AddDeletedRows(TCategory category, const TCacheSnapshot &entries, TKeptTotals &kept);
   void RequestRead();
   // The check box that shows a flag; null for a flag the form does not show.
   TCheckBox *CheckBoxOf(const TSetting &setting);
@@ -246,7 +243,7 @@ private:
   bool ShowingBox = false;
   bool FirstReadEnded = false;
   uint64_t FirstRequest = 0, LastRequest = 0, LastEnded = 0;
-  std::array<std::shared_ptr<const TCacheSnapshot>, 3> Entries;
+  TCategorySnapshots Entries;
   std::optional<TCategory> FailedMask; // set by a fill that raised
   std::vector<TFailure> Pending;
 };

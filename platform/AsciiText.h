@@ -32,6 +32,11 @@ constexpr bool SameAsciiNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether `text` begins with `prefix`, ASCII letters compared without case.
+constexpr bool BeginsWithAsciiNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameAsciiNoCase(text.substr(0, prefix.size()), prefix);
+}
+
 // Space and tab: the blanks around a name that a user types.
 inline constexpr std::string_view kSpaceAndTab = " \t";
 

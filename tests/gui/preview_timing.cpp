@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CacheWalk.h"
+#include "WalkSweep.h"
 #include "FormViewFactory.h"
 #include "UrlCacheRecords.h"
 #include "Win32Platform.h"

@@ -15,6 +15,7 @@
 #include "CacheReader.h"
 #include "DialogTestKit.h"
 #include "Masks.h"
+#include "WalkSweep.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -104,6 +105,47 @@ TEST_F(ReaderFixture, EachListShowsWhatTheCleanOfItsChoiceDeletes) {
   }
 }
 
+// The controls the stored settings were put into give those settings back,
+// and each list holds what the cleaner's selection of its category chooses
+// of the dialog's own snapshots, its kept count what that selection held back.
+TEST_F(ReaderFixture, ListsAreTheSelectionOfTheSettingsTheControlsHold) {
+  Cache.Add("https://news.example.com/app.js", std::nullopt, 9);
+  const char *const sections[] = {
+      "",
+      "DeleteCacheType=1\r\nCacheMask=*news*\r\nDeleteCacheHttps=1\r\n",
+      "DeleteCookiesType=1\r\nCookiesMask=*shop*\r\nKeepSites=news.example.com\r\n",
+      "DeleteHistory=0\r\nDeleteCacheHttps=1\r\nKeepSites=www.example.com;example.org\r\n",
+      "DeleteCacheType=1\r\nCacheMask=*.org*\r\nDeleteHistoryType=1\r\nHistoryMask=*www*\r\n",
+  };
+  for (const char *section : sections) {
+    SCOPED_TRACE(section);
+    WriteIni(std::string("[IE Norvane]\r\n") + section);
+    TIENorvane stored(*this);
+    stored.LoadSettings(IniPath(), Section);
+    View = {};
+    Configure({[&](TConfForm &f) {
+      CleanerSettings shown;
+      TakeSettingsFrom(f, shown);
+      EXPECT_EQ(shown, stored.Settings);
+      for (TCategory c : kAllCategories) {
+        const TSelection selection = SelectFrom(SweepsOf(f.ListSettings(c), c), f.ReadEntries(),
+                                                LeadBytes(), stored.SitesToKeep());
+        TRows selected;
+        for (const TSelectedCategory &part : selection.Sweeps)
+          for (const TCacheEntry &entry : part.Entries)
+            selected.push_back(entry.Url);
+        EXPECT_EQ(UrlsOf(f.Section(c).List), selected) << CategoryPrefix(c);
+        const uint64_t kept = selection.KeptOf(c).Count;
+        EXPECT_EQ(f.Section(c).Kept.Caption(), kept ? std::to_string(kept) + " kept" : "");
+        if (stored.Settings.Enabled(c)) {
+          EXPECT_EQ(selection.EntryCount(), stored.Select(c).EntryCount()) << "the clean's own";
+        }
+      }
+    }});
+    EXPECT_THAT(View.Failures, IsEmpty());
+  }
+}
+
 TEST_F(ReaderFixture, ClickingAChoiceRefreshesItsList) {
   WriteIni("[IE Norvane]\r\nDeleteCacheType=1\r\nCacheMask=*.org*\r\n");
   std::vector<TRows> seen;
@@ -132,7 +174,7 @@ TEST_F(ReaderFixture, RowsMatchedFromTheSnapshotAreThoseOfAWalk) {
       for (TCategory category : {TCategory::Cache, TCategory::Cookies}) {
         const TListView &list = f.Section(category).List;
         TListView walked("walked", nullptr, {}, 0, {});
-        TIENorvane::FillPreviewList(*this, walked, f.ListPattern(category));
+        FillFromWalk(*this, walked, CategoryPrefix(category) + f.Mask(category));
         EXPECT_EQ(RowsOf(list), RowsOf(walked)) << list.Name << " mask '" << mask << "'";
       }
     });

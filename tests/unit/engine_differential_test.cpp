@@ -285,7 +285,7 @@ protected:
       const size_t bar = key.find('|'), last = key.rfind('|');
       const std::string file = key.substr(bar + 1, last - bar - 1);
       rows.push_back(key.substr(0, bar) + "|" +
-                     (file == "-" ? "" : TIENorvane::FileNameOfPath(file)) + key.substr(last));
+                     (file == "-" ? "" : std::string(FileNameOf(file.c_str()))) + key.substr(last));
     }
     return rows;
   }

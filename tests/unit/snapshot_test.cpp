@@ -15,6 +15,7 @@
 #include "SeededRandom.h"
 #include "StandInPlatform.h"
 #include "UrlCorpus.h"
+#include "WalkSweep.h"
 
 namespace {
 
@@ -134,9 +135,15 @@ TEST(CacheSnapshot, FillFromASnapshotGivesTheRowsOfAWalkFill) {
   platform.Cache.Add("http://news.example.org/", std::nullopt, 7);
   const TCacheSnapshot snapshot = ReadAll(platform.Cache);
   TListView walked("lvCache", nullptr, {}, 0, {}), matched("lvCache", nullptr, {}, 0, {});
+  TCategorySnapshots each;
+  for (TCategory category : kAllCategories)
+    each[static_cast<size_t>(category)] =
+        std::make_shared<const TCacheSnapshot>(snapshot.Only(category));
+  const TKeepSites none;
   for (const std::string pattern : {"http://*.*", "http://*www*", "http://", "Cookie:*"}) {
-    TIENorvane::FillPreviewList(platform, walked, pattern);
-    TIENorvane::FillPreviewList(snapshot, {}, matched, pattern);
+    FillFromWalk(platform, walked, pattern);
+    TIENorvane::FillPreviewList(matched, SettingsSweeping(pattern), CategoryOfPattern(pattern),
+                                each, {}, &none);
     ASSERT_EQ(matched.RowCount(), walked.RowCount()) << pattern;
     for (size_t row = 0; row < walked.RowCount(); ++row)
       for (size_t column = 0; column < 3; ++column)
