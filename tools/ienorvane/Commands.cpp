@@ -110,6 +110,7 @@ private:
       Observed.HideStoredSettings();
     }
     Cleaner.LoadSettings(Options.IniFile, Options.Section);
+    if (Options.Wipe) Cleaner.Settings.WipeTraces = true;
     return true;
   }
 
