@@ -31,6 +31,9 @@ struct CleanerSettings {
   std::string KeepSites;
   // Whether the cache category also sweeps the content's secure half.
   bool DeleteCacheHttps = false;
+  // Whether a clean also overwrites what it deleted: the index records the
+  // platform keeps of deleted entries and the bytes of their local files.
+  bool WipeTraces = false;
 
   bool operator==(const CleanerSettings &) const = default;
 
@@ -102,6 +105,7 @@ inline constexpr auto kSettings = std::to_array<TSetting>({
     TextSetting("KeepSites", &CleanerSettings::KeepSites, "", TSettingSave::OnceUsed),
     FlagSetting("DeleteCacheHttps", &CleanerSettings::DeleteCacheHttps, "0",
                 TSettingSave::OnceUsed),
+    FlagSetting("WipeTraces", &CleanerSettings::WipeTraces, "0", TSettingSave::OnceUsed),
 });
 
 // The row of a field; every field has one.

@@ -74,12 +74,14 @@ TCleanTotals TIENorvane::TotalsOf(const TEntryDeleter &deleter) {
 
 TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
                                         const TSweepObserver &observer) {
-  TEntryDeleter deleter(System.UrlCache(), observer);
+  TTraceWipeRun wipe(System, Settings.WipeTraces);
+  TEntryDeleter deleter(wipe.Cache(), observer);
   for (const TSelectedCategory &sweep : selection.Sweeps)
     for (const TCacheEntry &entry : sweep.Entries)
       deleter(sweep.Category, entry.View());
   // The totals also say what the sites to keep held back.
   TCleanTotals totals = TotalsOf(deleter);
+  totals.Wipe = wipe.Finish();
   for (TCategory category : kAllCategories)
     totals.Of(category).Kept = selection.KeptOf(category);
   return totals;

@@ -13,12 +13,15 @@
 #include "Platform.h"
 #include "Select.h"
 #include "SettingsForm.h"
+#include "TraceWipeRun.h"
 
 // What a clean did, category by category.
 struct TCleanTotals {
   TCategoryTotals Cache, Cookies, History;
   // The history store's answer; none when history was off.
   std::optional<THistoryAnswer> HistoryStore;
+  // What the wipe of deleted traces did; none when WipeTraces was off.
+  std::optional<TCleanWipe> Wipe;
 
   TCategoryTotals &Of(TCategory category);
   const TCategoryTotals &Of(TCategory category) const;
@@ -74,7 +77,9 @@ public:
   // Delete what was selected: each entry of `selection` by the view its
   // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
   // every delete. The totals count what the selection's sites to keep held
-  // back (Kept) and hold no history store answer.
+  // back (Kept) and hold no history store answer. With WipeTraces each
+  // delete also wipes what it leaves behind (TTraceWipeRun), and Wipe says
+  // what was wiped.
   TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
   // Empty the history store, which a clean does whenever history is on, as
   // far as the user selected: with history by mask (ByMask) the store forgets

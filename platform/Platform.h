@@ -10,6 +10,7 @@
 #include "HistoryStore.h"
 #include "LeadBytes.h"
 #include "ProfileStore.h"
+#include "TraceWipe.h"
 #include "UrlCache.h"
 
 // Which system a platform is, as the command line shows it.
@@ -44,6 +45,11 @@ public:
   // system platform): its UrlCache() is empty then, and the command line
   // refuses to preview or clean.
   virtual bool HasUrlCache() const = 0;
+
+  // Starts the wipe of one clean's traces (TraceWipe.h); null where the
+  // platform cannot wipe, WipeUnavailable() then says why.
+  virtual std::unique_ptr<ITraceWipe> BeginTraceWipe() { return nullptr; }
+  virtual std::string WipeUnavailable() const { return "this platform keeps no index to wipe"; }
 
   // Which system this is; found once, when the platform is made.
   virtual TPlatformIdentity Identity() const { return {"portable", false, {}}; }

@@ -1,5 +1,7 @@
 #include "Win32Platform.h"
 
+#include "Win32TraceWipe.h"
+
 #include <cstdlib>
 
 namespace {
@@ -37,6 +39,15 @@ TLeadByteSet ThreadCodePageLeadBytes(const TWin32Api &api) {
 TWin32Platform::TWin32Platform(const TWin32Api &api)
     : Api(api), System(TWin32System::Detect(api)), ProfileStore(api), Cache(api, System),
       HistoryStore(api), CodePageLeadBytes(ThreadCodePageLeadBytes(api)) {}
+
+std::unique_ptr<ITraceWipe> TWin32Platform::BeginTraceWipe() {
+  if (Cache.DeleteGuard() == TIndexGuard::HighBytes) return nullptr;
+  return std::make_unique<TWin32TraceWipe>(Api, Cache, System.IndexKeys);
+}
+
+std::string TWin32Platform::WipeUnavailable() const {
+  return "the index key of this wininet.dll was not found";
+}
 
 std::string TWin32Platform::AnsiToUtf8(std::string_view ansi) const {
   if (ansi.empty()) return {};

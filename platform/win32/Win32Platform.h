@@ -22,6 +22,10 @@ public:
   std::string AnsiToUtf8(std::string_view ansi) const override;
   bool HasUrlCache() const override { return true; }
   TPlatformIdentity Identity() const override { return System.Identity(); }
+  // Null under Wine when the index key of its wininet.dll was not found:
+  // neutral URLs could then not be kept apart from the cache's entries.
+  std::unique_ptr<ITraceWipe> BeginTraceWipe() override;
+  std::string WipeUnavailable() const override;
 
 private:
   const TWin32Api &Api;

@@ -150,6 +150,7 @@ TDeleteResult TWin32UrlCache::Delete(const TCacheEntryView &entry) {
   case TResolution::OtherEntry: return TDeleteResult::NotAddressable;
   case TResolution::NoEntry: return FailureOf(Api.GetLastError());
   }
+  if (BeforeDelete) BeforeDelete(*Lookup.Data());
   if (Api.DeleteUrlCacheEntryA(entry.Url)) return TDeleteResult::Deleted;
   return FailureOf(Api.GetLastError());
 }

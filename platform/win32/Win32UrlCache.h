@@ -1,5 +1,7 @@
 #pragma once
 // The URL cache service over WinInet, through the platform's call table.
+#include <functional>
+
 #include "UrlCache.h"
 #include "UrlCacheRecords.h"
 #include "Win32Api.h"
@@ -49,6 +51,12 @@ public:
   // Windows documents it) is InUse.
   TDeleteResult Delete(const TCacheEntryView &entry) override;
 
+  // Called with the record a delete resolved to (the walked entry), just
+  // before the platform is asked to delete it; none when empty. The trace
+  // wipe overwrites the entry's file and learns its record's shape here.
+  using TBeforeDelete = std::function<void(const INTERNET_CACHE_ENTRY_INFOA &)>;
+  void SetBeforeDelete(TBeforeDelete hook) { BeforeDelete = std::move(hook); }
+
 private:
   // What the entry's URL resolves to now; after NoEntry the last-error code
   // says why.
@@ -60,4 +68,5 @@ private:
   const TIndexGuard Guard;
   const std::optional<TUrlIndexKeys> Keys; // with FreedSlotKeys
   TEntryBuffer Lookup;                     // the record of the last lookup
+  TBeforeDelete BeforeDelete;
 };

@@ -188,3 +188,41 @@ TEST_F(CliTest, CleanDeletesByTheViewsItsWalkListed) {
 }
 
 } // namespace
+
+namespace {
+
+// A platform that cannot wipe says so, once, and deletes as without the
+// wipe; without --wipe or WipeTraces the output names no wipe at all.
+TEST_F(CliTest, AWipeThePlatformCannotDoIsNamedAndTheCleanGoesOn) {
+  const struct {
+    std::vector<std::string> Lines;
+    std::vector<std::string> Extra;
+    bool Wiped;
+  } cases[] = {
+      {{"DeleteCache=1"}, {}, false},
+      {{"DeleteCache=1", "WipeTraces=0"}, {}, false},
+      {{"DeleteCache=1", "WipeTraces=1"}, {}, true},
+      {{"DeleteCache=1"}, {"--wipe"}, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Lines.back() + (c.Extra.empty() ? "" : " --wipe"));
+    WriteSettings(c.Lines);
+    Cache.RestoreDeleted();
+    const TCliRun text = RunOnSettings("clean", c.Extra);
+    const bool named = text.Out.find("traces not wiped: this platform keeps no index to wipe\n"
+                                     "Exempted space is ") != std::string::npos;
+    EXPECT_EQ(named, c.Wiped) << text.Out;
+    EXPECT_EQ(text.Out.find("wiped cache"), std::string::npos);
+    Cache.RestoreDeleted();
+    std::vector<std::string> json = c.Extra;
+    json.push_back("--json");
+    const TJsonValue document = RunOnSettings("clean", json).Json();
+    EXPECT_EQ(document["total"]["count"].Unsigned(), 8u);
+    EXPECT_EQ(document["wipe"].IsNull(), !c.Wiped);
+    if (c.Wiped) {
+      EXPECT_FALSE(document["wipe"]["available"].Bool());
+    }
+  }
+}
+
+} // namespace

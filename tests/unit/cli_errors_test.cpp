@@ -32,6 +32,8 @@ TEST_F(CliTest, BadCommandLinesNameTheProblemInOneLine) {
        "--category is an option of preview only"},
       {{"show", "--ini", ini, "--section", "S", "--list"},
        "--list is an option of preview and clean only"},
+      {{"preview", "--ini", ini, "--section", "S", "--wipe"}, "--wipe is an option of clean only"},
+      {{"clean", "--ini", ini, "--section", "S", "--wipe=0"}, "--wipe takes no value"},
       {{"preview", "--ini", ini, "--section", "S", "--json=yes"}, "--json takes no value"},
       {{"clean", "--ini", ini, "--section", "S", "--defaults=1"}, "--defaults takes no value"},
       {{"preview", "--ini", ini, "--section", "S", "--verbose", "1"}, "unknown option '--verbose'"},
@@ -77,7 +79,7 @@ TEST_F(CliTest, HelpDocumentsEveryCommandOptionAndExitCode) {
   const std::string help = UsageText();
   for (const char *word :
        {"preview", "clean", "show", "--ini FILE", "--section NAME", "--category CATEGORY", "--list",
-        "--json", "--defaults", "-h, --help", "--version"})
+        "--json", "--defaults", "--wipe", "-h, --help", "--version"})
     EXPECT_NE(help.find(word), std::string::npos) << word;
   for (int code = kExitOk; code <= kExitNoUrlCache; ++code)
     EXPECT_NE(help.find("\n  " + std::to_string(code) + "  "), std::string::npos) << code;

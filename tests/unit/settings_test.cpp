@@ -38,7 +38,8 @@ const CleanerSettings kDefaults{.DeleteCache = true,
                                 .DeleteHistoryType = TSweepType::All,
                                 .HistoryMask = "*.*",
                                 .KeepSites = "",
-                                .DeleteCacheHttps = false};
+                                .DeleteCacheHttps = false,
+                                .WipeTraces = false};
 // Settings that differ from the defaults in every field.
 const CleanerSettings kUsed{.DeleteCache = false,
                             .DeleteCacheType = TSweepType::ByMask,
@@ -50,7 +51,8 @@ const CleanerSettings kUsed{.DeleteCache = false,
                             .DeleteHistoryType = SweepTypeOf(-1),
                             .HistoryMask = "",
                             .KeepSites = "a.com",
-                            .DeleteCacheHttps = true};
+                            .DeleteCacheHttps = true,
+                            .WipeTraces = true};
 
 TEST_F(SettingsTest, MissingFileOrSectionGivesDefaultsAndCreatesNothing) {
   EXPECT_EQ(Loaded().Settings, kDefaults);
@@ -155,6 +157,7 @@ TEST_F(SettingsTest, AdditionsLoadAsStored) {
     const char *Lines;
     bool Https;
     const char *Keep;
+    bool Wipe = false;
   } cases[] = {
       {"", false, ""},
       {"DeleteCacheHttps=1\r\n", true, ""},
@@ -171,6 +174,9 @@ TEST_F(SettingsTest, AdditionsLoadAsStored) {
       {"KeepSites=\"a.com;b/c\"\r\n", false, "a.com;b/c"},
       {"KEEPSITES=x\r\nKeepSites=y\r\n", false, "x"},
       {"KeepSites=\r\nDeleteCacheHttps=1\r\n", true, ""},
+      {"WipeTraces=1\r\n", false, "", true},
+      {"WipeTraces=yes\r\n", false, "", false},
+      {"wipetraces = 2\r\nDeleteCacheHttps=1\r\n", true, "", true},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.Lines);
@@ -178,6 +184,7 @@ TEST_F(SettingsTest, AdditionsLoadAsStored) {
     const TIENorvane cleaner = Loaded();
     EXPECT_EQ(cleaner.Settings.DeleteCacheHttps, c.Https);
     EXPECT_EQ(cleaner.Settings.KeepSites, c.Keep);
+    EXPECT_EQ(cleaner.Settings.WipeTraces, c.Wipe);
   }
 }
 
@@ -211,6 +218,11 @@ TEST_F(SettingsTest, AdditionsWrittenOnlyOnceUsed) {
        [](TIENorvane &) {}, "KeepSites=\r\nDeleteCacheHttps=0\r\n"},
       {"stored as a text the flag reads as false", "DeleteCacheHttps=yes\r\n", [](TIENorvane &) {},
        "DeleteCacheHttps=0\r\n"},
+      {"wipe set: written after the others", "",
+       [](TIENorvane &c) { c.Settings.WipeTraces = c.Settings.DeleteCacheHttps = true; },
+       "DeleteCacheHttps=1\r\nWipeTraces=1\r\n"},
+      {"wipe stored, then cleared: rewritten 0", "WipeTraces=1\r\n",
+       [](TIENorvane &c) { c.Settings.WipeTraces = false; }, "WipeTraces=0\r\n"},
       {"a malformed keep list is stored as typed", "",
        [](TIENorvane &c) { c.Settings.KeepSites = "a.com;b/c"; }, "KeepSites=a.com;b/c\r\n"},
   };

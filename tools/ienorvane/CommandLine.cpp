@@ -24,7 +24,7 @@ TCategory CategoryOf(const std::string &word) {
 }
 
 bool IsFlag(const std::string &name) {
-  return name == "--json" || name == "--list" || name == "--defaults";
+  return name == "--json" || name == "--list" || name == "--defaults" || name == "--wipe";
 }
 
 bool TakesValue(const std::string &name) {
@@ -87,6 +87,8 @@ private:
       Options.Json = true;
     else if (name == "--list")
       Options.List = true;
+    else if (name == "--wipe")
+      Options.Wipe = true;
     else
       Options.Defaults = true;
   }
@@ -120,6 +122,8 @@ void CheckOptionsFit(const TOptionReader &reader, const TCliOptions &options) {
   const bool walks =
       options.Command == TCliCommand::Preview || options.Command == TCliCommand::Clean;
   if (options.List && !walks) throw ECliUsageError("--list is an option of preview and clean only");
+  if (options.Wipe && options.Command != TCliCommand::Clean)
+    throw ECliUsageError("--wipe is an option of clean only");
   if (options.Command == TCliCommand::Keep && options.KeepAction != TKeepAction::List &&
       options.Sites.empty())
     throw ECliUsageError(std::string("keep ") +
@@ -156,6 +160,7 @@ std::string UsageText() {
   return "usage: ienorvane preview --ini FILE --section NAME [--category CATEGORY] [--list]\n"
          "                         [--json] [--defaults]\n"
          "       ienorvane clean   --ini FILE --section NAME [--list] [--json] [--defaults]\n"
+         "                         [--wipe]\n"
          "       ienorvane show    --ini FILE --section NAME [--json] [--defaults]\n"
          "       ienorvane keep    [add NAME... | remove NAME...] --ini FILE --section NAME\n"
          "                         [--json] [--defaults]\n"
@@ -176,7 +181,8 @@ std::string UsageText() {
          "           a running browser, no longer addressable, refused), the history\n"
          "           store's answer, and the plug-in's report text.\n"
          "  show     prints the nine settings as loaded (and KeepSites and\n"
-         "           DeleteCacheHttps when set) and the plug-in's summary line.\n"
+         "           DeleteCacheHttps and WipeTraces when set) and the plug-in's\n"
+         "           summary line.\n"
          "  keep     lists the sites to keep (KeepSites): no clean deletes the cache\n"
          "           entries, cookies or history of a kept site or its subdomains.\n"
          "           'keep add NAME...' and 'keep remove NAME...' change the list and\n"
@@ -202,6 +208,10 @@ std::string UsageText() {
          "  --defaults           when FILE is missing or unreadable, or the section holds\n"
          "                       none of the settings, use the plug-in's defaults (every\n"
          "                       category on, every entry) instead of failing\n"
+         "  --wipe               clean: wipe the traces of what is deleted for this run\n"
+         "                       (as WipeTraces=1): overwrite the index records the\n"
+         "                       cache keeps of deleted entries and the bytes of their\n"
+         "                       files; the settings are not changed\n"
          "  -h, --help           print this text\n"
          "  --version            print the program's version\n"
          "Options take their value as the next argument or after '=' (--ini=FILE).\n"

@@ -44,6 +44,7 @@ struct TCliOptions {
   bool Json = false;                          // one JSON document on stdout instead of text
   bool List = false;                          // entry rows on a terminal too
   bool Defaults = false;                      // no settings stored: use the plug-in's defaults
+  bool Wipe = false;                          // clean: WipeTraces on for this run
   TKeepAction KeepAction = TKeepAction::List; // keep: list, add or remove
   std::vector<std::string> Sites;             // keep add and remove: the names, as given
 };

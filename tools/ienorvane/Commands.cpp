@@ -14,6 +14,7 @@
 #include "Reports.h"
 #include "SettingsSource.h"
 #include "TextFormat.h"
+#include "WipeReport.h"
 
 namespace {
 
@@ -110,6 +111,7 @@ private:
       Observed.HideStoredSettings();
     }
     Cleaner.LoadSettings(Options.IniFile, Options.Section);
+    if (Options.Wipe) Cleaner.Settings.WipeTraces = true;
     return true;
   }
 
@@ -243,6 +245,7 @@ private:
       BeginJson(json);
       WriteListingJson(json, done, true);
       WriteHistoryJson(json, history);
+      WriteWipeJson(json, totals.Wipe);
       json.Key("report");
       json.String(report);
       json.Key("complete");
@@ -251,6 +254,7 @@ private:
     } else {
       WriteCleanText(Text, done, Layout());
       if (history) Text << HistoryOutcomeText(*history) << '\n';
+      WriteWipeText(Text, totals.Wipe);
       Text << report << '\n';
     }
     if (complete) return kExitOk;

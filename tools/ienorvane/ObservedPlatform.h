@@ -34,6 +34,9 @@ public:
   std::string AnsiToUtf8(std::string_view ansi) const override { return Inner.AnsiToUtf8(ansi); }
   bool HasUrlCache() const override { return Inner.HasUrlCache(); }
   TPlatformIdentity Identity() const override { return Inner.Identity(); }
+  // The wipe deletes through the platform's own cache, as Delete does.
+  std::unique_ptr<ITraceWipe> BeginTraceWipe() override { return Inner.BeginTraceWipe(); }
+  std::string WipeUnavailable() const override { return Inner.WipeUnavailable(); }
 
 private:
   class TObservedEnumeration;
