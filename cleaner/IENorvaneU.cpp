@@ -109,7 +109,8 @@ TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
   // before it chose goes, and the clean ends there, as it would have had it
   // deleted while it walked.
   TCleanTotals totals = DeleteSelected(selection, observer);
-  if (selection.Fault) throw EMaskException(selection.Fault->Pattern, selection.Fault->Position);
+  if (const std::optional<TMaskFault> &fault = selection.Fault)
+    throw EMaskException(fault->Pattern, static_cast<size_t>(fault->Position));
   totals.HistoryStore = EmptyHistoryStore(totals);
   return totals;
 }
