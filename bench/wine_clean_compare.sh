@@ -26,24 +26,17 @@ rounds="${4:-5}"
 source scripts/throwaway-prefix.sh
 use_throwaway_prefix compare
 
-run_in() { (cd "$1/bin" && "$new/wine-run.sh" "${@:2}") | tr -d '\r'; }
-# Wall time of one run in milliseconds; the program's output goes to stderr.
-timed() {
-  local start end
-  start=$(date +%s%N)
-  run_in "$@" >&2
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
-seed() { run_in "$new" seedcache.exe seed "$entries" 2011 >&2; }
+# shellcheck source=/dev/null
+source bench/wine-run-timed.sh
+seed() { run_from "$new" seedcache.exe seed "$entries" 2011 >&2; }
 ini='C:\timing.ini'
-floor_run() { timed "$new" seedcache.exe enum --delete; }
-clean_run() { timed "$1" plughost.exe clean IENorvane.dll "$ini" "IE Norvane"; }
+floor_run() { timed_from "$new" seedcache.exe enum --delete; }
+clean_run() { timed_from "$1" plughost.exe clean IENorvane.dll "$ini" "IE Norvane"; }
 
-run_in "$new" seedcache.exe empty >/dev/null # boots the prefix
+run_from "$new" seedcache.exe empty >/dev/null # boots the prefix
 : >"$NV_WINEPREFIX/drive_c/timing.ini"
 WINEPREFIX="$NV_WINEPREFIX" wineserver -p 600 || true # keep the server up between runs
-start_floor=$(timed "$new" seedcache.exe enum)
+start_floor=$(timed_from "$new" seedcache.exe enum)
 start_old=$(clean_run "$old")
 start_new=$(clean_run "$new")
 

@@ -18,22 +18,16 @@ cd "$(dirname "$0")/.."
 build="${1:-build/win}"
 entries="${2:-2000}"
 rounds="${3:-3}"
-bin="$(cd "$build/bin" && pwd)"
-wine_run="$(cd "$build" && pwd)/wine-run.sh"
+build="$(cd "$build" && pwd)"
 
 # shellcheck source=/dev/null
 source scripts/throwaway-prefix.sh
 use_throwaway_prefix timing
 
-run() { (cd "$bin" && "$wine_run" "$@") | tr -d '\r'; }
-# Wall time of one run in milliseconds; the program's output goes to stderr.
-timed() {
-  local start end
-  start=$(date +%s%N)
-  run "$@" >&2
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
+# shellcheck source=/dev/null
+source bench/wine-run-timed.sh
+run() { run_from "$build" "$@"; }
+timed() { timed_from "$build" "$@"; }
 
 ini="$NV_WINEPREFIX/drive_c/timing.ini"
 run seedcache.exe empty >/dev/null # boots the prefix

@@ -14,14 +14,15 @@ cd "$(dirname "$0")/.."
 build="${1:-build/win64}"
 entries="${2:-2000}"
 rounds="${3:-3}"
-bin="$(cd "$build/bin" && pwd)"
-wine_run="$(cd "$build" && pwd)/wine-run.sh"
+build="$(cd "$build" && pwd)"
 
 # shellcheck source=/dev/null
 source scripts/throwaway-prefix.sh
 use_throwaway_prefix wipe-timing
 
-run() { (cd "$bin" && "$wine_run" "$@") | tr -d '\r'; }
+# shellcheck source=/dev/null
+source bench/wine-run-timed.sh
+run() { run_from "$build" "$@"; }
 ini="$NV_WINEPREFIX/drive_c/wipe.ini"
 run seedcache.exe empty >/dev/null
 printf '[S]\r\nDeleteCache=1\r\nDeleteCookies=1\r\nDeleteHistory=1\r\n' >"$ini"

@@ -41,22 +41,10 @@ std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
   return SweepPattern(CategoryPrefix(category), type, mask);
 }
 
-std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask) {
-  return SweepPattern(category, type, mask).value_or(CategoryPrefix(category) + mask);
-}
-
 std::vector<std::string_view> SweptPrefixes(TCategory category, bool withHttps) {
   std::vector<std::string_view> prefixes{CategoryPrefix(category)};
   if (withHttps && category == TCategory::Cache) prefixes.push_back(kHttpsPrefix);
   return prefixes;
-}
-
-std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
-                                         const std::string &mask, bool withHttps) {
-  std::vector<std::string> patterns;
-  for (std::string_view prefix : SweptPrefixes(category, withHttps))
-    patterns.push_back(SweepPattern(prefix, type, mask).value_or(std::string(prefix) + mask));
-  return patterns;
 }
 
 TEntrySelector::TEntrySelector(const std::string &pattern, const TLeadByteSet &leadBytes)

@@ -36,19 +36,9 @@ std::optional<std::string> SweepPattern(std::string_view prefix, TSweepType type
 std::optional<std::string> SweepPattern(TCategory category, TSweepType type,
                                         const std::string &mask);
 
-// The pattern whose entries a category's preview lists: what a clean of
-// type All or ByMask sweeps (so that the list shows what the clean deletes);
-// for any other type, which no clean sweeps, the prefix and `mask`.
-std::string PreviewPattern(TCategory category, TSweepType type, const std::string &mask);
-
 // The prefixes a category is swept with: its own, and for the cache with
 // `withHttps` the https prefix after it.
 std::vector<std::string_view> SweptPrefixes(TCategory category, bool withHttps);
-
-// The patterns a category's preview lists: PreviewPattern for each prefix of
-// SweptPrefixes.
-std::vector<std::string> PreviewPatterns(TCategory category, TSweepType type,
-                                         const std::string &mask, bool withHttps);
 
 // One pattern as every walk applies it to an entry: the category filter,
 // then the match of the whole URL against the whole pattern. The pattern is

@@ -134,10 +134,10 @@ void TConfForm::FillList(TCategory category) {
   TSection &section = Section(category);
   TListView &list = section.List;
   const std::shared_ptr<const TCacheSnapshot> &entries = Entries[static_cast<size_t>(category)];
-  const TPreviewUpdateBracket bracket(list);
-  list.Clear();
   section.Kept.SetCaption("");
   if (!entries) {
+    const TPreviewUpdateBracket bracket(list);
+    list.Clear();
     list.AddRow(kReadingRow, "", "");
     return;
   }
