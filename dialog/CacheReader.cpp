@@ -73,11 +73,13 @@ bool TBackgroundReader::AwaitPause(std::unique_lock<std::mutex> &guard) {
 bool TBackgroundReader::ReadAll(uint64_t request) {
   const TCacheSnapshot::TCancelled cancelled = [this] { return Cancelled.load(); };
   // The small lists fill as soon as the content's enumeration has passed
-  // their entries.
+  // their entries. What was handed over before lends its texts to the
+  // entries met again, so that a read of an unchanged cache copies none.
   const TCategoryRead deliver = [this](TCategory category, TCacheSnapshot entries) {
     DeliverChanged(category, std::move(entries));
   };
-  if (!ReadCategories(Cache, {kReadOrder.begin(), kReadOrder.end()}, deliver, cancelled, deliver))
+  if (!ReadCategories(Cache, {kReadOrder.begin(), kReadOrder.end()}, deliver, cancelled, deliver,
+                      &Delivered))
     return false;
   DialogThread.Post([&sink = Sink, request] { sink.ReadEnded(request); });
   return true;

@@ -100,7 +100,7 @@ private:
   std::atomic<bool> Cancelled{false};
 
   // What the worker handed over last, per category (worker only).
-  std::array<std::shared_ptr<const TCacheSnapshot>, 3> Delivered;
+  TCategorySnapshots Delivered;
 
   std::thread Worker; // last: starts once everything above exists
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -203,4 +204,57 @@ TEST(CacheSnapshot, ACancelledReadOfTheContentSaysSo) {
   const auto content = cache.Enumerate(TCategory::Cache);
   EXPECT_FALSE(
       snapshot.ReadWithContent(*content, {TCategory::Cookies}, [&] { return ++asked == 2; }));
+}
+
+// A read given the snapshot an earlier read kept shares the texts of every
+// entry it meets again and copies the rest: it keeps what a read of its own
+// keeps, whatever changed in between and in whatever order, and its entries
+// stay whole once the earlier snapshot is gone.
+TEST(CacheSnapshot, AReadSharesTheTextsOfTheEntriesAnEarlierOneKept) {
+  std::vector<TCacheEntry> base;
+  for (int i = 0; i < 40; ++i)
+    base.push_back({"http://host" + std::to_string(i) + ".example/page",
+                    "C:\\C\\f" + std::to_string(i), static_cast<uint64_t>(i)});
+  const auto without = [&](size_t from, size_t count) {
+    std::vector<TCacheEntry> entries = base;
+    entries.erase(entries.begin() + static_cast<ptrdiff_t>(from),
+                  entries.begin() + static_cast<ptrdiff_t>(from + count));
+    return entries;
+  };
+  std::vector<TCacheEntry> added = base, resized = base, fileless = base, reversed = base;
+  added.insert(added.begin() + 5, {"http://new.example/", std::nullopt, 7});
+  resized[20].Size = 99;
+  fileless[3].LocalFileName.reset();
+  std::reverse(reversed.begin(), reversed.end());
+  const struct {
+    const char *Change;
+    std::vector<TCacheEntry> Now;
+    bool CopiesNone;
+  } cases[] = {{"none", base, true},
+               {"one gone", without(10, 1), true},
+               {"more gone than looked ahead", without(10, 12), false},
+               {"one added", added, false},
+               {"one resized", resized, false},
+               {"one's file gone", fileless, false},
+               {"reversed", reversed, false}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.Change);
+    TStandInPlatform was, now;
+    for (const TCacheEntry &e : base)
+      was.Cache.Add(e.Url, e.LocalFileName, e.Size);
+    for (const TCacheEntry &e : c.Now)
+      now.Cache.Add(e.Url, e.LocalFileName, e.Size);
+    auto earlier = std::make_unique<TCacheSnapshot>();
+    ASSERT_TRUE(earlier->Read(was.Cache, TCategory::Cache));
+    const size_t earlierBytes = earlier->TextBytes();
+    TCacheSnapshot shared, own;
+    ASSERT_TRUE(shared.Read(now.Cache, TCategory::Cache, {}, earlier.get()));
+    ASSERT_TRUE(own.Read(now.Cache, TCategory::Cache));
+    EXPECT_TRUE(shared.SameAs(own, TCategory::Cache));
+    if (c.CopiesNone) {
+      EXPECT_EQ(shared.TextBytes(), earlierBytes);
+    }
+    earlier.reset();
+    EXPECT_TRUE(shared.SameAs(own, TCategory::Cache));
+  }
 }
