@@ -78,6 +78,9 @@ TConfForm::TConfForm(IPlatform &platform)
       BitBtn1("BitBtn1", &Panel2, {281, 8, 75, 25}, 0, "Cancel"),
       BitBtn2("BitBtn2", &Panel2, {190, 8, 75, 25}, 1, "OK"),
       btnKeepSites("btnKeepSites", &Panel2, {8, 8, 100, 25}, 2, "Sites to keep..."),
+      // Right of Cancel, the one place in the panel its caption fits.
+      cbWipeTraces("cbWipeTraces", &Panel2, {362, 12, 182, 17}, 3,
+                   "Wipe the traces of deleted entries"),
       Sections{{TSection(kSectionLayouts[0], Panel1), TSection(kSectionLayouts[1], Panel1),
                 TSection(kSectionLayouts[2], Panel1)}},
       cbDeleteCacheHttps("cbDeleteCacheHttps", &Sections[0].Panel, {200, 10, 130, 17}, 1,
@@ -111,8 +114,8 @@ TConfForm::TConfForm(IPlatform &platform)
 }
 
 std::vector<TControl *> TConfForm::Controls() {
-  std::vector<TControl *> controls{&Panel11, &Label4,  &Panel1,      &Panel2,
-                                   &BitBtn1, &BitBtn2, &btnKeepSites};
+  std::vector<TControl *> controls{&Panel11, &Label4,  &Panel1,       &Panel2,
+                                   &BitBtn1, &BitBtn2, &btnKeepSites, &cbWipeTraces};
   for (auto s = Sections.rbegin(); s != Sections.rend(); ++s) {
     controls.insert(controls.end(), {&s->Panel, &s->Switch});
     if (s->Category == TCategory::Cache) controls.push_back(&cbDeleteCacheHttps);
@@ -242,6 +245,7 @@ const TCheckBox *TConfForm::CheckBoxOf(const TSetting &setting) const {
   if (const std::optional<TCategory> category = CategoryOf(setting))
     return &Section(*category).Switch;
   if (setting.Flag == &CleanerSettings::DeleteCacheHttps) return &cbDeleteCacheHttps;
+  if (setting.Flag == &CleanerSettings::WipeTraces) return &cbWipeTraces;
   return nullptr;
 }
 

@@ -78,6 +78,8 @@ public:
   TButton BitBtn1;      // Cancel
   TButton BitBtn2;      // OK
   TButton btnKeepSites; // opens the editor of the sites to keep
+  // Whether a clean also wipes the traces of what it deleted.
+  TCheckBox cbWipeTraces;
 
 private:
   std::array<TSection, 3> Sections; // by TCategory: cache, cookies, history
@@ -144,7 +146,7 @@ public:
 
   // ISettingsForm: a category's flag, type and mask are its section's
   // switch, choices and mask box; DeleteCacheHttps is cbDeleteCacheHttps,
-  // KeepSites the sites to keep.
+  // WipeTraces cbWipeTraces, KeepSites the sites to keep.
   std::optional<bool> Flag(const TSetting &setting) const override;
   std::optional<TSweepType> Type(const TSetting &setting) const override;
   std::optional<std::string> Text(const TSetting &setting) const override;

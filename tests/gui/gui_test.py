@@ -71,6 +71,7 @@ LAYOUT = {
     "lvHistory": (8, 56, 525, 89, ""),
     "cbDeleteCacheHttps": (200, 10, 130, 17, "Also https:// pages"),
     "btnKeepSites": (8, 8, 100, 25, "Sites to keep..."),
+    "cbWipeTraces": (362, 12, 182, 17, "Wipe the traces of deleted entries"),
     "lblCacheKept": (440, 12, 93, 13, ""),
     "lblCookiesKept": (440, 12, 93, 13, ""),
     "lblHistoryKept": (440, 12, 93, 13, ""),
@@ -602,7 +603,7 @@ def case_tab_order(s, ini):
     order = ["cbDeleteHistory", "rbDeleteHistoryMask", "edtHistoryMask", "lvHistory",
              "cbDeleteCookies", "rbDeleteCookiesAll", "lvCookies",
              "cbDeleteCache", "cbDeleteCacheHttps", "rbDeleteCacheAll", "lvCache", "BitBtn1",
-             "BitBtn2", "btnKeepSites", "cbDeleteHistory"]
+             "BitBtn2", "btnKeepSites", "cbWipeTraces", "cbDeleteHistory"]
     seen = [s.focus()]
     for _ in order[1:]:
         s.key("Tab")
@@ -645,7 +646,7 @@ def case_radio_arrows(s, ini):
 def case_enter_on_cancel(s, ini):
     soon(s.focus, "cbDeleteHistory", "focus")
     s.key("space")  # history off, which OK would save
-    for name in ("btnKeepSites", "BitBtn2", "BitBtn1"):
+    for name in ("cbWipeTraces", "btnKeepSites", "BitBtn2", "BitBtn1"):
         s.key("shift+Tab")
         soon(s.focus, name, "Shift+Tab goes back through the buttons")
     s.screenshot("EnterOnCancel")
@@ -850,6 +851,37 @@ def case_https_pages(s, ini):
     return "http://*.*, https://*.*, Cookie:*.*, Visited:*.*", "DeleteCacheHttps=1"
 
 
+def wipe_box(s):
+    return {row[0]: row for row in s.table("dump")}["cbWipeTraces"][7]
+
+
+def case_wipe_traces(s, ini):
+    """The box shows the stored WipeTraces; Shift+Tab from the first control
+    reaches it (last in the tab order, after btnKeepSites); a change is
+    saved on OK."""
+    check_equal(wipe_box(s), "1", "checked as stored")
+    soon(s.focus, "cbDeleteHistory", "focus")
+    s.key("shift+Tab")
+    soon(s.focus, "cbWipeTraces", "Shift+Tab from the first control")
+    s.key("shift+Tab")
+    soon(s.focus, "btnKeepSites", "the button of the sites to keep before it")
+    s.key("Tab")
+    soon(s.focus, "cbWipeTraces", "Tab from that button")
+    s.key("space")
+    soon(lambda: wipe_box(s), "0", "space clears it")
+    s.screenshot("WipeTraces")
+    s.close_with("Return")
+    return "http://*.*, Cookie:*.*, Visited:*.*", "WipeTraces=0"
+
+
+def case_wipe_traces_cancelled(s, ini):
+    check_equal(wipe_box(s), "0", "clear without WipeTraces")
+    s.click("cbWipeTraces")
+    soon(lambda: wipe_box(s), "1", "a click on it checks it")
+    s.close_with("Escape")
+    return "", None
+
+
 def case_stored_malformed_keep(s, ini):
     box = s.wait_error_box()
     check(["owner", "dialog"] in box, f"the dialog's error box: {box}")
@@ -978,6 +1010,8 @@ CASES = {
     "KeepSites": (case_keep_sites, None, {}),
     "KeepSitesCancelled": (case_keep_sites_cancelled, None, {}),
     "HttpsPages": (case_https_pages, None, {}),
+    "WipeTraces": (case_wipe_traces, ["WipeTraces=1"], {}),
+    "WipeTracesCancelled": (case_wipe_traces_cancelled, ["DeleteCookies=0"], {}),
     "StoredMalformedKeep": (case_stored_malformed_keep, ["KeepSites=news.example.com;bad/site"],
                             {}),
     "DuringRead": (case_during_read, ["DeleteCacheType=1", "CacheMask="],

@@ -2,9 +2,11 @@
 #include "PlugHostRun.h"
 
 #include "Handles.h"
+#include "UrlEscape.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -83,6 +85,20 @@ TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs) {
   DWORD exitCode = 0;
   GetExitCodeProcess(process.hProcess, &exitCode);
   return {static_cast<uint32_t>(exitCode), output};
+}
+
+std::map<std::string, uint64_t> ListedByFreshProcess() {
+  const TProgramRun run = RunProgram("seedcache.exe list");
+  if (run.ExitCode != 0) throw std::runtime_error("seedcache.exe list failed: " + run.Output);
+  std::map<std::string, uint64_t> entries;
+  std::istringstream lines(run.Output);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string category, url;
+    uint64_t size = 0;
+    if (words >> category >> size >> url) entries[UnescapedUrl(url)] = size; // not "N entries"
+  }
+  return entries;
 }
 
 TProgramRun RunPlugHostClean(const std::string &plugin, const std::string &iniFile,

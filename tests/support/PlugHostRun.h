@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 struct TProgramRun {
@@ -26,6 +27,11 @@ PROCESS_INFORMATION StartChild(const std::string &commandLine, STARTUPINFOA &sta
 // `timeoutMs`), and returns its exit code and output. Throws
 // std::runtime_error when it cannot be started or does not finish in time.
 TProgramRun RunProgram(const std::string &commandLine, uint32_t timeoutMs = 120000);
+
+// URL and size of every entry of the URL cache, as a fresh process
+// ("seedcache.exe list") lists them: a new mapping of the index, which a
+// broken index shows emptied while this process still sees it whole.
+std::map<std::string, uint64_t> ListedByFreshProcess();
 
 // RunProgram("plughost.exe clean <plugin> \"<ini>\" \"<section>\"").
 TProgramRun RunPlugHostClean(const std::string &plugin, const std::string &iniFile,

@@ -81,6 +81,7 @@ TEST_F(FormFixture, EverySettingGoesIntoTheFormAndBack) {
   // stays behind.
   CleanerSettings shown;
   shown.DeleteCache = shown.DeleteCookies = shown.DeleteHistory = shown.DeleteCacheHttps = true;
+  shown.WipeTraces = true;
   shown.DeleteCacheType = shown.DeleteCookiesType = shown.DeleteHistoryType = TSweepType::ByMask;
   shown.CacheMask = "*a*", shown.CookiesMask = "c*", shown.HistoryMask = "h*";
   shown.KeepSites = "a.com";
@@ -239,8 +240,10 @@ TEST_F(FormFixture, OkSavesAndSummarises) {
     std::string Ini;
     std::vector<TScriptedFormView::TAction> Script;
     std::string Summary;
+    std::string Wipe = ""; // the WipeTraces line saved; empty: none, as before it existed
   };
   auto ok = [](TConfForm &f) { f.BitBtn2.Click(); };
+  auto toggleWipe = [](TConfForm &f) { f.cbWipeTraces.SetChecked(!f.cbWipeTraces.Checked()); };
   const TCase cases[] = {
       {"", {ok}, "http://*.*, Cookie:*.*, Visited:*.*"},
       {"[IE Norvane]\r\nDeleteCache=0\r\nDeleteHistory=0\r\nCookiesMask=*news*\r\n",
@@ -257,13 +260,22 @@ TEST_F(FormFixture, OkSavesAndSummarises) {
       {"[IE Norvane]\r\nDeleteCookies=0\r\n",
        {[](TConfForm &f) { f.edtHistoryMask.TextEdited(" x "); }, ok},
        "http://*.*, Visited: x "},
+      {"", {toggleWipe, ok}, "http://*.*, Cookie:*.*, Visited:*.*", "WipeTraces=1"},
+      {"[IE Norvane]\r\nWipeTraces=1\r\n",
+       {[](TConfForm &f) { EXPECT_TRUE(f.cbWipeTraces.Checked()); }, toggleWipe, ok},
+       "http://*.*, Cookie:*.*, Visited:*.*",
+       "WipeTraces=0"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE("case " + std::to_string(i));
     std::filesystem::remove(IniPath());
     if (!cases[i].Ini.empty()) WriteIni(cases[i].Ini);
     EXPECT_EQ(Configure(cases[i].Script), cases[i].Summary);
-    EXPECT_NE(ReadIni().find("HistoryMask="), std::string::npos) << "the settings were saved";
+    const std::string saved = ReadIni();
+    EXPECT_NE(saved.find("HistoryMask="), std::string::npos) << "the settings were saved";
+    const size_t wipe = saved.find("WipeTraces=");
+    EXPECT_EQ(wipe == std::string::npos ? "" : saved.substr(wipe, saved.find('\r', wipe) - wipe),
+              cases[i].Wipe);
     EXPECT_EQ(ConfForm, nullptr);
   }
 }
@@ -292,6 +304,7 @@ TEST_F(FormFixture, CancelAndCloseSaveNothing) {
   auto edit = [](TConfForm &f) {
     f.cbDeleteCache.SetChecked(false);
     f.edtCacheMask.TextEdited("x");
+    f.cbWipeTraces.SetChecked(true);
   };
   const std::vector<std::vector<TScriptedFormView::TAction>> scripts = {{edit, cancel}, {edit}};
   for (const auto &script : scripts) {
@@ -299,6 +312,7 @@ TEST_F(FormFixture, CancelAndCloseSaveNothing) {
     EXPECT_FALSE(Configure(script).has_value());
     EXPECT_FALSE(std::filesystem::exists(IniPath()));
     EXPECT_TRUE(Cleaner.Settings.DeleteCache) << "nothing read back";
+    EXPECT_FALSE(Cleaner.Settings.WipeTraces);
     EXPECT_EQ(ConfForm, nullptr);
   }
 }
@@ -425,6 +439,9 @@ TEST(FormLayout, SectionsHaveTheirOwnNamesCaptionsAndPlaces) {
   EXPECT_EQ(form.btnKeepSites.Parent, &form.Panel2);
   EXPECT_EQ(place(form.btnKeepSites), (std::vector<int>{8, 8, 100, 25, 2}));
   EXPECT_EQ(form.btnKeepSites.Caption, "Sites to keep...");
+  EXPECT_EQ(form.cbWipeTraces.Parent, &form.Panel2);
+  EXPECT_EQ(place(form.cbWipeTraces), (std::vector<int>{362, 12, 182, 17, 3}));
+  EXPECT_EQ(form.cbWipeTraces.Caption, "Wipe the traces of deleted entries");
   std::vector<std::string> declared;
   for (const TControl *control : form.Controls())
     declared.push_back(control->Name);
@@ -435,6 +452,7 @@ TEST(FormLayout, SectionsHaveTheirOwnNamesCaptionsAndPlaces) {
                                           "BitBtn1",
                                           "BitBtn2",
                                           "btnKeepSites",
+                                          "cbWipeTraces",
                                           "Panel3",
                                           "cbDeleteHistory",
                                           "rbDeleteHistoryAll",
@@ -514,8 +532,17 @@ TEST(FormLayout, ControlsFollowTheTablesAndTheTabOrder) {
   TStandInPlatform platform;
   TConfForm form(platform);
   const std::vector<TControl *> controls = form.Controls();
-  // Each section's controls lie inside it, and the sections fill Panel1.
+  // Each section's controls lie inside it, no two of one parent overlap (the
+  // wipe box beside Cancel), and the sections fill Panel1.
+  auto overlap = [](const TBounds &a, const TBounds &b) {
+    return a.Left < b.Left + b.Width && b.Left < a.Left + a.Width && a.Top < b.Top + b.Height &&
+           b.Top < a.Top + a.Height;
+  };
   for (TControl *control : controls) {
+    for (TControl *other : controls) {
+      if (other == control || other->Parent != control->Parent) continue;
+      EXPECT_FALSE(overlap(control->Bounds, other->Bounds)) << control->Name << other->Name;
+    }
     if (!control->Parent) continue;
     const TBounds &inner = control->Bounds;
     const TBounds &outer = control->Parent->Bounds;

@@ -9,12 +9,10 @@
 
 #include <algorithm>
 #include <map>
-#include <sstream>
 
 #include "CacheSeeder.h"
 #include "PlugHostRun.h"
 #include "TempDir.h"
-#include "UrlEscape.h"
 
 namespace {
 
@@ -35,21 +33,6 @@ const std::vector<TSampleEntry> kSeeds = {
     {"Visited: john@https://secure.keep.example/c.js", 0},
     {"Visited: john@http://other.example/b.htm", 0},
 };
-
-// URL and size of every entry, as a fresh process lists them.
-std::map<std::string, uint64_t> ListedByFreshProcess() {
-  const TProgramRun run = RunProgram("seedcache.exe list");
-  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
-  std::map<std::string, uint64_t> entries;
-  std::istringstream lines(run.Output);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream words(line);
-    std::string category, url;
-    uint64_t size = 0;
-    if (words >> category >> size >> url) entries[UnescapedUrl(url)] = size; // not "N entries"
-  }
-  return entries;
-}
 
 std::vector<std::string> UrlsOf(const std::map<std::string, uint64_t> &entries) {
   std::vector<std::string> urls;
