@@ -132,13 +132,12 @@ TKeptTotals TIENorvane::FillPreviewList(IPreviewList &list, const CleanerSetting
   TPreviewUpdateBracket bracket(list);
   list.Clear();
   TKeptTotals kept;
-  const auto addRow = [&](const TSweep &, const TCacheEntryView &entry, const std::string *keptBy) {
-    if (keptBy) {
+  const auto addRow = [&](const TSweep &sweep, const TCacheEntryView &entry,
+                          const std::string *keptBy) {
+    if (keptBy)
       kept.Add(*keptBy, entry.Size);
-    } else if (keep) {
-      const char *file = entry.LocalFileName;
-      list.AddRow(entry.Url, file ? FileNameOf(file) : std::string_view(), entry.Size);
-    }
+    else if (keep)
+      list.AddRow(entry, entries[static_cast<size_t>(sweep.Category)]);
   };
   try {
     SelectEach(SweepsOf(settings, category), entries, leadBytes, keep ? *keep : TKeepSites(),

@@ -4,6 +4,7 @@
 // implements these; the cleaner knows nothing else of it.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,8 @@
 #include "CleanerSettings.h"
 #include "SweepType.h"
 #include "UrlCache.h"
+
+class TCacheSnapshot;
 
 // A list of preview rows: URL, file name of the local file, size.
 class IPreviewList {
@@ -20,7 +23,13 @@ public:
   virtual void BeginUpdate() = 0;
   virtual void EndUpdate() = 0;
   virtual void Clear() = 0;
+  // Appends a row of copies of the texts.
   virtual void AddRow(std::string_view url, std::string_view fileName, uint64_t size) = 0;
+  // Appends a row showing `entry` (the file name of its local file), whose
+  // texts `source` holds: the list keeps `source` while it shows the row,
+  // and copies nothing.
+  virtual void AddRow(const TCacheEntryView &entry,
+                      const std::shared_ptr<const TCacheSnapshot> &source) = 0;
 };
 
 // Holds a list's update bracket open for a scope: closes it on every path.

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "AsciiText.h"
+
 TControl::TControl(std::string name, TPanel *parent, TBounds bounds, int tabOrder)
     : Name(std::move(name)), Parent(parent), Bounds(bounds), TabOrder(tabOrder) {}
 
@@ -95,6 +97,7 @@ void TListView::Changed() {
 
 void TListView::Clear() {
   Rows.clear();
+  Sources.clear();
   PoolUsed = 0;
   Selection.reset();
   Changed();
@@ -125,7 +128,7 @@ void TListView::AddRow(std::string_view caption, std::string_view subItem1,
   // The texts go in back to back, each with its NUL, so that the window can
   // be handed a pointer into the pool.
   char *out = Extend(caption.size() + subItem1.size() + subItem2.size() + 3);
-  Rows.push_back(static_cast<size_t>(out - Pool.get()));
+  Rows.push_back({static_cast<size_t>(out - Pool.get()), nullptr, nullptr, 0});
   for (std::string_view text : {caption, subItem1, subItem2}) {
     if (!text.empty()) std::memcpy(out, text.data(), text.size()); // data() may be null
     out += text.size();
@@ -140,8 +143,23 @@ void TListView::AddRow(std::string_view caption, std::string_view subItem1, uint
   AddRow(caption, subItem1, std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
 }
 
+void TListView::AddRow(const TCacheEntryView &entry,
+                       const std::shared_ptr<const TCacheSnapshot> &source) {
+  if (Sources.empty() || Sources.back() != source) Sources.push_back(source);
+  const char *file = entry.LocalFileName ? FileNameOf(entry.LocalFileName).data() : "";
+  Rows.push_back({kHeld, entry.Url, file, entry.Size});
+  Changed();
+}
+
 const char *TListView::Cell(size_t row, size_t column) const {
-  const char *text = Pool.get() + Rows[row];
+  const TRow &shown = Rows[row];
+  if (shown.Offset == kHeld) {
+    if (column == 0) return shown.Url;
+    if (column == 1) return shown.FileName;
+    *std::to_chars(Digits, Digits + sizeof Digits - 1, shown.Size).ptr = '\0';
+    return Digits;
+  }
+  const char *text = Pool.get() + shown.Offset;
   for (size_t skip = 0; skip < column; ++skip)
     text += std::char_traits<char>::length(text) + 1;
   return text;

@@ -214,9 +214,11 @@ public:
   virtual void ResumePainting() = 0;
 };
 
-// A read-only report-mode list view whose rows live in its own storage: a
-// caption and two sub-items per row, all texts kept in one pool so that a
-// refill costs no allocation per row once the pool has grown.
+// A read-only report-mode list view: a caption and two sub-items per row.
+// A row of a cache entry points into the snapshot that holds the entry,
+// which the list keeps while it shows the row; other rows' texts are copied
+// into one pool, so that a refill costs no allocation per row once the pool
+// has grown.
 class TListView : public TControlOf<TListView>, public IPreviewList {
 public:
   TListView(std::string name, TPanel *parent, TBounds bounds, int tabOrder,
@@ -235,12 +237,15 @@ public:
   // How often the list has repainted (or would have, without a window).
   uint64_t RepaintCount() const { return Repaints; }
 
-  // Removes every row.
+  // Removes every row and lets go of the snapshots they pointed into.
   void Clear() override;
   // Appends a row: its caption and the texts of the two sub-items.
   void AddRow(std::string_view caption, std::string_view subItem1, std::string_view subItem2);
   // Appends a row whose second sub-item is `number` in decimal.
   void AddRow(std::string_view caption, std::string_view subItem1, uint64_t number) override;
+  // Appends the row of `entry`: its URL, its local file's name and its size.
+  void AddRow(const TCacheEntryView &entry,
+              const std::shared_ptr<const TCacheSnapshot> &source) override;
 
   size_t RowCount() const { return Rows.size(); }
 
@@ -250,22 +255,35 @@ public:
   void Select(std::optional<size_t> row);
 
   // Column `column` (0: caption, 1 and 2: sub-items) of row `row`,
-  // NUL-terminated in the pool. Valid until the next change of the rows.
+  // NUL-terminated. Valid until the next change of the rows; a size written
+  // in decimal, only until the next call.
   const char *Cell(size_t row, size_t column) const;
 
 private:
+  // A row's texts: in the pool from Offset on (caption, then the two
+  // sub-items, each ended by a NUL), or, for an entry's row (Offset is
+  // kHeld), its URL and file name where its snapshot keeps them and its size.
+  struct TRow {
+    size_t Offset;
+    const char *Url;
+    const char *FileName;
+    uint64_t Size;
+  };
+  static constexpr size_t kHeld = ~size_t{0};
+
   void Changed();
 
   // Room for `count` more bytes at the end of the pool; returns where they
   // begin. The pool grows by doubling and keeps its size across Clear.
   char *Extend(size_t count);
 
-  // Where each row's texts begin in the pool: its caption, then the two
-  // sub-items, each ended by a NUL.
-  std::vector<size_t> Rows;
+  std::vector<TRow> Rows;
   std::unique_ptr<char[]> Pool;
   size_t PoolUsed = 0;
   size_t PoolCapacity = 0;
+  // The snapshots the entries' rows point into.
+  std::vector<std::shared_ptr<const TCacheSnapshot>> Sources;
+  mutable char Digits[24] = {};
   IListViewDisplay *Display = nullptr;
   std::optional<size_t> Selection;
   int Updates = 0;
