@@ -71,7 +71,7 @@ bool TBackgroundReader::AwaitPause(std::unique_lock<std::mutex> &guard) {
 }
 
 bool TBackgroundReader::ReadAll(uint64_t request) {
-  const TCacheSnapshot::TCancelled cancelled = [this] { return Cancelled.load(); };
+  const TCacheSnapshot::TCancelled cancelled = [this] { return HeldOrCancelled(); };
   // The small lists fill as soon as the content's enumeration has passed
   // their entries. What was handed over before lends its texts to the
   // entries met again, so that a read of an unchanged cache copies none.
@@ -83,6 +83,14 @@ bool TBackgroundReader::ReadAll(uint64_t request) {
     return false;
   DialogThread.Post([&sink = Sink, request] { sink.ReadEnded(request); });
   return true;
+}
+
+bool TBackgroundReader::HeldOrCancelled() {
+  // The dialog's input takes a few milliseconds: waiting a millisecond at a
+  // time costs the read little and the dialog nothing.
+  while (Holds.load() > 0 && !Cancelled.load())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return Cancelled.load();
 }
 
 void TBackgroundReader::DeliverChanged(TCategory category, TCacheSnapshot entries) {

@@ -50,6 +50,11 @@ public:
   // is served by one more read after it, together with any other request
   // made meanwhile.
   virtual uint64_t Request() = 0;
+  // The dialog handles the user's input from Hold until Release (they nest):
+  // a read under way waits between two entries meanwhile, leaving the
+  // processor and the platform to the dialog.
+  virtual void Hold() = 0;
+  virtual void Release() = 0;
 };
 
 // How long requests must pause before a read after the first starts: a
@@ -72,6 +77,8 @@ public:
   TBackgroundReader &operator=(const TBackgroundReader &) = delete;
 
   uint64_t Request() override;
+  void Hold() override { ++Holds; }
+  void Release() override { --Holds; }
 
   // Cancels the read in progress (between two entries), drops the requests
   // not yet served and joins the worker. Nothing is posted after it returns.
@@ -83,6 +90,9 @@ private:
   bool AwaitPause(std::unique_lock<std::mutex> &guard);
   // One read of every category; false when it was cancelled.
   bool ReadAll(uint64_t request);
+  // Asked between two entries: waits while the dialog holds the read, and
+  // says whether the read is cancelled.
+  bool HeldOrCancelled();
   // Hands over `entries`, which holds `category` alone, when it differs
   // from what was handed over last.
   void DeliverChanged(TCategory category, TCacheSnapshot entries);
@@ -98,6 +108,7 @@ private:
   uint64_t Requested = 0; // guarded by Lock
   bool Stopping = false;  // guarded by Lock
   std::atomic<bool> Cancelled{false};
+  std::atomic<int> Holds{0};
 
   // What the worker handed over last, per category (worker only).
   TCategorySnapshots Delivered;

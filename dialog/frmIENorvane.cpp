@@ -48,6 +48,22 @@ std::vector<TListColumn> PreviewColumns() {
   return {{"URL name", 300}, {"Local filename", 150}, {"File size", 50}};
 }
 
+// Holds the reader's read under way for a scope (no reader: nothing).
+class TReadHold {
+public:
+  explicit TReadHold(ICacheReader *reader) : Reader(reader) {
+    if (Reader) Reader->Hold();
+  }
+  ~TReadHold() {
+    if (Reader) Reader->Release();
+  }
+  TReadHold(const TReadHold &) = delete;
+  TReadHold &operator=(const TReadHold &) = delete;
+
+private:
+  ICacheReader *const Reader;
+};
+
 } // namespace
 
 TSection::TSection(const TSectionLayout &layout, TPanel &parent)
@@ -317,6 +333,7 @@ void TConfForm::HandleEvent(const std::function<void()> &event) { RunEvent(event
 void TConfForm::RunEvent(const std::function<void()> &event, bool firstFill) {
   FailedMask.reset();
   try {
+    const TReadHold hold(Reader); // released before an error box shows
     event();
   } catch (const std::exception &failure) {
     const std::string message = failure.what();

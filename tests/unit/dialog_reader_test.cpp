@@ -408,4 +408,37 @@ TEST(BackgroundReader, StopCancelsTheReadUnderWay) {
   }
 }
 
+// While the dialog holds the reader (it handles the user's input), the read
+// under way fetches no further entry; it goes on once released, and a stop
+// ends it all the same.
+TEST(BackgroundReader, AHeldReadWaitsBetweenEntriesUntilReleasedOrStopped) {
+  for (const bool stopWhileHeld : {false, true}) {
+    SCOPED_TRACE(stopWhileHeld ? "stopped while held" : "released");
+    TStandInPlatform platform;
+    Seed(platform.Cache);
+    TGate gate;
+    std::atomic<int> delivered{0};
+    platform.Cache.OnDelivered([&](const std::string &) {
+      if (delivered++ == 0) gate.Hold();
+    });
+    TRecordingSink sink;
+    auto reader = std::make_unique<TBackgroundReader>(platform.Cache, sink, sink,
+                                                      std::chrono::milliseconds(0));
+    reader->Request();
+    gate.WaitEntered();
+    reader->Hold();
+    gate.Release();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(delivered.load(), 1) << "no entry fetched while held";
+    if (stopWhileHeld) {
+      reader.reset();
+      EXPECT_THAT(sink.Ended, IsEmpty());
+      continue;
+    }
+    reader->Release();
+    ASSERT_TRUE(sink.WaitForEnd(1));
+    EXPECT_EQ(delivered.load(), static_cast<int>(std::size(kEntries)));
+  }
+}
+
 } // namespace
