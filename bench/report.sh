@@ -6,11 +6,24 @@
 # records which run, scripts/win-archs.sh), each figure labelled with its
 # architecture.
 #
-#   make bench && bench/report.sh [--native-only | --wine-only] > report.md
+#   make bench && bench/report.sh [--native-only | --wine-only | --largest-only]
+#                                 [--caches ROOT] [--compare OLD NEW]... > report.md
 #
-# Takes about a quarter of an hour on 2 cores; progress goes to standard error. The
-# machine may be shared: the tables give medians (and the fastest where the
-# benchmark reports it), with the command line each comes from.
+# Takes about a quarter of an hour on 2 cores without the largest cache's
+# section, and about half an hour more per architecture with it (plus, the
+# first time, about ten minutes per architecture to grow the cache);
+# progress goes to standard error. The machine may be shared: the tables give
+# medians (and the fastest where the benchmark reports it), with the command
+# line each comes from.
+#
+# The largest cache's section (part of --wine-only, or alone with
+# --largest-only) grows each architecture's URL cache until Wine refuses new
+# entries (bench/grow_largest_cache.sh), keeps the grown cache in
+# ROOT/win and ROOT/win64 (default build/cache-largest) for reuse, and runs the
+# measures of its table from fresh copies of it. --compare OLD NEW (two build
+# folders of one architecture; once per architecture) runs that section on
+# OLD and NEW side by side instead of this checkout's builds, the two in
+# interleaved order.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 native_bin=build/bench/bin
@@ -19,13 +32,31 @@ if [[ -f build/win-archs ]]; then
   for preset in $(scripts/win-archs.sh runnable); do wine_builds+=("build/$preset"); done
 fi
 win_build=""
-parts="${1:-all}"
-case "$parts" in all | --native-only | --wine-only) ;; *)
-  echo "usage: bench/report.sh [--native-only | --wine-only]" >&2
-  exit 2
-  ;;
-esac
+parts=all
+caches_root=build/cache-largest
+compare_pairs=()
+usage="usage: bench/report.sh [--native-only | --wine-only | --largest-only] [--caches ROOT] [--compare OLD NEW]..."
+while (($#)); do
+  case "$1" in
+  --native-only | --wine-only | --largest-only) parts="$1" && shift ;;
+  --caches) caches_root="${2:?$usage}" && shift 2 ;;
+  --compare)
+    [[ -d "${2:-}" && -d "${3:-}" ]] || { echo "$usage" >&2 && exit 2; }
+    compare_pairs+=("$(cd "$2" && pwd) $(cd "$3" && pwd)") && shift 3
+    ;;
+  *) echo "$usage" >&2 && exit 2 ;;
+  esac
+done
 want() { [[ "$parts" == all || "$parts" == "$1" ]]; }
+want_largest() { [[ "$parts" == all || "$parts" == --wine-only || "$parts" == --largest-only ]]; }
+# The builds of the largest cache's section: "BUILD" or "OLD NEW", one an
+# architecture.
+largest_runs=()
+if ((${#compare_pairs[@]})); then
+  largest_runs=("${compare_pairs[@]}")
+else
+  for build in "${wine_builds[@]}"; do largest_runs+=("$(cd "$build" && pwd)"); done
+fi
 
 missing=()
 if want --native-only; then
@@ -39,6 +70,17 @@ if want --wine-only; then
     for program in IENorvane.dll plughost.exe seedcache.exe nvguihost.exe nvpreviewtiming.exe \
       nvmasktiming.exe nvdeletetiming.exe ienorvane.exe; do
       [[ -f "$build/bin/$program" ]] || missing+=("$build/bin/$program")
+    done
+  done
+fi
+if want_largest; then
+  ((${#largest_runs[@]})) || missing+=("a Windows build that runs here (scripts/setup.sh)")
+  for run in "${largest_runs[@]}"; do
+    for build in $run; do
+      for program in IENorvane.dll plughost.exe seedcache.exe nvguihost.exe nvkeystroketiming.exe \
+        ienorvane.exe; do
+        [[ -f "$build/bin/$program" ]] || missing+=("$build/bin/$program")
+      done
     done
   done
 fi
@@ -290,6 +332,152 @@ deletes_and_terminal_wine() {
 }
 
 heading() { printf '\n## %s\n' "$1"; }
+
+# The largest cache: grown once per architecture and kept, every measure from
+# a fresh copy of it. Settings: NV_LARGEST_ROUNDS (rounds of the dialog, the
+# clean and the preview, default 3), NV_LARGEST_PRESSES (key presses per
+# series, default 20; twice as many changes for the keystroke tool).
+largest_rounds="${NV_LARGEST_ROUNDS:-3}"
+largest_presses="${NV_LARGEST_PRESSES:-20}"
+declare -A got=()
+# Runs a timing, keeping its output in FILE; stops the report when it fails.
+run_into() {
+  local out="$1"
+  shift
+  progress "$*"
+  if ! "$@" >"$out" 2>"$out.err"; then
+    echo "report: $* failed:" >&2
+    tail -n 30 "$out" "$out.err" >&2
+    exit 1
+  fi
+}
+# The first group of the first line of FILE that matches the sed pattern.
+pick() { sed -n "s/$2/${3:-\\1}/p" "$1" | head -n 1; }
+# "preset" of a build folder, as the kept caches are named: win or win64.
+preset_of() { if [[ $(cat "$1/nv-arch") == win64 ]]; then echo win64; else echo win; fi; }
+
+largest_keystroke() {
+  local build="$1" out="$work/largest-keys-$2.txt" condition
+  run_into "$out" bench/wine_keystroke_timing.sh --cache "$kept" "$build" $((2 * largest_presses))
+  for condition in "all \/ 1 in [0-9]*" "during reads"; do
+    got["keys $condition $2"]=$(sed -n "s/^| \($condition\) *| *\([0-9.]*\) *| *\([0-9.]*\) .*/\2 ms (worst \3)/p" "$out")
+  done
+  got["keys label $2"]=$(sed -n 's/^| \(all \/ 1 in [0-9]*\) .*/\1/p' "$out")
+  cp "$out" "$work/largest-keys-table-$2.txt"
+}
+
+largest_dialog() {
+  local build="$1" out="$work/largest-dialog-$2.txt" display=()
+  [[ -z "${NV_DISPLAY:-}" ]] || display=(--display "$NV_DISPLAY")
+  run_into "$out" python3 bench/wine_dialog_timing.py --build "$build" --cache "$kept" \
+    --presses "$largest_presses" --rounds "$largest_rounds" --paced 450 --memory "${display[@]}"
+  got["press $2"]=$(pick "$out" '^[0-9]* entries: [0-9]* key presses, median \([0-9.]*\) ms, worst \([0-9.]*\) ms .*' '\1 ms (worst \2)')
+  got["paced $2"]=$(pick "$out" '^[0-9]* entries, presses 450 ms apart: [0-9]* key presses, median \([0-9.]*\) ms, worst \([0-9.]*\) ms .*' '\1 ms (worst \2)')
+  got["ready $2"]=$(pick "$out" '^until the dialog takes input: empty cache \([0-9]* ms\), .*')
+  got["ready $2"]="$(pick "$out" '^until the dialog takes input: empty cache [0-9]* ms, [0-9]* entries \([0-9]* ms\).*') (empty cache: ${got["ready $2"]})"
+  got["fill $2"]="$(pick "$out" '^until all three lists hold their rows: median \([0-9]*\) ms.*') ms / $(pick "$out" '.*the bare enumeration: median \([0-9]*\) ms.*') ms ($(pick "$out" '^until all three lists hold their rows: median [0-9]* ms, \([0-9.]*\)x.*')×)"
+  got["memory filled $2"]="$(pick "$out" '^peak memory .*its lists filled: \([0-9.]*\) MB.*') MB"
+  got["memory reread $2"]="$(pick "$out" '^peak memory .*once the background re-reads had finished.*: \([0-9.]*\) MB.*') MB"
+}
+
+# The clean against the floor: one build (wine_clean_timing.sh) or the two
+# side by side (wine_clean_compare.sh, which rotates the order itself).
+largest_clean() {
+  local out="$work/largest-clean.txt"
+  if (($# == 1)); then
+    run_into "$out" bench/wine_clean_timing.sh --cache "$kept" "$1" "$largest_rounds"
+    got["clean 0"]="$(pick "$out" '^plughost clean: *best [0-9]* ms wall, \([0-9-]*\) ms net.*') ms / $(pick "$out" '^floor (enumerate+delete): *best [0-9]* ms wall, \([0-9-]*\) ms net.*') ms ($(pick "$out" '^clean \/ floor: *\([0-9.]*\) .*')×)"
+  else
+    run_into "$out" bench/wine_clean_compare.sh --cache "$kept" "$1" "$2" "$largest_rounds"
+    local floor
+    floor=$(pick "$out" '^floor: *best [0-9]* ms wall, \([0-9-]*\) ms net.*')
+    got["clean 0"]="$(pick "$out" '^old clean: *best [0-9]* ms wall, \([0-9-]*\) ms net.*') ms / $floor ms ($(pick "$out" '^old \/ floor: *\([0-9.]*\)')×)"
+    got["clean 1"]="$(pick "$out" '^new clean: *best [0-9]* ms wall, \([0-9-]*\) ms net.*') ms / $floor ms ($(pick "$out" '^new \/ floor: *\([0-9.]*\)')×)"
+  fi
+}
+
+largest_preview() {
+  local out="$work/largest-preview.txt" bare i=0 build
+  run_into "$out" bench/wine_cli_preview_timing.sh --cache "$kept" --rounds "$largest_rounds" "$@"
+  bare=$(pick "$out" '^bare enumeration: *median \([0-9-]*\) ms net.*')
+  for build in "$@"; do
+    build="${build//\//\\/}"
+    got["preview $i"]="$(pick "$out" "^preview of $build: median \([0-9-]*\) ms net.*") ms / $bare ms ($(pick "$out" "^preview \/ bare enumeration, $build: \([0-9.]*\)")×)"
+    i=$((i + 1))
+  done
+}
+
+# The section for one architecture: "BUILD" or "OLD NEW".
+largest_wine() {
+  local builds
+  read -r -a builds <<<"$1"
+  local first="${builds[0]}" n=${#builds[@]} i
+  kept="$caches_root/$(preset_of "$first")"
+  progress "the largest cache of the $(arch_label "$first") (grows it unless $kept holds it)"
+  bench/grow_largest_cache.sh "$first" "$kept" >"$work/largest-stamp.txt" 2>"$work/largest-grow.err" || {
+    cat "$work/largest-grow.err" >&2
+    exit 1
+  }
+  kept="$(cd "$kept" && pwd)"
+  got=()
+  # Interleaved: the keystroke tool in the given order, the dialog in the
+  # other; the clean and the preview alternate inside their scripts.
+  for ((i = 0; i < n; ++i)); do largest_keystroke "${builds[$i]}" "$i"; done
+  for ((i = n - 1; i >= 0; --i)); do largest_dialog "${builds[$i]}" "$i"; done
+  largest_clean "${builds[@]}"
+  largest_preview "${builds[@]}"
+
+  heading "The largest cache, $(arch_label "$first") under Wine"
+  echo
+  echo "The cache grown with \`seedcache seed 10000 N\` (N = 1, 2, ...) until the platform refused new"
+  echo "entries: **$(kept_value entries) entries** ($(kept_value refused)); $(kept_value index);"
+  echo "$(kept_value wine), grown $(kept_value date). Kept by"
+  echo "\`bench/grow_largest_cache.sh $first $kept\`; every measure starts from a fresh copy of it."
+  echo "Key presses and dialog fills: medians of $largest_presses presses and of $largest_rounds rounds; the clean:"
+  echo "the best of $largest_rounds rounds, each from a fresh copy, less each program's start-up."
+  echo
+  local header="| measure |" rule="|---|"
+  for build in "${builds[@]}"; do header+=" \`$build\` |" && rule+="---|"; done
+  echo "$header"
+  echo "$rule"
+  row() {
+    local line="| $1 |" key="$2" i
+    for ((i = 0; i < n; ++i)); do line+=" ${got["$key $i"]} |"; done
+    echo "$line"
+  }
+  row "real key press in the cache mask box → new row count (\`wine_dialog_timing.py\`'s way)" press
+  row "the same, presses 450 ms apart so that background re-reads run" paced
+  row "the mask sent as WM_SETTEXT, ${got["keys label 0"]} (\`wine_keystroke_timing.sh\`)" "keys all \/ 1 in [0-9]*"
+  row "the same, each during a background read" "keys during reads"
+  row "\`GetConfigString\` → the dialog takes input" ready
+  row "all three lists filled / a bare enumeration" fill
+  row "\`plughost clean\` / bare enumerate-and-delete of the same cache" clean
+  row "\`ienorvane preview\` (listing to a file) / bare enumeration" preview
+  row "peak memory of the dialog's process (VmHWM), lists filled" "memory filled"
+  row "the same, once the background re-reads had finished" "memory reread"
+  echo
+  echo "Commands (each in a throwaway Wine prefix, from a fresh copy of the kept cache):"
+  echo
+  local on_display=""
+  [[ -z "${NV_DISPLAY:-}" ]] || on_display=" --display $NV_DISPLAY"
+  for build in "${builds[@]}"; do
+    echo "- \`bench/wine_keystroke_timing.sh --cache $kept $build $((2 * largest_presses))\`"
+    echo "- \`bench/wine_dialog_timing.py --build $build --cache $kept --presses $largest_presses --rounds $largest_rounds --paced 450 --memory$on_display\`"
+  done
+  if ((n == 1)); then
+    echo "- \`bench/wine_clean_timing.sh --cache $kept $first $largest_rounds\`"
+  else
+    echo "- \`bench/wine_clean_compare.sh --cache $kept ${builds[*]} $largest_rounds\`"
+  fi
+  echo "- \`bench/wine_cli_preview_timing.sh --cache $kept --rounds $largest_rounds ${builds[*]}\`"
+  for ((i = 0; i < n; ++i)); do
+    echo
+    echo "\`wine_keystroke_timing.sh\`'s table for \`${builds[$i]}\`:"
+    echo
+    grep '^|' "$work/largest-keys-table-$i.txt"
+  done
+}
+kept_value() { sed -n "s/^$1=//p" "$kept/stamp" | head -n 1; }
 # Runs a Wine part once for each Windows build that runs here.
 each_wine_build() {
   for win_build in "${wine_builds[@]}"; do "$@"; done
@@ -297,15 +485,18 @@ each_wine_build() {
 describe_machine
 if want --native-only; then masks_native; fi
 if want --wine-only; then each_wine_build masks_wine; fi
-heading "Clean"
+if want --native-only || want --wine-only; then heading "Clean"; fi
 if want --native-only; then clean_native; fi
 if want --wine-only; then each_wine_build clean_wine; fi
-heading "Preview refill"
+if want --native-only || want --wine-only; then heading "Preview refill"; fi
 if want --native-only; then preview_native; fi
 if want --wine-only; then each_wine_build preview_wine; fi
 if want --native-only; then ini_native; fi
 if want --wine-only; then
   each_wine_build dialog_wine
   each_wine_build deletes_and_terminal_wine
+fi
+if want_largest; then
+  for run in "${largest_runs[@]}"; do largest_wine "$run"; done
 fi
 progress "done"

@@ -4,15 +4,24 @@
 # the build before it on a shared machine, where absolute times drift.
 #
 #   bench/wine_clean_compare.sh OLD_BUILD NEW_BUILD [ENTRIES] [ROUNDS]   (defaults: 2000 5)
+#   bench/wine_clean_compare.sh --cache KEPT OLD_BUILD NEW_BUILD [ROUNDS]
 #
 # Each round seeds ENTRIES realistic entries afresh (NEW_BUILD's seedcache)
 # before each of: the floor (seedcache enum --delete), OLD_BUILD's plughost
 # clean and NEW_BUILD's plughost clean, with the default settings (every
 # category, type 0); the order of the three rotates from round to round. The
 # best of each is compared, less the start-up of the same program on an empty
-# cache. Both builds must be of the same architecture.
+# cache. Both builds must be of the same architecture. With --cache, each run
+# starts from a fresh copy of the grown cache kept in KEPT
+# (bench/grow_largest_cache.sh) instead of a seeded one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+kept=""
+if [[ "${1:-}" == --cache ]]; then
+  kept="$(realpath "${2:?--cache needs the folder of a kept cache}")"
+  shift 2
+  set -- "${1:-}" "${2:-}" - "${3:-5}"
+fi
 old="$(cd "${1:?usage: wine_clean_compare.sh OLD_BUILD NEW_BUILD [ENTRIES] [ROUNDS]}" && pwd)"
 new="$(cd "${2:?usage: wine_clean_compare.sh OLD_BUILD NEW_BUILD [ENTRIES] [ROUNDS]}" && pwd)"
 entries="${3:-2000}"
@@ -28,7 +37,12 @@ use_throwaway_prefix compare
 
 # shellcheck source=/dev/null
 source bench/wine-run-timed.sh
-seed() { run_from "$new" seedcache.exe seed "$entries" 2011 >&2; }
+# shellcheck source=/dev/null
+source scripts/kept-cache.sh
+seed() {
+  if [[ -n "$kept" ]]; then fresh_kept_cache "$kept" "$new"; else run_from "$new" seedcache.exe seed "$entries" 2011 >&2; fi
+}
+[[ -z "$kept" ]] || entries="$(kept_cache_value "$kept" entries) (kept in $kept)"
 ini='C:\timing.ini'
 floor_run() { timed_from "$new" seedcache.exe enum --delete; }
 clean_run() { timed_from "$1" plughost.exe clean IENorvane.dll "$ini" "IE Norvane"; }

@@ -3,7 +3,8 @@
 with real key presses, the way the GUI tests drive it.
 
     bench/wine_dialog_timing.py [--build build/win] [--entries 10000] [--small 2000]
-                                [--presses 20] [--rounds 3]
+                                [--presses 20] [--rounds 3] [--paced MS] [--memory]
+                                [--cache KEPT] [--display :N]
 
 Needs a Windows build folder with IENorvane, nvguihost and seedcache built:
     cmake --preset win && cmake --build build/win -j2 \\
@@ -21,13 +22,26 @@ reseeded) on a private Xvfb display:
      from the key's XTest event to the list's new row count: median, worst;
      WM_NULL answers while presses, fills and background reads go on;
   4. the same key presses over SMALL entries.
+--paced MS adds to 3. the same presses MS ms apart (450: each one meets a
+background re-read that has begun); --memory reports the dialog process's
+peak memory (VmHWM of the Wine process that hosts it) once its lists are
+filled, and once the background re-reads that the presses asked for have
+finished (its CPU time idle for two seconds).
+--cache KEPT starts 2. and 3. from the grown cache kept in KEPT
+(bench/grow_largest_cache.sh) in a throwaway Wine prefix, instead of
+reseeding the build folder's; ENTRIES and SMALL are then not used.
+--display :N runs Xvfb on display N instead of the first free one.
 """
 import argparse
 import ctypes
 import pathlib
+import os
 import re
+import shutil
 import statistics
+import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -120,6 +134,74 @@ def pings_while(session, keyboard, seconds):
     return result["ping"]
 
 
+def paced_presses(session, keyboard, count, pause_ms):
+    """The same key presses, each PAUSE_MS after the row count changed."""
+    session.click("edtCacheMask")
+    session.key("End")
+    times = []
+    for i in range(count):
+        time.sleep(pause_ms / 1000)
+        session.ask("arm lvCache")
+        sent = keyboard.press("KP_Multiply" if i % 2 == 0 else "BackSpace")
+        session.ask("changed lvCache")
+        times.append((time.perf_counter() - sent) * 1000)
+    if count % 2:
+        keyboard.press("BackSpace")
+    return times
+
+
+def dialog_process(session):
+    """The pid of the Wine process that hosts the dialog: nvguihost.exe,
+    the process started for the session or one of its descendants."""
+    parents = {}
+    for entry in pathlib.Path("/proc").iterdir():
+        if entry.name.isdigit():
+            try:
+                stat = (entry / "stat").read_text()
+                parents[int(entry.name)] = int(stat.rsplit(")", 1)[1].split()[1])
+            except (OSError, IndexError, ValueError):
+                pass
+    root = session.process.pid
+    for pid in sorted(parents):
+        ancestor = pid
+        while ancestor not in (root, 0, 1) and ancestor in parents:
+            ancestor = parents[ancestor]
+        if ancestor != root:
+            continue
+        try:
+            command = pathlib.Path(f"/proc/{pid}/cmdline").read_bytes()
+        except OSError:
+            continue
+        if b"nvguihost.exe" in command:
+            return pid
+    raise gui.Failure("no Wine process of nvguihost.exe")
+
+
+def peak_memory_mb(pid):
+    status = pathlib.Path(f"/proc/{pid}/status").read_text()
+    return int(re.search(r"^VmHWM:\s+(\d+) kB", status, re.M).group(1)) / 1024
+
+
+def cpu_seconds(pid):
+    fields = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def wait_idle(pid, timeout=900):
+    """Waits until the process used under 0.1 s of CPU in two seconds;
+    returns the seconds waited."""
+    start = time.monotonic()
+    time.sleep(1)
+    last = cpu_seconds(pid)
+    while time.monotonic() - start < timeout:
+        time.sleep(2)
+        now = cpu_seconds(pid)
+        if now - last < 0.1:
+            return time.monotonic() - start
+        last = now
+    raise gui.Failure("the dialog's process does not come to rest")
+
+
 def report_presses(label, times):
     print(f"{label}: {len(times)} key presses, median {statistics.median(times):.1f} ms, "
           f"worst {max(times):.1f} ms  ({' '.join(f'{t:.0f}' for t in times)})")
@@ -146,7 +228,7 @@ def measure_fills(wine, ini, rounds, entries, empty_ready):
         bare_entries, after = session.table("bare")[0]
         after = float(after)
         ratio = complete / ((before + after) / 2)
-        results.append((t["ready"][0], complete, ratio))
+        results.append((t["ready"][0], complete, ratio, (before + after) / 2))
         print(f"round {r + 1}: takes input after {t['ready'][0]:.0f} ms, all three lists hold "
               f"their rows after {complete:.0f} ms; one bare enumeration ({bare_entries} entries) "
               f"{before:.0f} ms before, by seedcache, {after:.0f} ms after, in the dialog's "
@@ -161,10 +243,27 @@ def measure_fills(wine, ini, rounds, entries, empty_ready):
     print(f"until all three lists hold their rows: median "
           f"{statistics.median(r[1] for r in results):.0f} ms, "
           f"{statistics.median(r[2] for r in results):.2f}x one bare enumeration "
-          f"(median of {rounds}; worst {max(r[2] for r in results):.2f}x)")
+          f"(median of {rounds}; worst {max(r[2] for r in results):.2f}x); the bare "
+          f"enumeration: median {statistics.median(r[3] for r in results):.0f} ms")
     print(f"WM_NULL during the first read: median {float(ping_first[0]):.2f} ms, "
           f"worst {float(ping_first[1]):.2f} ms over {ping_first[2]}")
     return session
+
+
+def restore(wine, kept):
+    """Puts the kept grown cache into the prefix (its wineserver stopped)."""
+    print(f"starting from the cache kept in {kept}...", flush=True)
+    repo = pathlib.Path(__file__).resolve().parent.parent
+    command = 'source scripts/kept-cache.sh && restore_kept_cache "$1" "$2"'
+    done = subprocess.run(["bash", "-c", command, "restore", str(kept), str(wine.build)],
+                          cwd=repo, env=wine.env, capture_output=True, text=True)
+    gui.check(done.returncode == 0, done.stderr)
+    entries = subprocess.run(["sed", "-n", "s/^entries=//p", str(kept / "stamp")],
+                             capture_output=True, text=True, check=True).stdout.strip()
+    refused = subprocess.run(["sed", "-n", "s/^refused=//p", str(kept / "stamp")],
+                             capture_output=True, text=True, check=True).stdout.strip()
+    print(f"{entries} entries, grown until the cache refused ({refused})", flush=True)
+    return int(entries)
 
 
 def reseed(wine, entries):
@@ -184,13 +283,24 @@ def main():
     parser.add_argument("--small", type=int, default=2000)
     parser.add_argument("--presses", type=int, default=20)
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--paced", type=int, default=0)
+    parser.add_argument("--memory", action="store_true")
+    parser.add_argument("--cache", type=pathlib.Path)
+    parser.add_argument("--display")
     args = parser.parse_args()
     build = pathlib.Path(args.build).resolve()
-    work = build / "gui-work"
-    work.mkdir(exist_ok=True)
+    throwaway = None
+    if args.cache:
+        args.cache = args.cache.resolve()
+        throwaway = pathlib.Path(tempfile.mkdtemp(prefix="nv-dialogtiming."))
+        os.environ["NV_WINEPREFIX"] = str(throwaway / "prefix")
+        work = throwaway
+    else:
+        work = build / "gui-work"
+        work.mkdir(exist_ok=True)
     ini = work / "bench.ini"
     gui.write_ini(ini, ["DeleteCacheType=1", "CacheMask="])
-    display = gui.Display()
+    display = gui.Display(int(args.display.lstrip(":")) if args.display else None)
     try:
         wine = gui.Wine(build, display.name)
         wine.unmanaged_windows()
@@ -204,17 +314,32 @@ def main():
             session.finish()
             session.kill()
 
-        reseed(wine, args.entries)
+        if args.cache:
+            args.entries = restore(wine, args.cache)
+        else:
+            reseed(wine, args.entries)
         session = measure_fills(wine, ini, args.rounds, args.entries, empty_ready)
+        if args.memory:
+            host = dialog_process(session)
+            print(f"peak memory of the dialog's process (VmHWM), its lists filled: "
+                  f"{peak_memory_mb(host):.1f} MB", flush=True)
         report_presses(f"{args.entries} entries", presses(session, keyboard, args.presses))
+        if args.paced:
+            report_presses(f"{args.entries} entries, presses {args.paced} ms apart",
+                           paced_presses(session, keyboard, args.presses, args.paced))
         ping = pings_while(session, keyboard, 5)
         print(f"WM_NULL during key presses, fills and background reads: median "
               f"{float(ping[0]):.2f} ms, worst {float(ping[1]):.2f} ms over {ping[2]}")
+        if args.memory:
+            waited = wait_idle(host)
+            print(f"peak memory of the dialog's process (VmHWM), once the background re-reads "
+                  f"had finished ({waited:.0f} s after the last press): "
+                  f"{peak_memory_mb(host):.1f} MB", flush=True)
         session.close_with("Escape")
         session.finish()
         session.kill()
 
-        if args.small:
+        if args.small and not args.cache:
             reseed(wine, args.small)
             session = open_dialog(wine, ini)
             lists_complete(session)
@@ -224,6 +349,10 @@ def main():
             session.kill()
     finally:
         display.stop()
+        if throwaway:
+            subprocess.run(["wineserver", "-k"], capture_output=True,
+                           env=dict(os.environ, WINEPREFIX=str(throwaway / "prefix")))
+            shutil.rmtree(throwaway, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -2,21 +2,24 @@
 // mask box costs, sent from another process as WM_SETTEXT (which returns once
 // the box's change handler has run), with the parts of it told apart.
 //
-//   nvkeystroketiming [PRESSES]                      (default 40)
+//   nvkeystroketiming [PRESSES [SOME OTHER]]   (defaults: 40 *page1* *page2*)
 //
 // Run it beside a shown dialog whose cache section lists by mask
 // (DeleteCacheType=1; nvguihost config ...) over a cache of http entries only
-// (nvguihost seed-many N); bench/wine_keystroke_timing.sh does all of that.
-// It closes the dialog when done.
+// (nvguihost seed-many N), or another cache with masks SOME and OTHER that
+// select about as many of its http entries as each other, by one substring
+// each; bench/wine_keystroke_timing.sh does all of that. It closes the dialog
+// when done.
 //
 // Each condition sends PRESSES changes and prints the median and worst time
 // until WM_SETTEXT returned:
 //   message path   WM_NULL to the box: Wine's cross-process round trip
-//   all / 1 in 9   masks "*" and "*page1*" in turn: every entry, then a ninth
-//   same count     masks "*page1*" and "*page2*" in turn: other rows, as many
+//   all / 1 in N   masks "*" and SOME in turn: every entry, then a part (over
+//                  seed-many's cache "*page1*" lists a ninth)
+//   same count     masks SOME and OTHER in turn: other rows, about as many
 //   none           masks "x" and "y" in turn: nothing listed, the list cleared
-//   list hidden    "*" and "*page1*" with lvCache hidden: nothing to paint
-//   during reads   "*" and "*page1*", each once the cache's background read
+//   list hidden    "*" and SOME with lvCache hidden: nothing to paint
+//   during reads   "*" and SOME, each once the cache's background read
 //                  (asked for by every change, run after a pause) has started
 // So "all / 1 in 9" less "same count" is what a new row count costs, "same
 // count" less "none" the rows painted, "list hidden" the handler without
@@ -79,9 +82,10 @@ private:
 // The running dialog as another process sees it.
 class TDialog {
 public:
-  // Waits up to a minute for the shown dialog and its cache list's first fill.
+  // Waits up to ten minutes for the shown dialog and its cache list's first
+  // fill (the largest cache takes most of a minute).
   TDialog() {
-    for (int i = 0; i < 1200 && !Find(); ++i)
+    for (int i = 0; i < 12000 && !Find(); ++i)
       Sleep(50);
   }
   bool Found() const { return Edit && List; }
@@ -150,21 +154,32 @@ private:
 };
 
 // What the list must show for a mask: the http entries a walk of the cache
-// selects, by an enumeration of this process's own. The masks used here
-// select by one substring, or everything, or nothing.
+// selects. The masks used here select by one substring, or everything, or
+// nothing.
 struct TExpected {
   LRESULT Rows = 0;
   std::string First;
 };
 
-TExpected Expect(const std::string &mask) {
-  const std::string needle = mask == "*" ? "" : mask.substr(1, mask.size() - 2);
-  const bool none = mask.front() != '*';
-  TExpected expected;
+// The http URLs of the cache in walk order, by one enumeration of this
+// process's own (a walk of the largest cache takes half a minute under Wine,
+// so it is made once, before anything is timed).
+std::vector<std::string> HttpUrls() {
+  std::vector<std::string> urls;
   TUrlCacheRecords records(TWin32Api::System(), nullptr);
   while (const INTERNET_CACHE_ENTRY_INFOA *entry = records.Next()) {
-    const std::string url = entry->lpszSourceUrlName;
-    if (none || url.rfind("http://", 0) != 0 || url.find(needle) == std::string::npos) continue;
+    std::string url = entry->lpszSourceUrlName ? entry->lpszSourceUrlName : "";
+    if (url.rfind("http://", 0) == 0) urls.push_back(std::move(url));
+  }
+  return urls;
+}
+
+TExpected Expect(const std::vector<std::string> &urls, const std::string &mask) {
+  const std::string needle = mask == "*" ? "" : mask.substr(1, mask.size() - 2);
+  TExpected expected;
+  if (mask.front() != '*') return expected;
+  for (const std::string &url : urls) {
+    if (url.find(needle) == std::string::npos) continue;
     if (expected.Rows++ == 0) expected.First = url;
   }
   return expected;
@@ -188,7 +203,8 @@ void Report(const char *condition, const TResult &result) {
 
 class TBench {
 public:
-  TBench(const TDialog &dialog, int presses) : Dialog(dialog), Presses(presses) {}
+  TBench(const TDialog &dialog, int presses, const std::vector<std::string> &urls)
+      : Dialog(dialog), Presses(presses), Urls(urls) {}
 
   TResult MessagePath() const {
     TResult result;
@@ -205,7 +221,7 @@ public:
   TResult Changes(const std::vector<std::string> &masks, DWORD pause, bool painted = true) const {
     std::vector<TExpected> expected;
     for (const std::string &mask : masks)
-      expected.push_back(Expect(mask));
+      expected.push_back(Expect(Urls, mask));
     TResult result;
     for (int i = 0; i < Presses; ++i) {
       const size_t m = static_cast<size_t>(i) % masks.size();
@@ -232,20 +248,36 @@ private:
 
   const TDialog &Dialog;
   const int Presses;
+  const std::vector<std::string> &Urls;
 };
 
 } // namespace
 
 int main(int argc, char **argv) {
   const int presses = argc > 1 ? std::max(2, std::atoi(argv[1])) : 40;
+  if (argc != 1 && argc != 2 && argc != 4) {
+    std::fprintf(stderr, "usage: nvkeystroketiming [PRESSES [SOME OTHER]]\n");
+    return 2;
+  }
+  const std::string some = argc == 4 ? argv[2] : "*page1*";
+  const std::string other = argc == 4 ? argv[3] : "*page2*";
+  for (const std::string &mask : {some, other})
+    if (mask.size() < 3 || mask.front() != '*' || mask.back() != '*') {
+      std::fprintf(stderr, "nvkeystroketiming: a mask is *TEXT*, not '%s'\n", mask.c_str());
+      return 2;
+    }
   const TDialog dialog;
   if (!dialog.Found()) {
     std::fprintf(stderr, "nvkeystroketiming: no dialog with a filled lvCache\n");
     return 2;
   }
+  const std::vector<std::string> urls = HttpUrls();
   Sleep(1000); // the dialog's first read of the cache has ended
-  const TBench bench(dialog, presses);
-  const std::vector<std::string> listed{"*", "*page1*"};
+  const TBench bench(dialog, presses, urls);
+  const std::vector<std::string> listed{"*", some};
+  const LRESULT someRows = std::max<LRESULT>(1, Expect(urls, some).Rows);
+  const std::string allOverSome =
+      "all / 1 in " + std::to_string((static_cast<LRESULT>(urls.size()) + someRows / 2) / someRows);
   // A read starts once changes have paused for 300 ms: 20 ms apart, none
   // does; 450 ms apart, each change meets one that has begun.
   constexpr DWORD kQuick = 20, kAfterPause = 450;
@@ -257,8 +289,8 @@ int main(int argc, char **argv) {
     stale += result.Stale;
   };
   report("message path", bench.MessagePath());
-  report("all / 1 in 9", bench.Changes(listed, kQuick));
-  report("same count", bench.Changes({"*page1*", "*page2*"}, kQuick));
+  report(allOverSome.c_str(), bench.Changes(listed, kQuick));
+  report("same count", bench.Changes({some, other}, kQuick));
   report("none", bench.Changes({"x", "y"}, kQuick));
   ShowWindow(dialog.ListView(), SW_HIDE);
   report("list hidden", bench.Changes(listed, kQuick, false));
