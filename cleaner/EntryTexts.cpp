@@ -3,28 +3,29 @@
 #include <cstring>
 
 const char *TEntryTexts::Keep(std::string_view text) {
-  const size_t needed = text.size() + 1;
-  if (needed > Left) {
-    // A text longer than a block gets a block of its own; the rest of the
-    // current block then stays in use for the texts after it.
-    const size_t size = needed > kBlockSize ? needed : kBlockSize;
-    auto block = std::make_unique_for_overwrite<char[]>(size);
-    char *start = block.get();
-    Blocks.push_back(std::move(block));
-    Allocated += size;
-    if (size == kBlockSize) {
-      Free = start + needed;
-      Left = size - needed;
-    }
-    if (!text.empty()) std::memcpy(start, text.data(), text.size());
-    start[text.size()] = '\0';
-    return start;
-  }
-  char *start = Free;
+  char *start = Reserve(text.size() + 1);
   if (!text.empty()) std::memcpy(start, text.data(), text.size());
   start[text.size()] = '\0';
-  Free += needed;
-  Left -= needed;
+  return start;
+}
+
+char *TEntryTexts::Reserve(size_t needed) {
+  if (needed <= Left) {
+    char *start = Free;
+    Free += needed;
+    Left -= needed;
+    return start;
+  }
+  // A text longer than a block gets a block of its own; the rest of the
+  // current block then stays in use for the texts after it.
+  const size_t size = needed > kBlockSize ? needed : kBlockSize;
+  Blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+  Allocated += size;
+  char *start = Blocks.back().get();
+  if (size == kBlockSize) {
+    Free = start + needed;
+    Left = size - needed;
+  }
   return start;
 }
 

@@ -27,6 +27,9 @@ public:
 private:
   static constexpr size_t kBlockSize = 64 * 1024;
 
+  // Room for `needed` bytes that never moves.
+  char *Reserve(size_t needed);
+
   std::vector<std::unique_ptr<char[]>> Blocks;
   char *Free = nullptr; // where the next text goes in the last block
   size_t Left = 0;      // bytes left after Free in the last block
