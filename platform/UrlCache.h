@@ -65,6 +65,7 @@ enum class TDeleteResult {
   InUse,          // locked by a process (a running browser); it stays for now
   NotAddressable, // the URL no longer names the entry that was walked: left alone
   Failed,         // the platform refused for another reason
+  LinkedFile,     // its file leads to another file, which the platform's delete would remove
 };
 
 // An enumeration in progress. Owns whatever the platform needs for it and

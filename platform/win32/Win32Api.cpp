@@ -24,13 +24,16 @@ HRESULT WINAPI Win32Interface::DeleteUrl(IUrlHistoryStg2 *store, LPCOLESTR url) 
 
 namespace {
 
-// The export `name` of ntdll as a function of type `T`; null when there is none.
-template <typename T> T NtdllExport(const char *name) {
-  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-  if (!ntdll) return nullptr;
+// The export `name` of the loaded `module` as a function of type `T`; null
+// when there is none.
+template <typename T> T ModuleExport(const char *module, const char *name) {
+  const HMODULE loaded = ::GetModuleHandleA(module);
+  if (!loaded) return nullptr;
   // Through a plain function type, so that the cast names its purpose.
-  return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, name)));
+  return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(loaded, name)));
 }
+
+template <typename T> T NtdllExport(const char *name) { return ModuleExport<T>("ntdll.dll", name); }
 
 bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '.'; }
 
@@ -44,6 +47,16 @@ const char *WINAPI Win32Ntdll::WineVersion() {
 BOOL WINAPI Win32Ntdll::OsVersion(OSVERSIONINFOW *version) {
   static const auto get = NtdllExport<LONG(WINAPI *)(OSVERSIONINFOW *)>("RtlGetVersion");
   return get && get(version) == 0;
+}
+
+DWORD WINAPI Win32Kernel::FinalPathOf(HANDLE file, LPSTR path, DWORD size) {
+  static const auto final = ModuleExport<DWORD(WINAPI *)(HANDLE, LPSTR, DWORD, DWORD)>(
+      "kernel32.dll", "GetFinalPathNameByHandleA");
+  if (!final) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+  }
+  return final(file, path, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
 }
 
 const TWin32Api &TWin32Api::System() {

@@ -39,6 +39,14 @@ const char *WINAPI WineVersion();
 BOOL WINAPI OsVersion(OSVERSIONINFOW *version);
 } // namespace Win32Ntdll
 
+// Calls of kernel32 that older systems lack, looked up at run time.
+namespace Win32Kernel {
+// GetFinalPathNameByHandleA, normalized, with the drive letter: the path the
+// system opened for `file` once links are followed; 0 with
+// ERROR_CALL_NOT_IMPLEMENTED where the system has no such call.
+DWORD WINAPI FinalPathOf(HANDLE file, LPSTR path, DWORD size);
+} // namespace Win32Kernel
+
 // A member per call of Win32Calls.def, of its function's type.
 struct TWin32Api {
 #define NV_WIN32_CALL(name, function) decltype(&function) name;

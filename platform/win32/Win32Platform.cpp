@@ -42,7 +42,8 @@ TWin32Platform::TWin32Platform(const TWin32Api &api)
 
 std::unique_ptr<ITraceWipe> TWin32Platform::BeginTraceWipe() {
   if (Cache.DeleteGuard() == TIndexGuard::HighBytes) return nullptr;
-  return std::make_unique<TWin32TraceWipe>(Api, Cache, System.IndexKeys);
+  return std::make_unique<TWin32TraceWipe>(Api, Cache, System.IndexKeys,
+                                           System.WineVersion.has_value());
 }
 
 std::string TWin32Platform::WipeUnavailable() const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "Handles.h"
 #include "UrlCacheRecords.h"
@@ -94,11 +95,12 @@ bool TWin32TraceWipe::IsNeutral(const char *url) {
 }
 
 TWin32TraceWipe::TWin32TraceWipe(const TWin32Api &api, TWin32UrlCache &cache,
-                                 const std::optional<TUrlIndexKeys> &keys)
-    : Api(api), Inner(cache), Keys(keys) {
+                                 const std::optional<TUrlIndexKeys> &keys, bool underWine)
+    : Api(api), Inner(cache), Keys(keys), CheckFinalPath(underWine) {
   FindCacheFolder();
   ListCache();
-  Inner.SetBeforeDelete([this](const INTERNET_CACHE_ENTRY_INFOA &record) { BeforeDelete(record); });
+  Inner.SetBeforeDelete(
+      [this](const INTERNET_CACHE_ENTRY_INFOA &record) { return BeforeDelete(record); });
 }
 
 TWin32TraceWipe::~TWin32TraceWipe() {
@@ -139,15 +141,20 @@ void TWin32TraceWipe::FindCacheFolder() {
   CacheFolder = folder + "\\";
 }
 
-void TWin32TraceWipe::BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record) {
+std::optional<TDeleteResult>
+TWin32TraceWipe::BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record) {
+  const bool hasFile = record.lpszLocalFileName && *record.lpszLocalFileName;
+  if (hasFile && CheckFinalPath && LeadsElsewhere(record.lpszLocalFileName))
+    return TDeleteResult::LinkedFile;
   const TCategory container = ContainerOfUrl(record.lpszSourceUrlName);
   const size_t bytes =
       RecordBytes(std::strlen(record.lpszSourceUrlName), FileNameLength(record.lpszLocalFileName),
                   record.dwHeaderInfoSize);
   Pending = TPending{container, BlocksOf(bytes)};
   // An entry a process holds (its use count) is the platform's to refuse.
-  if (record.dwUseCount == 0 && record.lpszLocalFileName && *record.lpszLocalFileName)
+  if (record.dwUseCount == 0 && hasFile)
     OverwriteFile(record.lpszLocalFileName, Totals[IndexOf(container)]);
+  return std::nullopt;
 }
 
 TDeleteResult TWin32TraceWipe::Delete(const TCacheEntryView &entry) {
@@ -174,6 +181,30 @@ bool TWin32TraceWipe::InsideCacheFolder(const char *path) const {
   if (CacheFolder.empty() || length == 0 || length >= MAX_PATH) return false;
   return length > CacheFolder.size() &&
          _strnicmp(full, CacheFolder.c_str(), CacheFolder.size()) == 0;
+}
+
+// Whether the file at `path` is another file than the one of that name: the
+// path the system opens, links followed, is not `path`'s full path. Wine
+// shows a Unix symbolic link as a plain file, neither a reparse point nor a
+// second name, and its delete of the link removes the file it leads to; an
+// entry whose file is such a link stays. One whose opened path cannot be
+// told counts as such a link; a file that is not there, as its own.
+bool TWin32TraceWipe::LeadsElsewhere(const char *path) const {
+  const TFileHandle file(Api.CreateFileA(path, 0,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr),
+                         {&Api});
+  if (!file) return false;
+  char full[MAX_PATH] = {};
+  char opened[MAX_PATH] = {};
+  const DWORD fullLength = Api.GetFullPathNameA(path, MAX_PATH, full, nullptr);
+  const DWORD openedLength = Api.FinalPathOf(file.Get(), opened, MAX_PATH);
+  if (fullLength == 0 || fullLength >= MAX_PATH || openedLength == 0 || openedLength >= MAX_PATH)
+    return true;
+  constexpr std::string_view kLongPathPrefix = "\\\\?\\";
+  std::string_view openedPath(opened, openedLength);
+  if (openedPath.starts_with(kLongPathPrefix)) openedPath.remove_prefix(kLongPathPrefix.size());
+  return openedPath.size() != fullLength || _strnicmp(openedPath.data(), full, fullLength) != 0;
 }
 
 // Zeros the file's bytes in place and flushes them; the reason when it

@@ -19,9 +19,12 @@ public:
   // Wipes the deletes made through `cache`, calling the system through
   // `api`; both must outlive the wipe. `keys`, under Wine, computes the
   // index keys that neutral URLs must keep apart from the listed entries'.
+  // `underWine`: the system shows a Unix symbolic link as a plain file and
+  // deletes the file it leads to, so an entry whose file leads elsewhere is
+  // not deleted (LinkedFile).
   // Removes the neutral entries an earlier clean left first.
   TWin32TraceWipe(const TWin32Api &api, TWin32UrlCache &cache,
-                  const std::optional<TUrlIndexKeys> &keys);
+                  const std::optional<TUrlIndexKeys> &keys, bool underWine);
   ~TWin32TraceWipe() override;
   TWin32TraceWipe(const TWin32TraceWipe &) = delete;
   TWin32TraceWipe &operator=(const TWin32TraceWipe &) = delete;
@@ -56,7 +59,8 @@ private:
   };
   void ListCache();
   void FindCacheFolder();
-  void BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record);
+  std::optional<TDeleteResult> BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record);
+  bool LeadsElsewhere(const char *path) const;
   void OverwriteFile(const char *path, TWipeTotals &totals);
   std::optional<TFileKeep> ZeroFile(const char *path, uint64_t &bytes);
   bool InsideCacheFolder(const char *path) const;
@@ -67,6 +71,7 @@ private:
   const TWin32Api &Api;
   TWin32UrlCache &Inner;
   const std::optional<TUrlIndexKeys> &Keys;
+  const bool CheckFinalPath;
   std::unordered_set<uint32_t> TakenKeys; // of the listed entries and the neutral ones, flags cut
   std::string CacheFolder;                // ends in a backslash; empty when unknown
   std::vector<std::string> Neutrals;      // committed, not yet deleted

@@ -150,7 +150,8 @@ TDeleteResult TWin32UrlCache::Delete(const TCacheEntryView &entry) {
   case TResolution::OtherEntry: return TDeleteResult::NotAddressable;
   case TResolution::NoEntry: return FailureOf(Api.GetLastError());
   }
-  if (BeforeDelete) BeforeDelete(*Lookup.Data());
+  if (BeforeDelete)
+    if (const std::optional<TDeleteResult> instead = BeforeDelete(*Lookup.Data())) return *instead;
   if (Api.DeleteUrlCacheEntryA(entry.Url)) return TDeleteResult::Deleted;
   return FailureOf(Api.GetLastError());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The URL cache service over WinInet, through the platform's call table.
 #include <functional>
+#include <optional>
 
 #include "UrlCache.h"
 #include "UrlCacheRecords.h"
@@ -53,8 +54,10 @@ public:
 
   // Called with the record a delete resolved to (the walked entry), just
   // before the platform is asked to delete it; none when empty. The trace
-  // wipe overwrites the entry's file and learns its record's shape here.
-  using TBeforeDelete = std::function<void(const INTERNET_CACHE_ENTRY_INFOA &)>;
+  // wipe overwrites the entry's file and learns its record's shape here. A
+  // result it returns stands instead of the delete, which is not made.
+  using TBeforeDelete =
+      std::function<std::optional<TDeleteResult>(const INTERNET_CACHE_ENTRY_INFOA &)>;
   void SetBeforeDelete(TBeforeDelete hook) { BeforeDelete = std::move(hook); }
 
 private:

@@ -54,6 +54,7 @@ const char *NameOf(TDeleteResult result) {
   case TDeleteResult::Deleted: return "Deleted";
   case TDeleteResult::InUse: return "InUse";
   case TDeleteResult::NotAddressable: return "NotAddressable";
+  case TDeleteResult::LinkedFile: return "LinkedFile";
   case TDeleteResult::Failed: break;
   }
   return "Failed";

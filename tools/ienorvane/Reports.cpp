@@ -30,6 +30,8 @@ const char *ReasonText(TDeleteResult reason) {
   case TDeleteResult::InUse: return "in use by a running browser";
   case TDeleteResult::NotAddressable: return "no longer addressable by its URL";
   case TDeleteResult::Failed: return "refused by the platform";
+  case TDeleteResult::LinkedFile:
+    return "its file is a link, whose delete would remove another file";
   case TDeleteResult::Deleted: break;
   }
   return "deleted";
@@ -41,6 +43,7 @@ const char *ReasonKey(TDeleteResult reason) {
   case TDeleteResult::InUse: return "in-use";
   case TDeleteResult::NotAddressable: return "not-addressable";
   case TDeleteResult::Failed: return "failed";
+  case TDeleteResult::LinkedFile: return "linked-file";
   case TDeleteResult::Deleted: break;
   }
   return "deleted";
@@ -144,8 +147,8 @@ void WriteNotDeletedText(std::ostream &out, const TCategoryListing &listing,
   if (listing.NotDeleted.empty()) return;
   out << "  not deleted: " << EntriesText(listing.NotDeleted.size()) << '\n';
   // Grouped by reason, each group in walk order.
-  for (TDeleteResult reason :
-       {TDeleteResult::InUse, TDeleteResult::NotAddressable, TDeleteResult::Failed}) {
+  for (TDeleteResult reason : {TDeleteResult::InUse, TDeleteResult::NotAddressable,
+                               TDeleteResult::Failed, TDeleteResult::LinkedFile}) {
     std::vector<TUndeletedEntry> group;
     std::copy_if(listing.NotDeleted.begin(), listing.NotDeleted.end(), std::back_inserter(group),
                  [reason](const TUndeletedEntry &left) { return left.Reason == reason; });
