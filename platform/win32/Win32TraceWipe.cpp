@@ -144,16 +144,15 @@ void TWin32TraceWipe::FindCacheFolder() {
 std::optional<TDeleteResult>
 TWin32TraceWipe::BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record) {
   const bool hasFile = record.lpszLocalFileName && *record.lpszLocalFileName;
-  if (hasFile && CheckFinalPath && LeadsElsewhere(record.lpszLocalFileName))
-    return TDeleteResult::LinkedFile;
   const TCategory container = ContainerOfUrl(record.lpszSourceUrlName);
   const size_t bytes =
       RecordBytes(std::strlen(record.lpszSourceUrlName), FileNameLength(record.lpszLocalFileName),
                   record.dwHeaderInfoSize);
   Pending = TPending{container, BlocksOf(bytes)};
   // An entry a process holds (its use count) is the platform's to refuse.
-  if (record.dwUseCount == 0 && hasFile)
-    OverwriteFile(record.lpszLocalFileName, Totals[IndexOf(container)]);
+  if (record.dwUseCount == 0 && hasFile &&
+      !OverwriteFile(record.lpszLocalFileName, Totals[IndexOf(container)]))
+    return TDeleteResult::LinkedFile;
   return std::nullopt;
 }
 
@@ -165,14 +164,17 @@ TDeleteResult TWin32TraceWipe::Delete(const TCacheEntryView &entry) {
   return result;
 }
 
-void TWin32TraceWipe::OverwriteFile(const char *path, TWipeTotals &totals) {
+bool TWin32TraceWipe::OverwriteFile(const char *path, TWipeTotals &totals) {
   uint64_t bytes = 0;
-  if (const std::optional<TFileKeep> kept = ZeroFile(path, bytes)) {
-    ++totals.FilesKept[static_cast<size_t>(*kept)];
-    return;
+  const TZeroResult zeroed = ZeroFile(path, bytes);
+  if (zeroed.LeadsElsewhere) return false;
+  if (zeroed.Kept) {
+    ++totals.FilesKept[static_cast<size_t>(*zeroed.Kept)];
+  } else {
+    ++totals.Files;
+    totals.Bytes += bytes;
   }
-  ++totals.Files;
-  totals.Bytes += bytes;
+  return true;
 }
 
 bool TWin32TraceWipe::InsideCacheFolder(const char *path) const {
@@ -183,22 +185,17 @@ bool TWin32TraceWipe::InsideCacheFolder(const char *path) const {
          _strnicmp(full, CacheFolder.c_str(), CacheFolder.size()) == 0;
 }
 
-// Whether the file at `path` is another file than the one of that name: the
-// path the system opens, links followed, is not `path`'s full path. Wine
-// shows a Unix symbolic link as a plain file, neither a reparse point nor a
-// second name, and its delete of the link removes the file it leads to; an
-// entry whose file is such a link stays. One whose opened path cannot be
-// told counts as such a link; a file that is not there, as its own.
-bool TWin32TraceWipe::LeadsElsewhere(const char *path) const {
-  const TFileHandle file(Api.CreateFileA(path, 0,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr),
-                         {&Api});
-  if (!file) return false;
+// Whether `file`, opened by `path`, is another file than the one of that
+// name: the path the system opened, links followed, is not `path`'s full
+// path. Wine shows a Unix symbolic link as a plain file, neither a reparse
+// point nor a second name, and its delete of the link removes the file it
+// leads to; an entry whose file is such a link stays. One whose opened path
+// cannot be told counts as such a link.
+bool TWin32TraceWipe::LeadsElsewhere(HANDLE file, const char *path) const {
   char full[MAX_PATH] = {};
   char opened[MAX_PATH] = {};
   const DWORD fullLength = Api.GetFullPathNameA(path, MAX_PATH, full, nullptr);
-  const DWORD openedLength = Api.FinalPathOf(file.Get(), opened, MAX_PATH);
+  const DWORD openedLength = Api.FinalPathOf(file, opened, MAX_PATH);
   if (fullLength == 0 || fullLength >= MAX_PATH || openedLength == 0 || openedLength >= MAX_PATH)
     return true;
   constexpr std::string_view kLongPathPrefix = "\\\\?\\";
@@ -209,29 +206,30 @@ bool TWin32TraceWipe::LeadsElsewhere(const char *path) const {
 
 // Zeros the file's bytes in place and flushes them; the reason when it
 // leaves the file as it is (or, for Failed, part-written).
-std::optional<TFileKeep> TWin32TraceWipe::ZeroFile(const char *path, uint64_t &bytes) {
-  if (!InsideCacheFolder(path)) return TFileKeep::Outside;
+TWin32TraceWipe::TZeroResult TWin32TraceWipe::ZeroFile(const char *path, uint64_t &bytes) {
+  if (!InsideCacheFolder(path)) return {TFileKeep::Outside};
   const TFileHandle file(Api.CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
                          {&Api});
-  if (!file) return TFileKeep::Unopened;
+  if (!file) return {TFileKeep::Unopened};
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!Api.GetFileInformationByHandle(file.Get(), &info)) return TFileKeep::Unopened;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return TFileKeep::Reparse;
-  if (info.nNumberOfLinks > 1) return TFileKeep::Linked;
+  if (!Api.GetFileInformationByHandle(file.Get(), &info)) return {TFileKeep::Unopened};
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return {TFileKeep::Reparse};
+  if (info.nNumberOfLinks > 1) return {TFileKeep::Linked};
+  if (CheckFinalPath && LeadsElsewhere(file.Get(), path)) return {std::nullopt, true};
   uint64_t left = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   const std::vector<char> zeros(static_cast<size_t>(std::min<uint64_t>(left, kZeroChunk)));
   while (left > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(left, zeros.size()));
     DWORD written = 0;
     if (!Api.WriteFile(file.Get(), zeros.data(), chunk, &written, nullptr) || written != chunk)
-      return TFileKeep::Failed;
+      return {TFileKeep::Failed};
     left -= chunk;
     bytes += chunk;
   }
-  if (!Api.FlushFileBuffers(file.Get())) return TFileKeep::Failed;
-  return std::nullopt;
+  if (!Api.FlushFileBuffers(file.Get())) return {TFileKeep::Failed};
+  return {};
 }
 
 // The next neutral URL of `container` whose key no listed entry and no

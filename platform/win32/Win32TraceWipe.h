@@ -60,9 +60,16 @@ private:
   void ListCache();
   void FindCacheFolder();
   std::optional<TDeleteResult> BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record);
-  bool LeadsElsewhere(const char *path) const;
-  void OverwriteFile(const char *path, TWipeTotals &totals);
-  std::optional<TFileKeep> ZeroFile(const char *path, uint64_t &bytes);
+  // What became of an entry's file: overwritten (nothing kept), left with
+  // a reason, or found to lead to another file (the entry must stay).
+  struct TZeroResult {
+    std::optional<TFileKeep> Kept;
+    bool LeadsElsewhere = false;
+  };
+  bool LeadsElsewhere(HANDLE file, const char *path) const;
+  // False when the entry must stay, its file leading elsewhere.
+  bool OverwriteFile(const char *path, TWipeTotals &totals);
+  TZeroResult ZeroFile(const char *path, uint64_t &bytes);
   bool InsideCacheFolder(const char *path) const;
   void Cover(const TPending &record);
   std::optional<std::string> NextNeutralUrl(TCategory container);
