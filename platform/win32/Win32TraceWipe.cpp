@@ -177,37 +177,40 @@ bool TWin32TraceWipe::OverwriteFile(const char *path, TWipeTotals &totals) {
   return true;
 }
 
-bool TWin32TraceWipe::InsideCacheFolder(const char *path) const {
+std::optional<std::string> TWin32TraceWipe::FullPathOf(const char *path) const {
   char full[MAX_PATH] = {};
   const DWORD length = Api.GetFullPathNameA(path, MAX_PATH, full, nullptr);
-  if (CacheFolder.empty() || length == 0 || length >= MAX_PATH) return false;
-  return length > CacheFolder.size() &&
-         _strnicmp(full, CacheFolder.c_str(), CacheFolder.size()) == 0;
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(full, length);
 }
 
-// Whether `file`, opened by `path`, is another file than the one of that
-// name: the path the system opened, links followed, is not `path`'s full
-// path. Wine shows a Unix symbolic link as a plain file, neither a reparse
-// point nor a second name, and its delete of the link removes the file it
-// leads to; an entry whose file is such a link stays. One whose opened path
-// cannot be told counts as such a link.
-bool TWin32TraceWipe::LeadsElsewhere(HANDLE file, const char *path) const {
-  char full[MAX_PATH] = {};
+bool TWin32TraceWipe::InsideCacheFolder(const std::string &fullPath) const {
+  return !CacheFolder.empty() && fullPath.size() > CacheFolder.size() &&
+         _strnicmp(fullPath.c_str(), CacheFolder.c_str(), CacheFolder.size()) == 0;
+}
+
+// Whether `file`, opened by the path whose full form is `fullPath`, is
+// another file than the one of that name: the path the system opened,
+// links followed, is not `fullPath`. Wine shows a Unix symbolic link as a plain file, neither a
+// reparse point nor a second name, and its delete of the link removes the file it leads to; an
+// entry whose file is such a link stays. One whose opened path cannot be told counts as such a
+// link.
+bool TWin32TraceWipe::LeadsElsewhere(HANDLE file, const std::string &fullPath) const {
   char opened[MAX_PATH] = {};
-  const DWORD fullLength = Api.GetFullPathNameA(path, MAX_PATH, full, nullptr);
   const DWORD openedLength = Api.FinalPathOf(file, opened, MAX_PATH);
-  if (fullLength == 0 || fullLength >= MAX_PATH || openedLength == 0 || openedLength >= MAX_PATH)
-    return true;
+  if (openedLength == 0 || openedLength >= MAX_PATH) return true;
   constexpr std::string_view kLongPathPrefix = "\\\\?\\";
   std::string_view openedPath(opened, openedLength);
   if (openedPath.starts_with(kLongPathPrefix)) openedPath.remove_prefix(kLongPathPrefix.size());
-  return openedPath.size() != fullLength || _strnicmp(openedPath.data(), full, fullLength) != 0;
+  return openedPath.size() != fullPath.size() ||
+         _strnicmp(openedPath.data(), fullPath.c_str(), fullPath.size()) != 0;
 }
 
 // Zeros the file's bytes in place and flushes them; the reason when it
 // leaves the file as it is (or, for Failed, part-written).
 TWin32TraceWipe::TZeroResult TWin32TraceWipe::ZeroFile(const char *path, uint64_t &bytes) {
-  if (!InsideCacheFolder(path)) return {TFileKeep::Outside};
+  const std::optional<std::string> fullPath = FullPathOf(path);
+  if (!fullPath || !InsideCacheFolder(*fullPath)) return {TFileKeep::Outside};
   const TFileHandle file(Api.CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
@@ -217,7 +220,7 @@ TWin32TraceWipe::TZeroResult TWin32TraceWipe::ZeroFile(const char *path, uint64_
   if (!Api.GetFileInformationByHandle(file.Get(), &info)) return {TFileKeep::Unopened};
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return {TFileKeep::Reparse};
   if (info.nNumberOfLinks > 1) return {TFileKeep::Linked};
-  if (CheckFinalPath && LeadsElsewhere(file.Get(), path)) return {std::nullopt, true};
+  if (CheckFinalPath && LeadsElsewhere(file.Get(), *fullPath)) return {std::nullopt, true};
   uint64_t left = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   const std::vector<char> zeros(static_cast<size_t>(std::min<uint64_t>(left, kZeroChunk)));
   while (left > 0) {

@@ -66,11 +66,12 @@ private:
     std::optional<TFileKeep> Kept;
     bool LeadsElsewhere = false;
   };
-  bool LeadsElsewhere(HANDLE file, const char *path) const;
+  bool LeadsElsewhere(HANDLE file, const std::string &fullPath) const;
   // False when the entry must stay, its file leading elsewhere.
   bool OverwriteFile(const char *path, TWipeTotals &totals);
   TZeroResult ZeroFile(const char *path, uint64_t &bytes);
-  bool InsideCacheFolder(const char *path) const;
+  std::optional<std::string> FullPathOf(const char *path) const; // none when too long
+  bool InsideCacheFolder(const std::string &fullPath) const;
   void Cover(const TPending &record);
   std::optional<std::string> NextNeutralUrl(TCategory container);
   void RemoveNeutrals();
