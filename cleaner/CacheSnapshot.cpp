@@ -1,5 +1,7 @@
 #include "CacheSnapshot.h"
 
+#include "CacheListing.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -85,19 +87,6 @@ bool TCacheSnapshot::Read(IUrlEnumeration &enumeration, TCategory category,
   return true;
 }
 
-namespace {
-
-// The category of `alongside` whose container holds the entry with this
-// URL, if any.
-std::optional<TCategory> ContainerAmong(const std::vector<TCategory> &alongside, const char *url) {
-  const TCategory container = ContainerOfUrl(url);
-  if (std::find(alongside.begin(), alongside.end(), container) == alongside.end())
-    return std::nullopt;
-  return container;
-}
-
-} // namespace
-
 bool TCacheSnapshot::ReadWithContent(IUrlEnumeration &content,
                                      const std::vector<TCategory> &alongside,
                                      const TCancelled &cancelled,
@@ -127,12 +116,6 @@ bool TCacheSnapshot::ReadWithContent(IUrlEnumeration &content,
   for (TCategory category : alongside)
     Categories[Index(category)].Read = true;
   return true;
-}
-
-bool TCacheSnapshot::ReadApartWhenNoneListed(IUrlCache &cache, TCategory category,
-                                             const TCancelled &cancelled,
-                                             const TCacheSnapshot *earlier) {
-  return Count(category) > 0 || Read(cache, category, cancelled, earlier);
 }
 
 void TCacheSnapshot::Append(TCategory category, const TCacheEntryView &entry) {
@@ -184,69 +167,58 @@ bool TCacheSnapshot::SameAs(const TCacheSnapshot &other, TCategory category) con
 
 namespace {
 
-bool Holds(const std::vector<TCategory> &categories, TCategory category) {
-  return std::find(categories.begin(), categories.end(), category) != categories.end();
-}
-
 // What `earlier` holds of `category`; null when it holds nothing.
 const TCacheSnapshot *EarlierOf(const TCategorySnapshots *earlier, TCategory category) {
   return earlier ? (*earlier)[static_cast<size_t>(category)].get() : nullptr;
 }
 
-// Reads `category` by its own enumeration and hands it over.
-bool ReadApart(IUrlCache &cache, TCategory category, const TCategoryRead &read,
-               const TCacheSnapshot::TCancelled &cancelled, const TCacheSnapshot *earlier) {
-  TCacheSnapshot entries;
-  if (!entries.Read(cache, category, cancelled, earlier)) return false;
-  read(category, std::move(entries));
-  return true;
-}
+// Reads each listing into snapshots and hands each category over once it is
+// whole: one listed apart at once, the content and the categories listed
+// with it at the end.
+class TSnapshotLister : public ICategoryLister {
+public:
+  TSnapshotLister(const TCategoryRead &read, const TCacheSnapshot::TCancelled &cancelled,
+                  const TCategoryRead &early, const TCategorySnapshots *earlier)
+      : Hand(read), Cancelled(cancelled), Early(early), Earlier(earlier) {}
 
-// Reads the content and `withContent`, the categories the platform lists
-// with it, from one enumeration; hands over the content when it is wanted.
-bool ReadContent(IUrlCache &cache, bool contentWanted, const std::vector<TCategory> &withContent,
-                 const TCategoryRead &read, const TCacheSnapshot::TCancelled &cancelled,
-                 const TCategoryRead &early, const TCategorySnapshots *earlier) {
-  TCacheSnapshot entries;
-  const auto content = cache.Enumerate(TCategory::Cache);
-  const auto handEarly = [&](TCategory passed) {
-    if (early) early(passed, entries.Only(passed));
-  };
-  if (!entries.ReadWithContent(*content, withContent, cancelled, handEarly,
-                               EarlierOf(earlier, TCategory::Cache)))
-    return false;
-  for (TCategory category : withContent) {
-    if (!entries.ReadApartWhenNoneListed(cache, category, cancelled, EarlierOf(earlier, category)))
-      return false;
-    read(category, entries.Only(category));
+  bool Apart(TCategory category, IUrlEnumeration &entries) override {
+    if (ContentRead) // listed with the content after all: read into the same snapshot
+      return Content.Read(entries, category, Cancelled, EarlierOf(Earlier, category));
+    TCacheSnapshot snapshot;
+    if (!snapshot.Read(entries, category, Cancelled, EarlierOf(Earlier, category))) return false;
+    Hand(category, std::move(snapshot));
+    return true;
   }
-  if (contentWanted) read(TCategory::Cache, std::move(entries).Only(TCategory::Cache));
-  return true;
-}
+  bool WithContent(IUrlEnumeration &content, const std::vector<TCategory> &alongside) override {
+    ContentRead = true;
+    const auto handEarly = [this](TCategory passed) {
+      if (Early) Early(passed, Content.Only(passed));
+    };
+    return Content.ReadWithContent(content, alongside, Cancelled, handEarly,
+                                   EarlierOf(Earlier, TCategory::Cache));
+  }
+  size_t CountedWithContent(TCategory category) const override { return Content.Count(category); }
+  bool ContentDone(const std::vector<TCategory> &alongside) override {
+    for (TCategory category : alongside)
+      Hand(category, Content.Only(category));
+    Hand(TCategory::Cache, std::move(Content).Only(TCategory::Cache));
+    return true;
+  }
+
+private:
+  const TCategoryRead &Hand;
+  const TCacheSnapshot::TCancelled &Cancelled;
+  const TCategoryRead &Early;
+  const TCategorySnapshots *Earlier;
+  TCacheSnapshot Content;
+  bool ContentRead = false;
+};
 
 } // namespace
 
 bool ReadCategories(IUrlCache &cache, const std::vector<TCategory> &categories,
                     const TCategoryRead &read, const TCacheSnapshot::TCancelled &cancelled,
                     const TCategoryRead &early, const TCategorySnapshots *earlier) {
-  std::vector<TCategory> withContent; // wanted, and listed with the content
-  for (TCategory category : kReadOrder) {
-    if (category == TCategory::Cache || !Holds(categories, category)) continue;
-    const auto enumeration = cache.EnumerateSeparately(category);
-    if (!enumeration) {
-      withContent.push_back(category);
-      continue;
-    }
-    TCacheSnapshot entries;
-    if (!entries.Read(*enumeration, category, cancelled, EarlierOf(earlier, category)))
-      return false;
-    read(category, std::move(entries));
-  }
-  if (Holds(categories, TCategory::Cache))
-    return ReadContent(cache, true, withContent, read, cancelled, early, earlier);
-  // Without the content, reading it whole for the entries of a small
-  // container would cost what the content's size costs.
-  for (TCategory category : withContent)
-    if (!ReadApart(cache, category, read, cancelled, EarlierOf(earlier, category))) return false;
-  return true;
+  TSnapshotLister lister(read, cancelled, early, earlier);
+  return ListCategories(cache, categories, lister);
 }

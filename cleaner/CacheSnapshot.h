@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CacheListing.h"
 #include "CacheWalk.h"
 #include "EntryTexts.h"
 #include "Platform.h"
@@ -56,14 +57,6 @@ public:
                        const TCancelled &cancelled = {},
                        const std::function<void(TCategory)> &passed = {},
                        const TCacheSnapshot *earlier = nullptr);
-
-  // When none of `category`'s entries were among the content's (ReadWithContent,
-  // Append), reads its own enumeration whole: the platform may list it apart
-  // after all, and asking costs little when it holds none. Returns false when
-  // `cancelled` said so.
-  bool ReadApartWhenNoneListed(IUrlCache &cache, TCategory category,
-                               const TCancelled &cancelled = {},
-                               const TCacheSnapshot *earlier = nullptr);
 
   // Keeps `entry` after what is kept of `category`, which counts as read.
   void Append(TCategory category, const TCacheEntryView &entry);
@@ -128,22 +121,13 @@ private:
 // category not read.
 using TCategorySnapshots = std::array<std::shared_ptr<const TCacheSnapshot>, 3>;
 
-// The categories in the order a read hands them over: the usually small
-// cookie and history containers first, then the http content.
-constexpr std::array<TCategory, 3> kReadOrder{TCategory::Cookies, TCategory::History,
-                                              TCategory::Cache};
-
 // What a read of the cache hands over: a category's entries, whole.
 using TCategoryRead = std::function<void(TCategory, TCacheSnapshot)>;
 
 // Reads `categories` of `cache` as the platform lists them, in kReadOrder,
 // and hands each one's snapshot (holding it alone) to `read` once it is
-// whole. This is where the platform's container rule is applied: a cookie
-// or history category that the platform lists apart
-// (IUrlCache::EnumerateSeparately) is read by its own enumeration; one it
-// lists with the content (Wine) is taken from the content's enumeration when
-// the content is read too, by its own otherwise, and by its own after all
-// when the content's held none of its entries. `early`, when set, is handed
+// whole, each as the platform's container rule lists it (CacheListing.h).
+// `early`, when set, is handed
 // such a category as soon as the content's enumeration has passed it (the
 // dialog fills its small lists then); `read` still hands it over at the end.
 // Returns false when `cancelled` said so; what was handed over stands.

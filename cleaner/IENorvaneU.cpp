@@ -72,19 +72,22 @@ TCleanTotals TIENorvane::TotalsOf(const TEntryDeleter &deleter) {
   return totals;
 }
 
-TCleanTotals TIENorvane::DeleteSelected(const TSelection &selection,
-                                        const TSweepObserver &observer) {
+TCleanRun TIENorvane::SelectAndDelete(const TSweepObserver &observer) {
+  const TKeepSites keep = SitesToKeep();
+  const std::vector<TSweep> sweeps = Sweeps();
   TTraceWipeRun wipe(System, Settings.WipeTraces);
   TEntryDeleter deleter(wipe.Cache(), observer);
-  for (const TSelectedCategory &sweep : selection.Sweeps)
-    for (const TCacheEntry &entry : sweep.Entries)
-      deleter(sweep.Category, entry.View());
+  TCleanRun run;
+  run.Selection = SelectListed(sweeps, wipe.Cache(), System.LeadBytes(), keep,
+                               [&deleter](const TSweep &sweep, const TCacheEntryView &entry) {
+                                 deleter(sweep.Category, entry);
+                               });
   // The totals also say what the sites to keep held back.
-  TCleanTotals totals = TotalsOf(deleter);
-  totals.Wipe = wipe.Finish();
+  run.Totals = TotalsOf(deleter);
+  run.Totals.Wipe = wipe.Finish();
   for (TCategory category : kAllCategories)
-    totals.Of(category).Kept = selection.KeptOf(category);
-  return totals;
+    run.Totals.Of(category).Kept = run.Selection.KeptOf(category);
+  return run;
 }
 
 std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore(const TCleanTotals &deleted) {
@@ -104,15 +107,13 @@ std::optional<THistoryAnswer> TIENorvane::EmptyHistoryStore(const TCleanTotals &
 }
 
 TCleanTotals TIENorvane::Clean(const TSweepObserver &observer) {
-  const TSelection selection = Select();
+  TCleanRun run = SelectAndDelete(observer);
   // A malformed mask ended the selection at its sweep: what the sweeps
-  // before it chose goes, and the clean ends there, as it would have had it
-  // deleted while it walked.
-  TCleanTotals totals = DeleteSelected(selection, observer);
-  if (const std::optional<TMaskFault> &fault = selection.Fault)
+  // before it chose is gone, and the clean ends there.
+  if (const std::optional<TMaskFault> &fault = run.Selection.Fault)
     throw EMaskException(fault->Pattern, static_cast<size_t>(fault->Position));
-  totals.HistoryStore = EmptyHistoryStore(totals);
-  return totals;
+  run.Totals.HistoryStore = EmptyHistoryStore(run.Totals);
+  return std::move(run.Totals);
 }
 
 // ---- The options dialog's side: the form and its preview lists ----

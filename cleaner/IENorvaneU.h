@@ -33,6 +33,13 @@ struct TCleanTotals {
   }
 };
 
+// What a clean selected (its entries gone, as far as the totals say) and
+// what its deletes did.
+struct TCleanRun {
+  TSelection Selection;
+  TCleanTotals Totals;
+};
+
 class TIENorvane {
 public:
   // The cleaner works through `platform`, which must outlive it. A new
@@ -67,24 +74,26 @@ public:
   // half repeats its http half's mask). Looks at no cache entry.
   std::vector<TMaskFault> MalformedMasks() const;
 
-  // A clean in three steps, each usable alone. Select: the categories the
-  // sweeps need read from the platform's cache (ReadCategories), then what
-  // the sweeps select of them (SelectFrom), for every category or only
-  // `only`; deletes nothing. A malformed mask met by an entry ends it with
-  // Fault set. Raises EKeepSitesException, before any read, for a malformed
-  // keep list.
+  // What a clean would select, from the platform's cache as read for its
+  // sweeps (ReadCategories, SelectFrom), for every category or only `only`;
+  // deletes nothing. A malformed mask met by an entry ends it with Fault
+  // set. Raises EKeepSitesException, before any read, for a malformed keep
+  // list.
   TSelection Select(std::optional<TCategory> only = std::nullopt);
-  // Delete what was selected: each entry of `selection` by the view its
-  // walk delivered, in order (TEntryDeleter); `observer`, when set, hears of
-  // every delete. The totals count what the selection's sites to keep held
-  // back (Kept) and hold no history store answer. With WipeTraces each
-  // delete also wipes what it leaves behind (TTraceWipeRun), and Wipe says
-  // what was wiped.
-  TCleanTotals DeleteSelected(const TSelection &selection, const TSweepObserver &observer = {});
+  // The clean's selection and deletes in one walk of the platform's cache
+  // (SelectListed): each entry chosen is deleted (TEntryDeleter) as soon as
+  // the walk lists it, so that the delete names what was just listed.
+  // `observer`, when set, hears of every delete. The selection is what
+  // Select would have chosen of the cache as walked; the totals count what
+  // the sites to keep held back (Kept) and hold no history store answer.
+  // With WipeTraces each delete also wipes what it leaves behind
+  // (TTraceWipeRun), and Wipe says what was wiped. Raises
+  // EKeepSitesException, before any walk, for a malformed keep list.
+  TCleanRun SelectAndDelete(const TSweepObserver &observer = {});
   // Empty the history store, which a clean does whenever history is on, as
   // far as the user selected: with history by mask (ByMask) the store forgets
   // only the URLs of the visits this clean deleted (`deleted`, what
-  // DeleteSelected or the clean's walk counted), and nothing else; otherwise
+  // what SelectAndDelete counted), and nothing else; otherwise
   // it is emptied whole, or, with sites to keep, each of its URLs that no
   // site keeps is deleted. A store the platform cannot list is left alone
   // then (see IHistoryStore). Its answer; none when history is off. Raises
@@ -93,7 +102,7 @@ public:
   // Whether a clean empties the history store: whenever history is on.
   bool EmptiesHistoryStore() const { return Settings.DeleteHistory; }
 
-  // The clean, as every front end runs it: Select, DeleteSelected, then
+  // The clean, as every front end runs it: SelectAndDelete, then
   // EmptyHistoryStore with what was deleted. Raises EKeepSitesException for
   // a malformed keep list before it deletes anything; EMaskException for a
   // malformed mask met by an entry, once what the sweeps before it selected

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "AsciiText.h"
+#include "CacheListing.h"
 
 std::vector<std::string> SweepPatternsOf(const CleanerSettings &settings, TCategory category) {
   std::vector<std::string> patterns;
@@ -72,51 +73,131 @@ uint64_t TSelection::EntryCount() const {
 
 namespace {
 
-// The content entries of other schemes than http among `entries`.
-TSchemeTotals OtherSchemesOf(const TCacheSnapshot &entries) {
-  TSchemeTotals others;
-  entries.Each(TCategory::Cache, [&others](const TCacheEntryView &entry) {
+// Builds a selection part by part as sweeps choose entries, in any order of
+// the sweeps.
+class TSelectionBuilder {
+public:
+  explicit TSelectionBuilder(const std::vector<TSweep> &sweeps) : Sweeps(sweeps) {
+    for (const TSweep &sweep : sweeps)
+      Built.Sweeps.push_back({sweep.Category, sweep.Pattern, {}, {}, {}});
+  }
+
+  void Add(size_t sweep, const TCacheEntryView &entry, const std::string *keptBy) {
+    TSelectedCategory &part = Built.Sweeps[sweep];
+    if (keptBy) {
+      part.Kept.Add(*keptBy, entry.Size);
+      part.KeptEntries.push_back({TCacheEntry::Of(entry), *keptBy});
+    } else {
+      part.Entries.push_back(TCacheEntry::Of(entry));
+    }
+  }
+  // Ends the selection at `sweep`, whose mask `failure` names: the sweeps
+  // after it are dropped.
+  void Fault(size_t sweep, const EMaskException &failure) {
+    Built.Sweeps.resize(sweep + 1);
+    Built.Fault =
+        TMaskFault{Sweeps[sweep].Category, failure.Mask, failure.Position, failure.Message()};
+  }
+  // Counts the content entries of other schemes from now on.
+  void CountOtherSchemes() { Built.OtherSchemes.emplace(); }
+  // Counts the content entry `entry` among the other schemes when it is one.
+  void CountOtherScheme(const TCacheEntryView &entry) {
+    TSchemeTotals &others = *Built.OtherSchemes;
     if (ContainerOfUrl(entry.Url) != TCategory::Cache ||
         BeginsWithAsciiNoCase(entry.Url, CategoryPrefix(TCategory::Cache)))
       return;
     ++others.Count;
     others.Bytes += entry.Size;
-  });
-  return others;
+  }
+  // Whether the other schemes are counted: when the first sweep is the cache's.
+  bool CountsOtherSchemes() const {
+    return !Sweeps.empty() && Sweeps.front().Category == TCategory::Cache;
+  }
+  TSelection Take() && { return std::move(Built); }
+
+private:
+  const std::vector<TSweep> &Sweeps;
+  TSelection Built;
+};
+
+// The index of the first sweep from `first` on whose pattern the matcher
+// refuses; the last sweep when there is none.
+size_t LastOfGroup(const std::vector<TSweep> &sweeps, size_t first, const TLeadByteSet &leadBytes) {
+  for (size_t i = first; i + 1 < sweeps.size(); ++i)
+    try {
+      const TMask compiled(sweeps[i].Pattern, leadBytes);
+    } catch (const EMaskException &) {
+      return i;
+    }
+  return sweeps.size() - 1;
 }
 
 } // namespace
 
 TSelection SelectFrom(const std::vector<TSweep> &sweeps, const TCategorySnapshots &entries,
                       const TLeadByteSet &leadBytes, const TKeepSites &keep) {
-  TSelection selection;
-  for (const TSweep &sweep : sweeps)
-    selection.Sweeps.push_back({sweep.Category, sweep.Pattern, {}, {}, {}});
-  size_t current = 0; // the part of the sweep under way
+  TSelectionBuilder built(sweeps);
+  size_t current = 0; // the sweep under way
   try {
     SelectEach(sweeps, entries, leadBytes, keep,
                [&](const TSweep &sweep, const TCacheEntryView &entry, const std::string *keptBy) {
                  current = static_cast<size_t>(&sweep - sweeps.data());
-                 TSelectedCategory &part = selection.Sweeps[current];
-                 if (keptBy) {
-                   part.Kept.Add(*keptBy, entry.Size);
-                   part.KeptEntries.push_back({TCacheEntry::Of(entry), *keptBy});
-                 } else {
-                   part.Entries.push_back(TCacheEntry::Of(entry));
-                 }
+                 built.Add(current, entry, keptBy);
                });
   } catch (const EMaskException &failure) {
     // The sweep that failed: the first one of the pattern from the one under
     // way on; the sweeps after it did not run.
-    while (current < selection.Sweeps.size() && selection.Sweeps[current].Pattern != failure.Mask)
+    while (current < sweeps.size() && sweeps[current].Pattern != failure.Mask)
       ++current;
-    if (current == selection.Sweeps.size()) throw;
-    selection.Sweeps.resize(current + 1);
-    selection.Fault = TMaskFault{selection.Sweeps[current].Category, failure.Mask, failure.Position,
-                                 failure.Message()};
+    if (current == sweeps.size()) throw;
+    built.Fault(current, failure);
   }
   const auto &content = entries[static_cast<size_t>(TCategory::Cache)];
-  if (content && !sweeps.empty() && sweeps.front().Category == TCategory::Cache)
-    selection.OtherSchemes = OtherSchemesOf(*content);
-  return selection;
+  if (content && built.CountsOtherSchemes()) {
+    built.CountOtherSchemes();
+    content->Each(TCategory::Cache,
+                  [&built](const TCacheEntryView &entry) { built.CountOtherScheme(entry); });
+  }
+  return std::move(built).Take();
+}
+
+TSelection SelectListed(const std::vector<TSweep> &sweeps, IUrlCache &cache,
+                        const TLeadByteSet &leadBytes, const TKeepSites &keep,
+                        const TListedChoice &chosen) {
+  TSelectionBuilder built(sweeps);
+  for (size_t first = 0; first < sweeps.size();) {
+    // One walk for the sweeps up to the next malformed pattern: the walk
+    // meets the sweeps' entries in its own order, and the sweeps after a
+    // malformed one must not run before its entries are known to be none.
+    const size_t last = LastOfGroup(sweeps, first, leadBytes);
+    std::vector<TEntrySelector> selectors;
+    selectors.reserve(last + 1 - first);
+    std::vector<TCategory> categories;
+    for (size_t i = first; i <= last; ++i) {
+      selectors.emplace_back(sweeps[i].Pattern, leadBytes);
+      categories.push_back(sweeps[i].Category);
+    }
+    const bool countOthers = first == 0 && built.CountsOtherSchemes();
+    if (countOthers) built.CountOtherSchemes();
+    std::optional<size_t> faulted;
+    WalkCategories(cache, categories, [&](TCategory category, const TCacheEntryView &entry) {
+      if (countOthers && category == TCategory::Cache) built.CountOtherScheme(entry);
+      for (size_t i = first; i <= last && i != faulted; ++i) {
+        if (sweeps[i].Category != category) continue;
+        try {
+          if (!selectors[i - first].Selects(entry.Url)) continue;
+        } catch (const EMaskException &failure) {
+          built.Fault(i, failure);
+          faulted = i;
+          break;
+        }
+        const std::string *keptBy = keep.Empty() ? nullptr : keep.KeptBy(entry.Url);
+        built.Add(i, entry, keptBy);
+        if (!keptBy) chosen(sweeps[i], entry);
+      }
+    });
+    if (faulted) break;
+    first = last + 1;
+  }
+  return std::move(built).Take();
 }

@@ -41,6 +41,11 @@ void SelectEach(const std::vector<TSweep> &sweeps, const TCategorySnapshots &ent
 // The categories of `sweeps` read from `cache` (ReadCategories).
 TCategorySnapshots ReadForSweeps(IUrlCache &cache, const std::vector<TSweep> &sweeps);
 
+// Hears of each entry a sweep of a walk chose and no site keeps, as the
+// walk lists it: the view is the enumeration's own, valid until the walk
+// goes on.
+using TListedChoice = std::function<void(const TSweep &, const TCacheEntryView &)>;
+
 // A malformed mask: which category, which whole pattern, the 1-based
 // position in it and the matcher's own message.
 struct TMaskFault {
@@ -91,3 +96,13 @@ struct TSelection {
 // schemes are added up when the first sweep is the cache's.
 TSelection SelectFrom(const std::vector<TSweep> &sweeps, const TCategorySnapshots &entries,
                       const TLeadByteSet &leadBytes, const TKeepSites &keep);
+
+// The same selection made while walking `cache` live (WalkCategories):
+// `chosen` hears of each entry chosen and not held back as soon as the walk
+// lists it, so that what it does (a delete) follows the listing at once.
+// The sweeps up to a malformed pattern share one walk; the sweeps after it
+// get a walk of their own once no entry reached it. A selection ended by a
+// malformed mask holds what the sweeps before it chose, as SelectFrom's.
+TSelection SelectListed(const std::vector<TSweep> &sweeps, IUrlCache &cache,
+                        const TLeadByteSet &leadBytes, const TKeepSites &keep,
+                        const TListedChoice &chosen);

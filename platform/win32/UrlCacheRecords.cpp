@@ -14,7 +14,10 @@ const INTERNET_CACHE_ENTRY_INFOA *TUrlCacheRecords::Next() {
   while (Handle && fruitless < kMaxFruitlessQueries) {
     switch (QueryNext()) {
     case TQuery::Record: return Buffer.Data();
-    case TQuery::NoRecord: ++fruitless; break;
+    case TQuery::NoRecord:
+      ++fruitless;
+      Missed = true;
+      break;
     case TQuery::End: Handle.Reset(); break;
     }
   }

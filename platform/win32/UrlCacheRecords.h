@@ -29,6 +29,10 @@ public:
   // enumeration is closed once the listing ends.
   const INTERNET_CACHE_ENTRY_INFOA *Next();
 
+  // Whether a query so far fetched nothing where a record may have been: a
+  // record passed over, whose URL nobody has seen.
+  bool MissedAny() const { return Missed; }
+
 private:
   enum class TQuery { Record, NoRecord, End };
 
@@ -40,4 +44,5 @@ private:
   TUrlCacheFind Handle;
   bool HaveFirst = false;
   bool ListedNothing = false;
+  bool Missed = false;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "Handles.h"
 #include "UrlCacheRecords.h"
@@ -154,6 +155,30 @@ TWin32TraceWipe::BeforeDelete(const INTERNET_CACHE_ENTRY_INFOA &record) {
       !OverwriteFile(record.lpszLocalFileName, Totals[IndexOf(container)]))
     return TDeleteResult::LinkedFile;
   return std::nullopt;
+}
+
+class TWin32TraceWipe::TWithoutNeutrals : public IUrlEnumeration {
+public:
+  explicit TWithoutNeutrals(std::unique_ptr<IUrlEnumeration> inner) : Inner(std::move(inner)) {}
+  const TCacheEntryView *Next() override {
+    const TCacheEntryView *entry = Inner->Next();
+    while (entry && IsNeutral(entry->Url))
+      entry = Inner->Next();
+    return entry;
+  }
+
+private:
+  std::unique_ptr<IUrlEnumeration> Inner;
+};
+
+std::unique_ptr<IUrlEnumeration> TWin32TraceWipe::Enumerate(TCategory category) {
+  return std::make_unique<TWithoutNeutrals>(Inner.Enumerate(category));
+}
+
+std::unique_ptr<IUrlEnumeration> TWin32TraceWipe::EnumerateSeparately(TCategory category) {
+  auto inner = Inner.EnumerateSeparately(category);
+  if (!inner) return nullptr; // listed with the content
+  return std::make_unique<TWithoutNeutrals>(std::move(inner));
 }
 
 TDeleteResult TWin32TraceWipe::Delete(const TCacheEntryView &entry) {

@@ -44,12 +44,12 @@ public:
   static bool IsNeutral(const char *url);
 
 private:
-  std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override {
-    return Inner.Enumerate(category);
-  }
-  std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override {
-    return Inner.EnumerateSeparately(category);
-  }
+  class TWithoutNeutrals;
+
+  // The inner cache's enumerations without the neutral entries, which a
+  // walk under way may meet as the wipe commits them.
+  std::unique_ptr<IUrlEnumeration> Enumerate(TCategory category) override;
+  std::unique_ptr<IUrlEnumeration> EnumerateSeparately(TCategory category) override;
   TDeleteResult Delete(const TCacheEntryView &entry) override;
 
   // The shape of the record the delete under way frees.

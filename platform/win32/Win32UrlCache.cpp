@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <optional>
+#include <unordered_set>
+#include <utility>
 
 #include "UrlCacheRecords.h"
 
@@ -12,38 +14,67 @@ bool SameText(const char *a, const char *b) { return std::strcmp(a, b) == 0; }
 // Local file names compare with no file (null) and the empty name alike.
 bool SameFile(const char *a, const char *b) { return SameText(a ? a : "", b ? b : ""); }
 
-class TWin32Enumeration : public IUrlEnumeration {
+// Whether `entry` is the view of `record` itself (not a copy of its texts).
+bool IsViewOf(const TCacheEntryView &entry, const INTERNET_CACHE_ENTRY_INFOA &record) {
+  return entry.Url == record.lpszSourceUrlName && entry.LocalFileName == record.lpszLocalFileName;
+}
+
+} // namespace
+
+class TWin32UrlCache::TEnumeration : public IUrlEnumeration {
 public:
   // Lists `category` by its documented selector and, when that lists
   // nothing (Wine compares it exactly with its container prefixes) and
   // `fallBack` allows, by the container's own prefix.
-  TWin32Enumeration(const TWin32Api &api, TCategory category, bool fallBack = true) {
-    const TWin32UrlCache::TSelectors selectors = TWin32UrlCache::SelectorsOf(category);
-    Records.emplace(api, selectors.Documented);
+  TEnumeration(TWin32UrlCache &owner, TCategory category, bool fallBack = true) : Owner(owner) {
+    const TSelectors selectors = SelectorsOf(category);
+    Records.emplace(owner.Api, selectors.Documented);
     if (Records->ListsNothing() && fallBack && selectors.Fallback)
-      Records.emplace(api, selectors.Fallback);
+      Records.emplace(owner.Api, selectors.Fallback);
   }
+  ~TEnumeration() override { Forget(); }
+  TEnumeration(const TEnumeration &) = delete;
+  TEnumeration &operator=(const TEnumeration &) = delete;
 
   // Whether the platform answered that the selectors tried list nothing.
   bool ListsNothing() const { return Records->ListsNothing(); }
 
   // A record without a URL is passed over.
   const TCacheEntryView *Next() override {
+    Forget();
     while (const INTERNET_CACHE_ENTRY_INFOA *record = Records->Next()) {
       if (!record->lpszSourceUrlName) continue;
       Current = {record->lpszSourceUrlName, record->lpszLocalFileName,
                  (uint64_t{record->dwSizeHigh} << 32) | record->dwSizeLow};
+      if (FirstOfItsKey(record->lpszSourceUrlName)) {
+        Owner.ListedAlone = record;
+        Owner.ListedBy = this;
+      }
       return &Current;
     }
     return nullptr;
   }
 
 private:
+  // Whether this walk has met no other entry of the key of `url` and
+  // passed over no record: always false where keys are not known. Records
+  // the key either way.
+  bool FirstOfItsKey(const char *url) {
+    if (Owner.Guard != TIndexGuard::FreedSlotKeys || !Owner.Keys) return false;
+    const bool first = KeysMet.insert(Owner.Keys->KeyOf(url) >> TUrlIndexKeys::kFlagBits).second;
+    return first && !Records->MissedAny();
+  }
+  void Forget() {
+    if (Owner.ListedBy != this) return;
+    Owner.ListedAlone = nullptr;
+    Owner.ListedBy = nullptr;
+  }
+
+  TWin32UrlCache &Owner;
   std::optional<TUrlCacheRecords> Records;
   TCacheEntryView Current{};
+  std::unordered_set<uint32_t> KeysMet; // their bits above the flags
 };
-
-} // namespace
 
 bool TWin32UrlCache::Addresses(const char *url) const {
   switch (Guard) {
@@ -68,14 +99,14 @@ TWin32UrlCache::TSelectors TWin32UrlCache::SelectorsOf(TCategory category) {
 }
 
 std::unique_ptr<IUrlEnumeration> TWin32UrlCache::Enumerate(TCategory category) {
-  return std::make_unique<TWin32Enumeration>(Api, category);
+  return std::make_unique<TEnumeration>(*this, category);
 }
 
 std::unique_ptr<IUrlEnumeration> TWin32UrlCache::EnumerateSeparately(TCategory category) {
   // A documented cookie or history selector that lists nothing means either
   // Wine, whose null selector lists those containers with the content, or
   // an empty container, of which the content then lists nothing either.
-  auto enumeration = std::make_unique<TWin32Enumeration>(Api, category, false);
+  auto enumeration = std::make_unique<TEnumeration>(*this, category, false);
   if (category != TCategory::Cache && enumeration->ListsNothing()) return nullptr;
   return enumeration;
 }
@@ -143,15 +174,30 @@ TDeleteResult TWin32UrlCache::FailureOf(DWORD code) const {
 // entry the walk delivered (same URL, same local file), which keeps an entry
 // that a shared key, or a commit since the walk, put in its place. Windows
 // documents no such behaviour and gets the checked delete for every URL.
+//
+// Under Wine the lookup is spared for the entry an enumeration has just
+// delivered, when the walk met no other entry of its key before it and
+// passed over no record: an enumeration lists a bucket's slots in the order
+// a lookup tries them, so the first slot whose key matches is the one just
+// listed, and the lookup would find what the listing found. The time between
+// the listing and the delete is then one call, the time the lookup left
+// before its delete. A view copied out of the walk, or delivered after
+// another entry of its key (another container's, or one a commit put ahead),
+// is looked up.
 TDeleteResult TWin32UrlCache::Delete(const TCacheEntryView &entry) {
+  const INTERNET_CACHE_ENTRY_INFOA *record = std::exchange(ListedAlone, nullptr);
+  ListedBy = nullptr;
   if (!Addresses(entry.Url)) return TDeleteResult::NotAddressable;
-  switch (Resolve(entry)) {
-  case TResolution::WalkedEntry: break;
-  case TResolution::OtherEntry: return TDeleteResult::NotAddressable;
-  case TResolution::NoEntry: return FailureOf(Api.GetLastError());
+  if (!record || !IsViewOf(entry, *record)) {
+    switch (Resolve(entry)) {
+    case TResolution::WalkedEntry: break;
+    case TResolution::OtherEntry: return TDeleteResult::NotAddressable;
+    case TResolution::NoEntry: return FailureOf(Api.GetLastError());
+    }
+    record = Lookup.Data();
   }
   if (BeforeDelete)
-    if (const std::optional<TDeleteResult> instead = BeforeDelete(*Lookup.Data())) return *instead;
+    if (const std::optional<TDeleteResult> instead = BeforeDelete(*record)) return *instead;
   if (Api.DeleteUrlCacheEntryA(entry.Url)) return TDeleteResult::Deleted;
   return FailureOf(Api.GetLastError());
 }

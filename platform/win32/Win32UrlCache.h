@@ -47,9 +47,12 @@ public:
   // NotAddressable, without a call, for a URL the guard refuses. Otherwise
   // looks the URL up first and deletes only when it resolves to the entry
   // that was walked (same URL, same local file); NotAddressable when it
-  // resolves to another, Failed when to none. A delete refused because the
-  // entry is locked (a running browser holds its file: 32 under Wine, 5 as
-  // Windows documents it) is InUse.
+  // resolves to another, Failed when to none. Under Wine, the view an
+  // enumeration of this cache delivered last is deleted without the lookup
+  // when the enumeration met no other entry of its key (Win32UrlCache.cpp
+  // says why that is the same check). A delete refused because the entry is
+  // locked (a running browser holds its file: 32 under Wine, 5 as Windows
+  // documents it) is InUse.
   TDeleteResult Delete(const TCacheEntryView &entry) override;
 
   // Called with the record a delete resolved to (the walked entry), just
@@ -61,6 +64,8 @@ public:
   void SetBeforeDelete(TBeforeDelete hook) { BeforeDelete = std::move(hook); }
 
 private:
+  class TEnumeration;
+
   // What the entry's URL resolves to now; after NoEntry the last-error code
   // says why.
   enum class TResolution { WalkedEntry, OtherEntry, NoEntry };
@@ -72,4 +77,8 @@ private:
   const std::optional<TUrlIndexKeys> Keys; // with FreedSlotKeys
   TEntryBuffer Lookup;                     // the record of the last lookup
   TBeforeDelete BeforeDelete;
+  // The record an enumeration delivered last, when its walk met no other
+  // entry of its key and nothing was deleted since; null otherwise.
+  const INTERNET_CACHE_ENTRY_INFOA *ListedAlone = nullptr;
+  const TEnumeration *ListedBy = nullptr;
 };

@@ -177,8 +177,8 @@ TEST(CleanHttps, CacheSweepsTheHttpsHalfAfterTheHttpHalf) {
       }
       EXPECT_EQ(platform.Cache.Urls().size(), kCache.size()) << "a selection deletes nothing";
 
-      // Clean() deletes the same entries; so does deleting
-      // the selection.
+      // Clean() deletes the same entries; so does the select and delete
+      // in one walk, which chooses what the selection chose.
       TSeededPlatform cleaned(listing);
       TIENorvane oneStep = AllOn(cleaned, c.Https);
       oneStep.Settings.DeleteCacheType = cleaner.Settings.DeleteCacheType;
@@ -189,9 +189,10 @@ TEST(CleanHttps, CacheSweepsTheHttpsHalfAfterTheHttpHalf) {
       EXPECT_EQ(totals.Cache.Bytes, cacheBytes);
       EXPECT_EQ(totals.Cookies.Count, kCookiesAll.size());
       EXPECT_EQ(totals.History.Count, kHistoryAll.size());
-      const TCleanTotals stepwise = cleaner.DeleteSelected(selection);
+      const TCleanRun stepwise = cleaner.SelectAndDelete();
       EXPECT_EQ(platform.Cache.Urls(), cleaned.Cache.Urls());
-      EXPECT_EQ(stepwise.FreedBytes(), totals.FreedBytes());
+      EXPECT_EQ(stepwise.Totals.FreedBytes(), totals.FreedBytes());
+      EXPECT_EQ(stepwise.Selection.EntryCount(), selection.EntryCount());
       // Two content listings at most, each entry once in each; and the
       // cookie and history containers once more when listed apart.
       EXPECT_LE(cleaned.Cache.Calls().Next,
@@ -320,7 +321,9 @@ TEST(CleanKeep, SitesHoldBackTheirEntriesInEveryCategory) {
         EXPECT_EQ(SiteCounts(totals), expectation->Sites) << CategoryPrefix(category);
         EXPECT_EQ(totals.Bytes, expectation->Bytes) << CategoryPrefix(category);
       }
-      const TCleanTotals deletedTotals = cleaner.DeleteSelected(selection);
+      const TCleanRun run = cleaner.SelectAndDelete();
+      EXPECT_EQ(run.Selection.EntryCount(), selection.EntryCount());
+      const TCleanTotals &deletedTotals = run.Totals;
       EXPECT_EQ(deletedTotals.FreedBytes(), freed);
       for (const auto &[category, expectation] : expectedKept) {
         EXPECT_EQ(SiteCounts(deletedTotals.Of(category).Kept), expectation->Sites);
@@ -432,7 +435,7 @@ TEST(CleanHistoryStore, ForgetsOnlyWhatTheCleanSelected) {
       cleaner.Settings.KeepSites = c.Keep;
       std::optional<THistoryAnswer> answer;
       if (stepped) {
-        answer = cleaner.EmptyHistoryStore(cleaner.DeleteSelected(cleaner.Select()));
+        answer = cleaner.EmptyHistoryStore(cleaner.SelectAndDelete().Totals);
       } else {
         answer = cleaner.Clean().HistoryStore;
       }

@@ -2,6 +2,8 @@
 // it came, every selected entry the platform kept with its reason, and an
 // exit code that does not call a partial clean a success. Its deletes are
 // exactly the entries its walk listed, by the views the walk delivered.
+#include <array>
+
 #include "cli_fixture.h"
 
 #include "CommandLine.h"
@@ -166,14 +168,22 @@ TEST_F(CliTest, CleanDeletesByTheViewsItsWalkListed) {
     std::vector<std::string> clean = arguments;
     clean[0] = "clean";
     ASSERT_EQ(Run(clean, kPipes, &recording).Code, kExitOk);
-    // One delete per listed entry, in the listing's order, each with the
+    // One delete per listed entry, in the listing's order within each
+    // container (the walk lists the containers interleaved), each with the
     // walked entry's URL, local file and size.
+    std::array<std::vector<size_t>, 3> byContainer; // indexes into Deletes
+    for (size_t i = 0; i < recording.Deletes.size(); ++i)
+      byContainer[static_cast<size_t>(ContainerOfUrl(recording.Deletes[i].Url.c_str()))].push_back(
+          i);
+    std::array<size_t, 3> next{};
     size_t call = 0;
     for (const TJsonValue &category : preview["categories"].Array()) {
       for (const TJsonValue &entry : category["entries"].Array()) {
         SCOPED_TRACE(entry["url"].String());
-        ASSERT_LT(call, recording.Deletes.size());
-        const auto &deleted = recording.Deletes[call++];
+        const size_t container = static_cast<size_t>(ContainerOfUrl(entry["url"].String().c_str()));
+        ASSERT_LT(next[container], byContainer[container].size());
+        const auto &deleted = recording.Deletes[byContainer[container][next[container]++]];
+        ++call;
         EXPECT_EQ(deleted.Url, entry["url"].String());
         EXPECT_EQ(deleted.File.has_value(), !entry["file"].IsNull());
         if (deleted.File) {

@@ -347,9 +347,13 @@ TEST_F(EngineDifferential, PluginCommandLinePreviewAndDialogAgreeOnRandomCaches)
         cleaner.LoadSettings(ini, kSection);
         const TSelection selection = cleaner.Select();
         agree(plugin.Result, !selection.Fault.has_value(), "plug-in's result");
-        const TCleanTotals totals = cleaner.DeleteSelected(selection);
+        uint64_t freed = 0;
+        for (const TSelectedCategory &part : selection.Sweeps)
+          for (const TCacheEntry &entry : part.Entries)
+            if (platform.Cache.Delete(entry.View()) == TDeleteResult::Deleted) freed += entry.Size;
         agree(plugin.After.Left, platform.Cache.Urls(), "plug-in's and the selection's deletes");
-        if (!selection.Fault) agree(plugin.Report, totals.ReportText(), "report");
+        if (!selection.Fault)
+          agree(plugin.Report, "Exempted space is " + std::to_string(freed) + " bytes", "report");
         continue;
       }
       const std::vector<std::string> chosen = EntryKeys(preview.Json, "entries");

@@ -40,7 +40,7 @@ const std::vector<TSeed> kCache = {
     {"http://localhost/", 160},
 };
 
-TEST(EngineSteps, SelectionStopsAtAMalformedMaskAndDeletingItLeavesTheHistoryStore) {
+TEST(EngineSteps, SelectionStopsAtAMalformedMaskAndItsDeletesLeaveTheHistoryStore) {
   for (const char *cookieMask : {"*[", "*example*"}) {
     SCOPED_TRACE(cookieMask);
     TCleanPlatform platform;
@@ -68,11 +68,17 @@ TEST(EngineSteps, SelectionStopsAtAMalformedMaskAndDeletingItLeavesTheHistorySto
     EXPECT_EQ(platform.Cache.Urls().size(), kCache.size()) << "a selection deletes nothing";
 
     std::vector<std::string> heard;
-    const TCleanTotals totals = cleaner.DeleteSelected(
-        selection, [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
+    const TCleanRun run = cleaner.SelectAndDelete(
+        [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
           heard.push_back(std::string(CategoryPrefix(category)) + entry.Url +
                           (result == TDeleteResult::Deleted ? "" : " stays"));
         });
+    const TCleanTotals &totals = run.Totals;
+    // The walk that deletes chooses what the selection chose, and stops at
+    // the same mask.
+    EXPECT_EQ(run.Selection.EntryCount(), selection.EntryCount());
+    EXPECT_EQ(run.Selection.Sweeps.size(), selection.Sweeps.size());
+    EXPECT_EQ(run.Selection.Fault.has_value(), malformed);
     EXPECT_EQ(totals.Cache.Bytes, 50u);
     EXPECT_EQ(totals.FreedBytes(), malformed ? 50u : 150u);
     EXPECT_EQ(heard.size(), selection.EntryCount());

@@ -8,13 +8,18 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "CacheSeeder.h"
 #include "FaultyWin32Api.h"
 #include "IENorvaneU.h"
 #include "WalkSweep.h"
 #include "Win32Platform.h"
+#include "Win32System.h"
 
 namespace {
 
@@ -139,21 +144,44 @@ TEST_F(CleanRealCache, WalkGrowsItsBufferForLargeRecords) {
   EXPECT_EQ(WalkSet(Platform, "http://*.*").size(), 5u);
 }
 
-// What a clean asks of the platform: no more than a bare enumeration of the
-// cache and the deletes, and the check that each URL still names the walked
-// entry. Wine lists the cookie and history containers with the content (and
-// nothing under their documented selectors, which each cost one call): the
-// http sweep's enumeration lists every entry once, the record fitting the
-// reused buffer, and the cookie and history sweeps take theirs from it. The
-// https half lists the content once more, and takes no cookie or history
-// entry from it.
+namespace {
+
+// Two URLs whose keys agree above the flag bits, in different buckets, so
+// that the index holds both; none where the keys are not known.
+std::optional<std::pair<std::string, std::string>> UrlsSharingAKey() {
+  const TWin32System system = TWin32System::Detect(TWin32Api::System());
+  if (system.Guard() != TIndexGuard::FreedSlotKeys || !system.IndexKeys) return std::nullopt;
+  const TUrlIndexKeys &keys = *system.IndexKeys;
+  std::unordered_map<uint32_t, std::string> seen; // by the key's bits above the flags
+  for (int i = 0; i < 1'000'000; ++i) {
+    std::string url = "http://shared.example.com/" + std::to_string(i);
+    const uint32_t key = keys.KeyOf(url);
+    const auto [first, fresh] = seen.emplace(key >> TUrlIndexKeys::kFlagBits, url);
+    if (!fresh && (keys.KeyOf(first->second) & 63u) != (key & 63u))
+      return std::pair{first->second, std::move(url)};
+  }
+  ADD_FAILURE() << "no two URLs share a key";
+  return std::nullopt;
+}
+
+} // namespace
+
+// One listing of the content serves every sweep, and each delete is
+// checked: under Wine, where the keys are known, by the listing just before
+// it, and by a lookup for an entry whose key the walk met before (the second
+// of two URLs sharing one); elsewhere by a lookup for each.
 TEST_F(CleanRealCache, CleanListsEveryEntryOnceAndChecksEachDelete) {
+  const auto shared = UrlsSharingAKey();
   for (const bool https : {false, true}) {
     SCOPED_TRACE(https ? "with the https half" : "http only");
     EmptyUrlCache();
     for (const TSampleEntry &seed : SampleCacheEntries())
       SeedEntry(seed.Url, seed.Size);
     SeedHttpEntry("https://secure.example.com/app.js", 500);
+    if (shared) {
+      SeedHttpEntry(shared->first, 0);
+      SeedHttpEntry(shared->second, 0);
+    }
     const size_t listed = ListUrlCache(nullptr).size();
     TFaultyWin32Api faulty;
     TWin32Platform platform(faulty.Api());
@@ -164,7 +192,7 @@ TEST_F(CleanRealCache, CleanListsEveryEntryOnceAndChecksEachDelete) {
     const TCleanTotals totals = cleaner.Clean();
 
     const uint64_t deleted = totals.Cache.Count + totals.Cookies.Count + totals.History.Count;
-    EXPECT_EQ(deleted, https ? 8u : 7u) << "every seeded entry whose URL holds a dot";
+    EXPECT_EQ(deleted, (https ? 8u : 7u) + (shared ? 2 : 0)) << "every seeded entry with a dot";
     EXPECT_EQ(totals.Cache.Bytes, 1000u + 2345 + 4000 + (https ? 500 : 0));
     EXPECT_EQ(totals.Cookies.Count, 2u);
     EXPECT_EQ(totals.History.Count, 2u);
@@ -174,8 +202,12 @@ TEST_F(CleanRealCache, CleanListsEveryEntryOnceAndChecksEachDelete) {
     EXPECT_EQ(faulty.Calls(TWin32Call::FindFirstUrlCacheEntryA), 3u);
     EXPECT_EQ(faulty.Calls(TWin32Call::FindNextUrlCacheEntryA), listed);
     EXPECT_EQ(faulty.Calls(TWin32Call::FindCloseUrlCache), 1u);
-    EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), deleted);
+    EXPECT_EQ(faulty.Calls(TWin32Call::GetUrlCacheEntryInfoA), shared ? 1u : deleted);
     EXPECT_EQ(faulty.Calls(TWin32Call::DeleteUrlCacheEntryA), deleted);
     EXPECT_EQ(UrlCacheHas("https://secure.example.com/app.js"), !https);
+    if (shared) {
+      EXPECT_FALSE(UrlCacheHas(shared->first));
+      EXPECT_FALSE(UrlCacheHas(shared->second));
+    }
   }
 }

@@ -162,8 +162,7 @@ protected:
     cleaner.Settings.HistoryMask = "*.*";
     cleaner.Settings.KeepSites = "kept.example";
     cleaner.Settings.WipeTraces = wipe;
-    const TSelection selection = cleaner.Select();
-    return cleaner.DeleteSelected(selection);
+    return cleaner.SelectAndDelete().Totals;
   }
 
   std::vector<std::string> Files; // per seed; empty for cookies and history

@@ -215,37 +215,27 @@ private:
     return kExitOk;
   }
 
-  // Deletes exactly what was selected, showing the progress; what each
-  // delete did, and the totals.
-  TListing DeleteSelected(const TSelection &selected, TCleanTotals &totals) {
-    const uint64_t toDo = selected.EntryCount();
-    uint64_t count = 0;
-    TCleanListing deletes(Cleaner, selected);
-    totals = Cleaner.DeleteSelected(
-        selected, [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
-          deletes.Deleted(category, entry, result);
-          Progress.Deleted(++count, toDo);
-        });
-    return std::move(deletes).Done(totals);
-  }
-
-  // The cleaner's steps one by one: selects first, so that the number of
-  // deletes is known, then deletes and empties the history store.
+  // The cleaner's clean, step by step as the plug-in's: the selection and
+  // its deletes in one walk, showing the progress, then the history store.
   int Clean() {
-    const TSelection selected = Cleaner.Select();
-    if (selected.Fault) return MaskFaultMet(*selected.Fault);
-    TCleanTotals totals;
-    TListing done = DeleteSelected(selected, totals);
-    NoteOtherSchemes(done, Cleaner, selected);
-    const std::optional<THistoryOutcome> history = EmptyHistoryStore(totals);
-    const std::string report = totals.ReportText();
+    TCleanListing deletes(Cleaner);
+    const TCleanRun run = Cleaner.SelectAndDelete(
+        [&](TCategory category, const TCacheEntryView &entry, TDeleteResult result) {
+          deletes.Deleted(category, entry, result);
+          if (result == TDeleteResult::Deleted) Progress.Deleted();
+        });
+    if (run.Selection.Fault) return MaskFaultMet(*run.Selection.Fault);
+    TListing done = std::move(deletes).Done(run);
+    NoteOtherSchemes(done, Cleaner, run.Selection);
+    const std::optional<THistoryOutcome> history = EmptyHistoryStore(run.Totals);
+    const std::string report = run.Totals.ReportText();
     const bool complete = done.Total().NotDeleted == 0 && (!history || history->Done());
     if (Options.Json) {
       TJsonWriter json(Text, AnsiText());
       BeginJson(json);
       WriteListingJson(json, done, true);
       WriteHistoryJson(json, history);
-      WriteWipeJson(json, totals.Wipe);
+      WriteWipeJson(json, run.Totals.Wipe);
       json.Key("report");
       json.String(report);
       json.Key("complete");
@@ -254,7 +244,7 @@ private:
     } else {
       WriteCleanText(Text, done, Layout());
       if (history) Text << HistoryOutcomeText(*history) << '\n';
-      WriteWipeText(Text, totals.Wipe);
+      WriteWipeText(Text, run.Totals.Wipe);
       Text << report << '\n';
     }
     if (complete) return kExitOk;

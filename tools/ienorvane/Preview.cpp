@@ -1,5 +1,9 @@
 #include "Preview.h"
 
+#include <algorithm>
+
+#include "AsciiText.h"
+
 namespace {
 
 TCategoryListing HeadOf(const TIENorvane &settings, TCategory category) {
@@ -63,10 +67,7 @@ void NoteOtherSchemes(TListing &listing, const TIENorvane &settings, const TSele
     if (category.Category == TCategory::Cache) category.OtherSchemes = selection.OtherSchemes;
 }
 
-TCleanListing::TCleanListing(const TIENorvane &settings, const TSelection &selection)
-    : Listing(Heads(settings, std::nullopt)) {
-  AddKept(Listing, selection);
-}
+TCleanListing::TCleanListing(const TIENorvane &settings) : Listing(Heads(settings, std::nullopt)) {}
 
 void TCleanListing::Deleted(TCategory category, const TCacheEntryView &entry,
                             TDeleteResult result) {
@@ -77,11 +78,28 @@ void TCleanListing::Deleted(TCategory category, const TCacheEntryView &entry,
     listing.NotDeleted.push_back({TCacheEntry::Of(entry), result});
 }
 
-TListing TCleanListing::Done(const TCleanTotals &totals) && {
+namespace {
+
+// Whether the cache's https half swept the entry with this URL.
+bool InHttpsHalf(const std::string &url) { return BeginsWithAsciiNoCase(url, kHttpsPrefix); }
+
+// Puts the cache's deletes in the order of its sweeps, as a preview lists
+// them: the walk met the http and https halves' entries interleaved.
+void InSweepOrder(TCategoryListing &cache) {
+  std::stable_partition(cache.Entries.begin(), cache.Entries.end(),
+                        [](const TCacheEntry &entry) { return !InHttpsHalf(entry.Url); });
+  std::stable_partition(cache.NotDeleted.begin(), cache.NotDeleted.end(),
+                        [](const TUndeletedEntry &left) { return !InHttpsHalf(left.Entry.Url); });
+}
+
+} // namespace
+
+TListing TCleanListing::Done(const TCleanRun &run) && {
   for (TCategoryListing &listing : Listing.Categories) {
-    TKeptTotals kept = std::move(listing.Totals.Kept);
-    listing.Totals = totals.Of(listing.Category);
-    listing.Totals.Kept = std::move(kept);
+    if (listing.Category == TCategory::Cache) InSweepOrder(listing);
+    listing.Totals = run.Totals.Of(listing.Category);
+    listing.Totals.Kept = {}; // added back with the entries held back
   }
+  AddKept(Listing, run.Selection);
   return std::move(Listing);
 }

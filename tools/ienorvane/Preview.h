@@ -1,7 +1,7 @@
 #pragma once
 // What a preview lists and what a clean did, category by category, in one
 // form, so that the two can be compared line by line. The entries come from
-// the cleaner's own steps (TIENorvane::Select, DeleteSelected); this only
+// the cleaner's own steps (TIENorvane::Select, SelectAndDelete); this only
 // arranges them for the reports.
 #include <cstdint>
 #include <optional>
@@ -53,14 +53,15 @@ void NoteOtherSchemes(TListing &listing, const TIENorvane &settings, const TSele
 // platform's reason.
 class TCleanListing {
 public:
-  // The heads of `settings`, with the entries `selection` held back.
-  TCleanListing(const TIENorvane &settings, const TSelection &selection);
+  // The heads of `settings`.
+  explicit TCleanListing(const TIENorvane &settings);
 
   // Notes one delete (a TSweepObserver).
   void Deleted(TCategory category, const TCacheEntryView &entry, TDeleteResult result);
 
-  // The listing, with the counts of `totals`.
-  TListing Done(const TCleanTotals &totals) &&;
+  // The listing, with the counts of the clean's totals and the entries its
+  // selection held back.
+  TListing Done(const TCleanRun &run) &&;
 
 private:
   TListing Listing;

@@ -16,21 +16,15 @@ TProgressLine::~TProgressLine() { Erase(); }
 
 void TProgressLine::LookedAt(uint64_t delivered) {
   if (!Enabled || !IsStep(delivered)) return;
-  Show(TKind::Walk, "cache: " + GroupedNumber(delivered) + " entries looked at");
+  std::string line = "cache: " + GroupedNumber(delivered) + " entries looked at";
+  if (DeletedCount > 0) line += ", " + GroupedNumber(DeletedCount) + " deleted";
+  Show(line);
 }
 
-void TProgressLine::Deleted(uint64_t done, uint64_t toDo) {
-  if (!Enabled || toDo < kShowFrom || done % kStep != 0 || done == 0) return;
-  const size_t filled = done >= toDo ? kBarWidth : static_cast<size_t>(done * kBarWidth / toDo);
-  Show(TKind::Delete, "deleting [" + std::string(filled, '#') +
-                          std::string(kBarWidth - filled, '.') + "] " + GroupedNumber(done) +
-                          " of " + GroupedNumber(toDo));
-}
-
-void TProgressLine::Show(TKind kind, const std::string &line) {
+void TProgressLine::Show(const std::string &line) {
   const auto now = std::chrono::steady_clock::now();
-  if (kind == LastKind && now - LastShown < kInterval) return;
-  LastKind = kind;
+  if (ShownOnce && now - LastShown < kInterval) return;
+  ShownOnce = true;
   LastShown = now;
   // Blanks cover what is left of a longer line shown before.
   const size_t blanks = ShownWidth > line.size() ? ShownWidth - line.size() : 0;
