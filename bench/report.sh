@@ -320,8 +320,9 @@ dialog_wine() {
 deletes_and_terminal_wine() {
   heading "Deletes and the command line under Wine, $(arch_label "$win_build")"
   echo
-  echo "A bare \`DeleteUrlCacheEntryA\` against the checked delete the clean uses (a lookup that the"
-  echo "URL still names the walked entry, then the delete), medians of rounds of 300 deletes:"
+  echo "A bare \`DeleteUrlCacheEntryA\` against the checked delete (a lookup that the URL still names"
+  echo "the walked entry, then the delete: under Wine the clean's for an entry whose key its walk met"
+  echo "before, on Windows for every entry), medians of rounds of 300 deletes:"
   quote_run "deletes under Wine" "$work/deletes.txt" \
     bench/wine_delete_timing.sh "$win_build" 300 11
   echo
