@@ -43,7 +43,10 @@ public:
   const TCacheEntryView *Next() override {
     Forget();
     while (const INTERNET_CACHE_ENTRY_INFOA *record = Records->Next()) {
-      if (!record->lpszSourceUrlName) continue;
+      if (!record->lpszSourceUrlName) {
+        PassedOverOne = true; // its key is not known
+        continue;
+      }
       Current = {record->lpszSourceUrlName, record->lpszLocalFileName,
                  (uint64_t{record->dwSizeHigh} << 32) | record->dwSizeLow};
       if (FirstOfItsKey(record->lpszSourceUrlName)) {
@@ -62,7 +65,7 @@ private:
   bool FirstOfItsKey(const char *url) {
     if (Owner.Guard != TIndexGuard::FreedSlotKeys || !Owner.Keys) return false;
     const bool first = KeysMet.insert(Owner.Keys->KeyOf(url) >> TUrlIndexKeys::kFlagBits).second;
-    return first && !Records->MissedAny();
+    return first && !PassedOverOne && !Records->MissedAny();
   }
   void Forget() {
     if (Owner.ListedBy != this) return;
@@ -74,6 +77,7 @@ private:
   std::optional<TUrlCacheRecords> Records;
   TCacheEntryView Current{};
   std::unordered_set<uint32_t> KeysMet; // their bits above the flags
+  bool PassedOverOne = false;           // a record without a URL was passed over
 };
 
 bool TWin32UrlCache::Addresses(const char *url) const {
