@@ -51,7 +51,7 @@ void TListViewLink::Detach() {
 }
 
 void TListViewLink::Refresh() {
-  ShowRowCount();
+  if (ShowRowCount().Count) DrawFrame();
   ShowSelection();
   InvalidateRect(Window, nullptr, TRUE);
   TControlLink::Refresh();
@@ -59,10 +59,10 @@ void TListViewLink::Refresh() {
 
 // A list view sets its scroll bar's range twice for a new count (Wine), and
 // the system draws the scroll bar each time, which costs more than the rows.
-// With the list's panel held from drawing while it does so, the scroll bar
-// is drawn once, with the frame, afterwards.
-bool TListViewLink::ShowRowCount() {
-  if (Shown.RowCount() == ShownRows) return false;
+// With the list's panel held from drawing while it does so, the caller draws
+// the scroll bar once, with the frame, afterwards.
+TListViewLink::TCountChange TListViewLink::ShowRowCount() {
+  if (Shown.RowCount() == ShownRows) return {};
   ShownRows = Shown.RowCount();
   RECT before, after;
   GetClientRect(Window, &before);
@@ -72,27 +72,36 @@ bool TListViewLink::ShowRowCount() {
     SendMessageA(Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(ShownRows), LVSICF_NOINVALIDATEALL);
   }
   GetClientRect(Window, &after);
-  if (IsWindowVisible(Window)) SendMessageA(Window, WM_NCPAINT, 1, 0);
-  return before.right != after.right || before.bottom != after.bottom;
+  return {true, before.right != after.right || before.bottom != after.bottom};
 }
 
-// Paints the rows now, and the column header only when the scroll bar came
-// or went (it then took the scroll bar's place, or gave it up): otherwise a
-// refill does not change the header, which costs as much as the rows.
-void TListViewLink::Paint(bool withHeader) const {
+void TListViewLink::DrawFrame() const {
+  if (IsWindowVisible(Window)) SendMessageA(Window, WM_NCPAINT, 1, 0);
+}
+
+// Paints the rows now. When the scroll bar came or went, the frame and the
+// column header (which took the scroll bar's place, or gave it up) are
+// painted with them, in one pass: a frame drawn on its own costs as much as
+// the rows. Otherwise the header is left as it is, and the frame is drawn
+// only for a new count (the scroll bar's thumb).
+void TListViewLink::Paint(TCountChange change) const {
+  constexpr UINT kNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN;
+  if (change.Resized) {
+    RedrawWindow(Window, nullptr, nullptr, kNow | RDW_FRAME);
+    return;
+  }
+  if (change.Count) DrawFrame();
   RECT rows;
   GetClientRect(Window, &rows);
   RECT header;
-  if (!withHeader && GetWindowRect(ListView_GetHeader(Window), &header))
-    rows.top = header.bottom - header.top;
-  RedrawWindow(Window, &rows, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (GetWindowRect(ListView_GetHeader(Window), &header)) rows.top = header.bottom - header.top;
+  RedrawWindow(Window, &rows, nullptr, kNow);
 }
 
 void TListViewLink::ResumePainting() {
-  const bool resized = ShowRowCount();
+  const TCountChange change = ShowRowCount();
   ShowSelection();
-  Paint(resized);
+  Paint(change);
 }
 
 // Nothing to do for a list whose selection the user alone changes: the

@@ -19,10 +19,16 @@ protected:
   void Attached() override;
 
 private:
-  // Tells the window a row count that changed, and draws its frame and
-  // scroll bar anew. Returns whether the client area changed size with it.
-  bool ShowRowCount();
-  void Paint(bool withHeader) const;
+  // What a new row count changed in the window.
+  struct TCountChange {
+    bool Count = false;   // the count was new to the window
+    bool Resized = false; // and the client area changed size with it
+  };
+  // Tells the window a row count that changed, without drawing its frame.
+  TCountChange ShowRowCount();
+  // Draws the frame and its scroll bar anew.
+  void DrawFrame() const;
+  void Paint(TCountChange change) const;
   void FillCell(LVITEMA &item) const;
   // Shows the control's selected row when the window shows another.
   void ShowSelection();

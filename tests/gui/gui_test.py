@@ -930,8 +930,33 @@ def case_fills_after_shown(s, ini):
     s.key("Home", "shift+End")
     s.type("*page29*")
     soon(lambda: s.row_count("lvCache"), big_rows("*page29*"), "typing refreshes the list")
+    # A refill that brings the scroll bar, or takes it away, draws the frame.
+    soon(lambda: scroll_bar_colours(s) - {WINDOW_WHITE} != set(), True,
+         "lvCache's scroll bar drawn with its rows")
+    s.type("x")
+    soon(lambda: s.row_count("lvCache"), 0, "no row for '*page29*x'")
+    soon(lambda: scroll_bar_colours(s), {WINDOW_WHITE}, "lvCache's scroll bar gone with its rows")
+    s.key("BackSpace")
+    soon(lambda: scroll_bar_colours(s) - {WINDOW_WHITE} != set(), True,
+         "lvCache's scroll bar drawn again")
     s.close_with("Escape")
     return "", None
+
+
+WINDOW_WHITE = "FFFFFF"
+
+
+def scroll_bar_colours(s):
+    """The colours where lvCache's vertical scroll bar stands when it has one:
+    a strip at the right of its rows, below its column header."""
+    shot = s.screenshot("ScrollBar")
+    x, y = map(int, s.table("screen lvCache")[0])
+    width = LAYOUT["lvCache"][2]
+    right = x + width // 2 - 3  # inside the list's sunken edge
+    listing = subprocess.run(
+        ["convert", str(shot), "-crop", f"12x30+{right - 12}+{y - 5}", "+repage",
+         "-unique-colors", "txt:-"], capture_output=True, text=True, check=True)
+    return set(re.findall(r"#([0-9A-F]{6})", listing.stdout))
 
 
 def case_during_read(s, ini):
