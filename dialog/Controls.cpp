@@ -146,8 +146,7 @@ void TListView::AddRow(std::string_view caption, std::string_view subItem1, uint
 void TListView::AddRow(const TCacheEntryView &entry,
                        const std::shared_ptr<const TCacheSnapshot> &source) {
   if (Sources.empty() || Sources.back() != source) Sources.push_back(source);
-  const char *file = entry.LocalFileName ? FileNameOf(entry.LocalFileName).data() : "";
-  Rows.push_back({kHeld, entry.Url, file, entry.Size});
+  Rows.push_back({kHeld, entry.Url, entry.LocalFileName, entry.Size});
   Changed();
 }
 
@@ -155,7 +154,8 @@ const char *TListView::Cell(size_t row, size_t column) const {
   const TRow &shown = Rows[row];
   if (shown.Offset == kHeld) {
     if (column == 0) return shown.Url;
-    if (column == 1) return shown.FileName;
+    // The file name is found when shown: a refill touches no path.
+    if (column == 1) return shown.LocalPath ? FileNameOf(shown.LocalPath).data() : "";
     *std::to_chars(Digits, Digits + sizeof Digits - 1, shown.Size).ptr = '\0';
     return Digits;
   }

@@ -262,11 +262,12 @@ public:
 private:
   // A row's texts: in the pool from Offset on (caption, then the two
   // sub-items, each ended by a NUL), or, for an entry's row (Offset is
-  // kHeld), its URL and file name where its snapshot keeps them and its size.
+  // kHeld), its URL and local file's path (or null) where its snapshot
+  // keeps them, and its size.
   struct TRow {
     size_t Offset;
     const char *Url;
-    const char *FileName;
+    const char *LocalPath;
     uint64_t Size;
   };
   static constexpr size_t kHeld = ~size_t{0};

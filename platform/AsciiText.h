@@ -50,7 +50,7 @@ constexpr std::string_view Trim(std::string_view text, std::string_view blanks) 
 
 // The part of `path` after its last backslash (byte 92), the whole path when
 // it has none; only the backslash separates. One pass to find the backslash:
-// it runs for every row a preview lists.
+// it runs for every file name a list shows.
 inline std::string_view FileNameOf(const char *path) {
   const char *slash = std::strrchr(path, '\\');
   return slash ? slash + 1 : path;
