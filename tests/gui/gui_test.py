@@ -330,9 +330,10 @@ class Session:
         subprocess.run(command + [str(shots / f"{name}.png")], env=self.wine.env, check=True)
         return shots / f"{name}.png"
 
-    def colours(self, shot, name, width, height):
-        """The colours in the screenshot within a box centred on a control."""
-        x, y = map(int, self.table(f"screen {name}")[0])
+    def colours(self, shot, name, width, height, offset=(0, 0)):
+        """The colours in the screenshot within a box centred on a control,
+        or `offset` (x, y) pixels from its centre."""
+        x, y = (int(at) + by for at, by in zip(self.table(f"screen {name}")[0], offset))
         listing = subprocess.run(
             ["convert", str(shot), "-crop", f"{width}x{height}+{x - width // 2}+{y - height // 2}",
              "+repage", "-unique-colors", "txt:-"], capture_output=True, text=True, check=True)
@@ -950,13 +951,9 @@ def scroll_bar_colours(s):
     """The colours where lvCache's vertical scroll bar stands when it has one:
     a strip at the right of its rows, below its column header."""
     shot = s.screenshot("ScrollBar")
-    x, y = map(int, s.table("screen lvCache")[0])
-    width = LAYOUT["lvCache"][2]
-    right = x + width // 2 - 3  # inside the list's sunken edge
-    listing = subprocess.run(
-        ["convert", str(shot), "-crop", f"12x30+{right - 12}+{y - 5}", "+repage",
-         "-unique-colors", "txt:-"], capture_output=True, text=True, check=True)
-    return set(re.findall(r"#([0-9A-F]{6})", listing.stdout))
+    # 12 x 30 pixels whose right side is 3 pixels inside the list's sunken edge
+    strip_centre = LAYOUT["lvCache"][2] // 2 - 3 - 6
+    return s.colours(shot, "lvCache", 12, 30, offset=(strip_centre, 10))
 
 
 def case_during_read(s, ini):
